@@ -1,0 +1,316 @@
+#include "Nuvra_canvas.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPen>
+#include <algorithm>
+
+namespace {
+
+TCanvasRecorder *g_recorder = nullptr;
+
+Qt::PenStyle toQtPenStyle(Nuvra::TPenStyle s) {
+  switch (s) {
+  case Nuvra::psSolid: return Qt::SolidLine;
+  case Nuvra::psDash: return Qt::DashLine;
+  case Nuvra::psDot: return Qt::DotLine;
+  case Nuvra::psDashDot: return Qt::DashDotLine;
+  case Nuvra::psDashDotDot: return Qt::DashDotDotLine;
+  case Nuvra::psClear: return Qt::NoPen;
+  case Nuvra::psInsideFrame: return Qt::SolidLine;
+  }
+  return Qt::SolidLine;
+}
+
+// (left, top, right, bottom) with right and bottom excluded, as the rectangle QPainter strokes
+// with a one-pixel pen (which covers width + 1 pixels).
+QRect outlineRect(int l, int t, int r, int b) {
+  if (r < l)
+    std::swap(l, r);
+  if (b < t)
+    std::swap(t, b);
+  return QRect(l, t, std::max(0, r - l - 1), std::max(0, b - t - 1));
+}
+
+} // namespace
+
+// ---- recorder ------------------------------------------------------------------------------
+
+TCanvasRecorder::TCanvasRecorder() { g_recorder = this; }
+TCanvasRecorder::~TCanvasRecorder() {
+  if (g_recorder == this)
+    g_recorder = nullptr;
+}
+TCanvasRecorder *TCanvasRecorder::active() noexcept { return g_recorder; }
+
+std::vector<TCanvasCall> TCanvasRecorder::of(TCanvasOp op, const QString &tag) const {
+  std::vector<TCanvasCall> out;
+  for (const auto &c : calls)
+    if (c.op == op && (tag.isEmpty() || c.tag == tag))
+      out.push_back(c);
+  return out;
+}
+
+std::size_t TCanvasRecorder::count(TCanvasOp op, const QString &tag) const {
+  return static_cast<std::size_t>(std::count_if(calls.begin(), calls.end(), [&](const auto &c) {
+    return c.op == op && (tag.isEmpty() || c.tag == tag);
+  }));
+}
+
+// ---- canvas --------------------------------------------------------------------------------
+
+TCanvas::TCanvas(QString tag) : m_tag(std::move(tag)) {}
+
+TCanvas::~TCanvas() { Release(); }
+
+void TCanvas::SetTarget(QImage *image) {
+  if (image == m_target)
+    return;
+  Release();
+  m_target = image;
+}
+
+void TCanvas::Release() {
+  if (m_painter) {
+    m_painter->end();
+    m_painter.reset();
+  }
+}
+
+QPainter *TCanvas::painter() {
+  if (!m_target || m_target->isNull())
+    return nullptr;
+  if (!m_painter) {
+    m_painter = std::make_unique<QPainter>(m_target);
+    m_painter->setRenderHint(QPainter::Antialiasing, false);
+    m_penDirty = m_brushDirty = true;
+  }
+  return m_painter.get();
+}
+
+void TCanvas::applyPen(QPainter &p) {
+  if (!m_penDirty)
+    return;
+  QPen pen(colorToQColor(m_penColor));
+  pen.setStyle(toQtPenStyle(m_penStyle));
+  // Width 0 is Qt's cosmetic one-pixel pen; with a flat cap it leaves out the end point.
+  pen.setWidth(m_penWidth <= 1 ? 0 : m_penWidth);
+  pen.setCapStyle(Qt::FlatCap);
+  pen.setJoinStyle(Qt::MiterJoin);
+  p.setPen(pen);
+  p.setCompositionMode(m_penMode == Nuvra::pmXor ? QPainter::RasterOp_SourceXorDestination
+                                                 : QPainter::CompositionMode_SourceOver);
+  m_penDirty = false;
+}
+
+void TCanvas::applyBrush(QPainter &p) {
+  if (!m_brushDirty)
+    return;
+  if (m_brushStyle == Nuvra::bsClear)
+    p.setBrush(Qt::NoBrush);
+  else
+    p.setBrush(colorToQColor(m_brushColor));
+  m_brushDirty = false;
+}
+
+void TCanvas::record(TCanvasOp op, std::vector<QPoint> pts, const QString &text, int value,
+                     const QRect &clip) const {
+  if (!g_recorder)
+    return;
+  TCanvasCall c;
+  c.op = op;
+  c.canvas = this;
+  c.tag = m_tag;
+  c.points = std::move(pts);
+  c.clip = clip;
+  c.text = text;
+  c.value = value;
+  c.penColor = m_penColor;
+  c.penStyle = m_penStyle;
+  c.penWidth = m_penWidth;
+  c.penMode = m_penMode;
+  c.brushColor = m_brushColor;
+  c.brushStyle = m_brushStyle;
+  c.fontColor = m_fontColor;
+  g_recorder->calls.push_back(std::move(c));
+}
+
+void TCanvas::SetPenColor(TColor c) {
+  m_penColor = c;
+  m_penDirty = true;
+  record(TCanvasOp::SetPenColor, {}, {}, static_cast<int>(c));
+}
+
+void TCanvas::SetPenStyle(Nuvra::TPenStyle s) {
+  m_penStyle = s;
+  m_penDirty = true;
+  record(TCanvasOp::SetPenStyle, {}, {}, s);
+}
+
+void TCanvas::SetPenWidth(int w) {
+  m_penWidth = w;
+  m_penDirty = true;
+  record(TCanvasOp::SetPenWidth, {}, {}, w);
+}
+
+void TCanvas::SetPenMode(Nuvra::TPenMode m) {
+  m_penMode = m;
+  m_penDirty = true;
+  record(TCanvasOp::SetPenMode, {}, {}, m);
+}
+
+void TCanvas::SetBrushColor(TColor c) {
+  m_brushColor = c;
+  m_brushStyle = Nuvra::bsSolid;
+  m_brushDirty = true;
+  record(TCanvasOp::SetBrushColor, {}, {}, static_cast<int>(c));
+}
+
+void TCanvas::SetBrushStyle(Nuvra::TBrushStyle s) {
+  m_brushStyle = s;
+  m_brushDirty = true;
+  record(TCanvasOp::SetBrushStyle, {}, {}, s);
+}
+
+void TCanvas::SetFont(const QFont &f) {
+  m_font = f;
+  record(TCanvasOp::SetFont, {}, f.family());
+}
+
+void TCanvas::SetFontColor(TColor c) {
+  m_fontColor = c;
+  record(TCanvasOp::SetFontColor, {}, {}, static_cast<int>(c));
+}
+
+void TCanvas::MoveTo(int x, int y) {
+  m_penPos = QPoint(x, y);
+  record(TCanvasOp::MoveTo, {m_penPos});
+}
+
+void TCanvas::LineTo(int x, int y) {
+  const QPoint to(x, y);
+  record(TCanvasOp::LineTo, {m_penPos, to});
+  if (QPainter *p = painter()) {
+    applyPen(*p);
+    p->drawLine(m_penPos, to);
+  }
+  m_penPos = to;
+}
+
+void TCanvas::Polyline(std::span<const QPoint> pts) {
+  record(TCanvasOp::Polyline, {pts.begin(), pts.end()});
+  if (pts.size() < 2)
+    return;
+  if (QPainter *p = painter()) {
+    applyPen(*p);
+    p->drawPolyline(pts.data(), static_cast<int>(pts.size()));
+  }
+}
+
+void TCanvas::Polygon(std::span<const QPoint> pts) {
+  record(TCanvasOp::Polygon, {pts.begin(), pts.end()});
+  if (pts.empty())
+    return;
+  if (QPainter *p = painter()) {
+    applyPen(*p);
+    applyBrush(*p);
+    p->drawPolygon(pts.data(), static_cast<int>(pts.size()));
+  }
+}
+
+void TCanvas::Rectangle(int left, int top, int right, int bottom) {
+  record(TCanvasOp::Rectangle, {QPoint(left, top), QPoint(right, bottom)});
+  if (QPainter *p = painter()) {
+    applyPen(*p);
+    applyBrush(*p);
+    p->drawRect(outlineRect(left, top, right, bottom));
+  }
+}
+
+void TCanvas::Ellipse(int left, int top, int right, int bottom) {
+  record(TCanvasOp::Ellipse, {QPoint(left, top), QPoint(right, bottom)});
+  if (QPainter *p = painter()) {
+    applyPen(*p);
+    applyBrush(*p);
+    p->drawEllipse(outlineRect(left, top, right, bottom));
+  }
+}
+
+void TCanvas::FillRect(const QRect &r) {
+  record(TCanvasOp::FillRect, {r.topLeft(), QPoint(r.x() + r.width(), r.y() + r.height())});
+  if (m_brushStyle == Nuvra::bsClear)
+    return;
+  if (QPainter *p = painter()) {
+    applyPen(*p);
+    p->fillRect(r, colorToQColor(m_brushColor));
+  }
+}
+
+void TCanvas::drawText(QPainter &p, int x, int y, const QString &text) {
+  const QFontMetrics fm(m_font, m_target);
+  if (m_brushStyle == Nuvra::bsSolid)
+    p.fillRect(QRect(x, y, fm.horizontalAdvance(text), fm.height()),
+               colorToQColor(m_brushColor));
+  p.setFont(m_font);
+  p.setPen(colorToQColor(m_fontColor));
+  m_penDirty = true; // the text pen replaced the drawing pen
+  p.drawText(QPoint(x, y + fm.ascent()), text);
+}
+
+void TCanvas::TextOut(int x, int y, const QString &text) {
+  record(TCanvasOp::TextOut, {QPoint(x, y)}, text);
+  if (QPainter *p = painter()) {
+    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    drawText(*p, x, y, text);
+  }
+}
+
+void TCanvas::TextRect(const QRect &clip, int x, int y, const QString &text) {
+  record(TCanvasOp::TextRect, {QPoint(x, y)}, text, 0, clip);
+  if (QPainter *p = painter()) {
+    p->save();
+    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    p->setClipRect(clip);
+    if (m_brushStyle == Nuvra::bsSolid)
+      p->fillRect(clip, colorToQColor(m_brushColor));
+    drawText(*p, x, y, text);
+    p->restore();
+    m_penDirty = m_brushDirty = true;
+  }
+}
+
+int TCanvas::TextWidth(const QString &text) const {
+  return QFontMetrics(m_font, m_target).horizontalAdvance(text);
+}
+
+int TCanvas::TextHeight(const QString &) const {
+  return QFontMetrics(m_font, m_target).height();
+}
+
+void TCanvas::Draw(int x, int y, const QImage &image) {
+  record(TCanvasOp::Draw, {QPoint(x, y), QPoint(image.width(), image.height())});
+  if (QPainter *p = painter()) {
+    p->setCompositionMode(QPainter::CompositionMode_Source);
+    p->drawImage(QPoint(x, y), image);
+    m_penDirty = true;
+  }
+}
+
+void TCanvas::DrawAnd(int x, int y, const QImage &image) {
+  record(TCanvasOp::DrawAnd, {QPoint(x, y), QPoint(image.width(), image.height())});
+  if (QPainter *p = painter()) {
+    p->setCompositionMode(QPainter::RasterOp_SourceAndDestination);
+    p->drawImage(QPoint(x, y), image);
+    m_penDirty = true;
+  }
+}
+
+QFont makeFont(const QString &family, int pixelHeight, Nuvra::TFontStyles styles) {
+  QFont f(family);
+  f.setPixelSize(std::max(1, pixelHeight));
+  f.setBold(styles.testFlag(Nuvra::fsBold));
+  f.setItalic(styles.testFlag(Nuvra::fsItalic));
+  f.setUnderline(styles.testFlag(Nuvra::fsUnderline));
+  f.setStrikeOut(styles.testFlag(Nuvra::fsStrikeOut));
+  return f;
+}

@@ -1,0 +1,56 @@
+#include "Cp1252.h"
+
+#include <array>
+
+namespace cp1252 {
+namespace {
+
+// 0x80..0x9F; the rest of the code page equals Latin-1.
+constexpr std::array<char16_t, 32> kHigh = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+} // namespace
+
+char16_t toUnicode(unsigned char byte) noexcept {
+  if (byte >= 0x80 && byte <= 0x9F)
+    return kHigh[byte - 0x80];
+  return byte;
+}
+
+int fromUnicode(char16_t ch) noexcept {
+  if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF))
+    return ch;
+  for (std::size_t i = 0; i < kHigh.size(); ++i)
+    if (kHigh[i] == ch)
+      return static_cast<int>(0x80 + i);
+  return -1;
+}
+
+QString decode(QByteArrayView bytes) {
+  QString out(bytes.size(), Qt::Uninitialized);
+  QChar *dst = out.data();
+  for (qsizetype i = 0; i < bytes.size(); ++i)
+    dst[i] = QChar(toUnicode(static_cast<unsigned char>(bytes[i])));
+  return out;
+}
+
+QByteArray encode(QStringView text) {
+  QByteArray out(text.size(), Qt::Uninitialized);
+  char *dst = out.data();
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const int b = fromUnicode(text[i].unicode());
+    dst[i] = static_cast<char>(b < 0 ? '?' : b);
+  }
+  return out;
+}
+
+bool canEncode(QStringView text) noexcept {
+  for (QChar c : text)
+    if (fromUnicode(c.unicode()) < 0)
+      return false;
+  return true;
+}
+
+} // namespace cp1252

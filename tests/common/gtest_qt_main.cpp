@@ -1,0 +1,12 @@
+// Every test program runs inside a QApplication, offscreen unless the environment says
+// otherwise, so widgets, fonts and palettes behave as in the program.
+#include <QApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char **argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
