@@ -249,8 +249,7 @@ void TCanvas::FillRect(const QRect &r) {
 void TCanvas::drawText(QPainter &p, int x, int y, const QString &text) {
   const QFontMetrics fm(m_font, m_target);
   if (m_brushStyle == Nuvra::bsSolid)
-    p.fillRect(QRect(x, y, fm.horizontalAdvance(text), fm.height()),
-               colorToQColor(m_brushColor));
+    p.fillRect(QRect(x, y, fm.horizontalAdvance(text), fm.height()), colorToQColor(m_brushColor));
   p.setFont(m_font);
   p.setPen(colorToQColor(m_fontColor));
   m_penDirty = true; // the text pen replaced the drawing pen
@@ -283,9 +282,7 @@ int TCanvas::TextWidth(const QString &text) const {
   return QFontMetrics(m_font, m_target).horizontalAdvance(text);
 }
 
-int TCanvas::TextHeight(const QString &) const {
-  return QFontMetrics(m_font, m_target).height();
-}
+int TCanvas::TextHeight(const QString &) const { return QFontMetrics(m_font, m_target).height(); }
 
 void TCanvas::Draw(int x, int y, const QImage &image) {
   record(TCanvasOp::Draw, {QPoint(x, y), QPoint(image.width(), image.height())});

@@ -136,8 +136,8 @@ private:
   QPainter *painter();
   void applyPen(QPainter &p);
   void applyBrush(QPainter &p);
-  void record(TCanvasOp op, std::vector<QPoint> pts = {}, const QString &text = {},
-              int value = 0, const QRect &clip = {}) const;
+  void record(TCanvasOp op, std::vector<QPoint> pts = {}, const QString &text = {}, int value = 0,
+              const QRect &clip = {}) const;
   void drawText(QPainter &p, int x, int y, const QString &text);
 
   QString m_tag;
