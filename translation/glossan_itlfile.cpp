@@ -1,0 +1,65 @@
+// The generated language file: the keys asked for in vain, then the whole loaded table.
+#include "Glossan2000.h"
+
+#include <algorithm>
+
+#include "Cp1252.h"
+
+#include <QSaveFile>
+
+namespace glossan {
+
+QString ItlFileNameFor(QStringView programPath) {
+  const QStringView name = programPath.mid(programPath.lastIndexOf(u'/') + 1);
+  if (!name.contains(u'.'))
+    return name.toString() + QStringLiteral(".itl");
+  return name.chopped(std::min<qsizetype>(3, name.size())).toString() + QStringLiteral("itl");
+}
+
+bool WriteItlFile(const QString &fileName, const QStringList &lines) {
+  QByteArray bytes;
+  for (const QString &line : lines) {
+    bytes += cp1252::encode(line);
+    bytes += "\r\n";
+  }
+  // A temporary file beside the target replaces it only once complete, so a full disk or a
+  // missing permission never costs the file that was there before.
+  QSaveFile file(fileName);
+  if (!file.open(QIODevice::WriteOnly))
+    return false;
+  if (file.write(bytes) != bytes.size())
+    return false; // the unfinished temporary file is discarded, the old file stays
+  return file.commit();
+}
+
+} // namespace glossan
+
+namespace {
+
+// One record per line: a line break inside a text is written back as its escape, so that
+// the file reads in again as it was loaded; any other raw CR or LF reads as a blank anyway.
+QString OneLine(const QString &line) {
+  if (!line.contains(u'\r') && !line.contains(u'\n'))
+    return line;
+  QString out = line;
+  out.replace(QStringLiteral("\r\n"), QStringLiteral("\\n"));
+  out.replace(u'\r', u' ');
+  out.replace(u'\n', u' ');
+  return out;
+}
+
+} // namespace
+
+void TGlossan2000::WriteGeneratedFile() const {
+  QStringList lines;
+  lines.reserve(MissingEntries.size() + FKeys.size());
+  for (const QString &l : MissingEntries)
+    lines.append(OneLine(l));
+  for (qsizetype i = 0; i < FKeys.size(); ++i)
+    lines.append(OneLine(QLatin1Char('[') + FKeys[i] + QStringLiteral("]=") + FValues[i] +
+                         QStringLiteral("|$$")));
+  const QString fileName = glossan::ItlFileNameFor(ProgramPath);
+  if (fileName == QStringLiteral(".itl"))
+    return; // no program name to call the file after
+  glossan::WriteItlFile(fileName, lines);
+}
