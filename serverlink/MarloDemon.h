@@ -1,0 +1,364 @@
+#pragma once
+// The server link: the message stream and participant record that travel between programs of
+// the family and their coordinating server, and the non-visual component that finds the
+// server, keeps the program to one running instance, owns the translator and hands requests
+// to the server.
+//
+// Wire format (all integers 32-bit signed little-endian):
+//   frame   = code (carried beside the block), sender window (carried beside the block),
+//             block = Time, Date, body
+//   Boolean = 1 byte, 0 or 1 written, anything but 0 reads as true
+//   string  = length L, then L bytes of Windows-1252; L <= 0 reads as the empty string
+//   entity  = WindowHandle, MutexHandle, FileName (string), Title (string)
+
+#include "PlatformError.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QBuffer;
+class QDateTime;
+class TGlossan2000;
+class TkdbCustomDemon;
+class TQuillonMessageStream;
+
+// The server link's own failures: fixed English messages or the system's error text.
+class EQuillon : public EBaseError {
+public:
+  using EBaseError::EBaseError;
+};
+
+// Reading past the end of a message body (also a string or record whose length runs past it).
+class EStreamReadError : public EBaseError {
+public:
+  EStreamReadError();
+};
+
+using THandle = std::uint32_t;
+
+// Message codes carried beside the block of every frame.
+enum TQuillonMsgCode : std::int32_t {
+  mcQuit = 4096,
+  mcReply = 4097,
+  mcLogon = 4098,
+  mcLogoff = 4099,
+  mcQueryEntity = 4100,
+  mcParams = 4101,
+  mcRunProgram = 4102,
+  mcGetFile = 4103,
+  mcMapFileName = 4104,
+  mcQueryString = 4105,
+  mcGetServerParam = 4106,
+};
+
+// Selector byte of an mcQueryEntity body.
+enum TQueryEntitySelector : std::uint8_t { qeByHandle = 1, qeByTitle = 2 };
+
+// The identifier of a message: milliseconds since local midnight and the day number with
+// 1 January of year 1 as day 1 (30 December 1899 is day 693594).
+struct TTimeStamp {
+  std::int32_t Time = 0;
+  std::int32_t Date = 0;
+  friend bool operator==(const TTimeStamp &, const TTimeStamp &) = default;
+};
+
+TTimeStamp DateTimeToTimeStamp(const QDateTime &dateTime);
+QDateTime TimeStampToDateTime(TTimeStamp stamp);
+// The current local date and time; tests may replace the clock.
+TTimeStamp NowTimeStamp();
+void SetTimeStampClock(std::function<TTimeStamp()> clock);
+
+// A growable byte buffer with a read/write position. Reads past the end either return what is
+// there (Read) or raise EStreamReadError without moving (ReadBuffer and the typed reads).
+class TMemoryStream {
+public:
+  virtual ~TMemoryStream() = default;
+
+  qint64 Size() const { return FData.size(); }
+  qint64 Position() const { return FPosition; }
+  // Positions beyond the end are allowed; a later write fills the gap with zero bytes.
+  void SetPosition(qint64 position) { FPosition = position < 0 ? 0 : position; }
+  qint64 Remaining() const { return FPosition < Size() ? Size() - FPosition : 0; }
+  void Clear();
+  const QByteArray &Memory() const { return FData; }
+  // Replaces the content; the position goes to 0.
+  void SetMemory(QByteArray bytes);
+
+  qint64 Read(void *buffer, qint64 count);
+  void ReadBuffer(void *buffer, qint64 count);
+  void Write(const void *buffer, qint64 count);
+
+  std::int32_t ReadInteger();
+  void WriteInteger(std::int32_t value);
+  std::uint8_t ReadByte();
+  void WriteByte(std::uint8_t value);
+  bool ReadBoolean();
+  void WriteBoolean(bool value);
+  // Everything from the position to the end, the position then at the end.
+  QByteArray ReadRest();
+
+  void WriteString(const QString &text);
+  // A length past the end of the body raises EStreamReadError and leaves the position.
+  QString ReadString();
+  // The whole body as text lines (CR LF, CR or LF end a line); writing ends every line with
+  // CR LF.
+  QStringList ReadLines();
+  void WriteLines(const QStringList &lines);
+
+protected:
+  QByteArray FData;
+  qint64 FPosition = 0;
+};
+
+// One participant, the server or a program.
+class TEntity {
+public:
+  explicit TEntity(TkdbCustomDemon *demon = nullptr) : Demon(demon) {}
+
+  TkdbCustomDemon *Demon;
+  THandle WindowHandle = 0;
+  THandle MutexHandle = 0;
+  QString FileName;
+  QString Title;
+
+  // The field; an empty one is fetched from the server first.
+  QString GetFileName();
+  QString GetTitle();
+  // Fills the fields from the server's record of WindowHandle, if the server knows it.
+  void Refresh();
+  void Assign(const TEntity *other);
+  void WriteToStream(TMemoryStream &msg);
+  // Reads the four fields; a record cut short raises EStreamReadError and changes nothing.
+  void ReadFromStream(TMemoryStream &msg);
+  bool WindowExists() const;
+  // "QL_" followed by the file-name part of FileName.
+  QString GetMutexName() const;
+};
+
+class TQuillonMessageStream : public TMemoryStream {
+public:
+  explicit TQuillonMessageStream(TkdbCustomDemon *demon);
+
+  TTimeStamp TimeStamp;
+  std::unique_ptr<TEntity> SenderEntity;
+  TkdbCustomDemon *Demon;
+  std::int32_t MsgCode = 0;
+
+  void SendTo(TEntity &target, TQuillonMessageStream *reply = nullptr);
+  // Copies time stamp, the wire fields of the sender, code and body; keeps this position.
+  void TakeOver(const TQuillonMessageStream &other);
+};
+
+// The frame block of a message: Time, Date, body.
+QByteArray EncodeFrameBlock(const TTimeStamp &stamp, const QByteArray &body);
+// The message a frame carries, or none when the block is shorter than the time stamp.
+std::unique_ptr<TQuillonMessageStream> DecodeFrame(TkdbCustomDemon *demon, std::int32_t code,
+                                                   THandle sender, QByteArrayView block);
+
+// Whether the body of a message of this code can be read as its layout says (strings and
+// records within the body, a Boolean where one is due). Codes without a fixed layout pass.
+bool IsWellFormedRequest(std::int32_t code, const TMemoryStream &body);
+// Whether the body carries a whole entity record starting at its position.
+bool IsWellFormedEntityRecord(const TMemoryStream &body);
+
+// Where the component takes its start-up facts from; the defaults read the running program.
+struct TDemonEnvironment {
+  // Full path of the program file; empty = QCoreApplication::applicationFilePath().
+  QString ProgramPath;
+  // Command-line arguments without the program path; absent = the application's arguments.
+  std::optional<QStringList> Arguments;
+  // The application's title; empty = the application's display name, else its name.
+  QString ApplicationTitle;
+  // Only the objects are created: no window, class, mutex, translation or server traffic.
+  bool DesignMode = false;
+};
+
+// A string value of the family's settings store (group "demon" holds "ViewerHandle"); empty
+// when absent. A value that is not a string raises the store's error.
+QString ReadRegistryString(const QString &group, const QString &valueName);
+// The suffix of the server's window names: the settings store's "ViewerHandle" unless empty
+// or "00000000", else the lower-case rest of the last "/serverhandle=" argument (compared in
+// lower case), else empty. `arguments` excludes the program path.
+QString GetServerHandleText(const QStringList &arguments);
+// The running server's window for that handle text, or 0.
+THandle FindServerWindow(const QStringList &arguments);
+// The system's text for the last failed platform call.
+QString LastErrorText();
+// Raises EQuillon with LastErrorText when the class cannot be registered.
+void RegisterHiddenWindowClass(const QString &className);
+
+// Window class and name of the coordinating server for a handle text.
+QString ServerWindowClassName(const QString &handleText);
+QString ServerWindowName(const QString &handleText);
+
+class TkdbCustomDemon : public QObject {
+  Q_OBJECT
+  Q_PROPERTY(bool AutoTranslate READ GetAutoTranslate WRITE SetAutoTranslate)
+  Q_PROPERTY(bool AutoCreateItlFile READ GetAutoCreateItlFile WRITE SetAutoCreateItlFile)
+  Q_PROPERTY(bool MultiStart READ GetMultiStart WRITE SetMultiStart)
+  Q_PROPERTY(bool UseMarloServer READ GetUseMarloServer WRITE SetUseMarloServer)
+
+public:
+  using TGotAMessageEvent =
+      std::function<void(TkdbCustomDemon *Sender, TQuillonMessageStream &Msg)>;
+  using TOnQuitMsgReceived =
+      std::function<void(TkdbCustomDemon *Sender, bool ServerDown, bool &AllowQuit)>;
+  using TNotifyEvent = std::function<void(TkdbCustomDemon *Sender)>;
+  // Ends the program at once with the given exit code (the single-instance rule).
+  using TTerminateFn = std::function<void(int exitCode)>;
+
+  ~TkdbCustomDemon() override;
+
+  std::unique_ptr<TEntity> ServerEntity;
+  TGotAMessageEvent OnGotAMessage;
+  TOnQuitMsgReceived OnQuitMsgReceived;
+  std::vector<std::unique_ptr<TQuillonMessageStream>> PendingReplies;
+  QStringList Params;
+  TNotifyEvent OnParamsChange;
+  std::unique_ptr<TEntity> OwnEntity;
+  bool ServerDown = false;
+  std::unique_ptr<TGlossan2000> Translator;
+
+  // How a second start ends; by default the process exits at once with the code, without
+  // running destructors of the half-built program. Tests replace it.
+  TTerminateFn OnTerminate;
+  // How destruction asks the application to end; by default a queued QCoreApplication::quit,
+  // so that it also works before the event loop runs. Tests replace it.
+  std::function<void()> OnRequestAppQuit;
+  // Where an exception raised by a message handler (an event of this component) goes: no
+  // exception unwinds through the window dispatch. By default it is raised again from the
+  // event loop, where the application's error handler shows it. Tests replace it.
+  std::function<void(std::exception_ptr)> OnHandlerError;
+
+  bool GetAutoTranslate() const { return FAutoTranslate; }
+  void SetAutoTranslate(bool value) { FAutoTranslate = value; }
+  bool GetAutoCreateItlFile() const;
+  void SetAutoCreateItlFile(bool value);
+  bool GetMultiStart() const { return FMultiStart; }
+  void SetMultiStart(bool value) { FMultiStart = value; }
+  bool GetUseMarloServer() const { return FUseMarloServer; }
+  void SetUseMarloServer(bool value) { FUseMarloServer = value; }
+
+  bool IsDesigning() const { return FEnv.DesignMode; }
+  bool IsLoading() const { return FLoading; }
+  void BeginLoading() { FLoading = true; }
+  // Called once the owner's layout has been applied. Single-instance test here.
+  virtual void Loaded();
+
+  int ParamCount() const;
+  QString ParamStr(int index) const;
+  void BuildParamList();
+  const QString &ProgramPath() const { return FEnv.ProgramPath; }
+  const QString &ApplicationTitle() const { return FEnv.ApplicationTitle; }
+  // The handle of the hidden window, 0 when there is none.
+  THandle WindowHandle() const;
+
+  // Dispatch of a received message; a handler that keeps it resets the reference.
+  virtual void HandleMessage(std::unique_ptr<TQuillonMessageStream> &msg);
+  virtual QString GetWindowClassName() const = 0;
+  virtual QString GetWindowName() const = 0;
+  virtual std::unique_ptr<TEntity> QueryEntityByTitle(const QString &title) = 0;
+  virtual std::unique_ptr<TEntity> QueryEntityByHandle(THandle handle) = 0;
+  virtual std::int32_t RunProgram(const QString &fileName, const QString &parameters, bool wait,
+                                  std::int32_t mode) = 0;
+  virtual std::unique_ptr<QBuffer> GetFileStream(const QString &fileName) = 0;
+  virtual QString MapFileName(const QString &name) = 0;
+  virtual QString QueryString(const QString &text) = 0;
+  virtual QString GetServerParam(const QString &name) = 0;
+
+  void SendTo(TEntity &target, TQuillonMessageStream &msg, TQuillonMessageStream *reply = nullptr);
+  // The frame as the hidden window receives it: code, sender window, block.
+  void ReceiveCopyData(THandle sender, std::int32_t code, QByteArrayView block);
+  std::unique_ptr<TQuillonMessageStream> FindReply(const TTimeStamp &stamp);
+
+  // Replies kept for requests at most; the oldest unclaimed one is dropped beyond that.
+  static constexpr std::size_t MaxPendingReplies = 64;
+
+protected:
+  // Everything but the window. The window's class and name come from the derived class, so
+  // a derived constructor calls CreateHiddenWindow() once it can answer them.
+  TkdbCustomDemon(QObject *owner, TDemonEnvironment env);
+  void CreateHiddenWindow();
+  void CheckSingleInstance();
+  // Files a received reply for the send that waits for it (bounded, oldest dropped first).
+  void FileReply(std::unique_ptr<TQuillonMessageStream> &msg);
+
+  // Destroys the component once no dispatch or send of it is in progress.
+  void DestroyWhenIdle();
+  // Scope of a dispatch or a request: destruction waits until the outermost one has ended.
+  class TBusyScope {
+  public:
+    explicit TBusyScope(TkdbCustomDemon &demon);
+    ~TBusyScope();
+    TBusyScope(const TBusyScope &) = delete;
+    TBusyScope &operator=(const TBusyScope &) = delete;
+
+  private:
+    TkdbCustomDemon &FDemon;
+  };
+
+  TDemonEnvironment FEnv;
+  bool FAutoTranslate = true;
+  bool FMultiStart = false;
+  bool FUseMarloServer = true;
+  bool FLoading = false;
+  // Set once destruction has begun: no second destruction, no dispatch but replies.
+  bool FDestroying = false;
+
+private:
+  THandle FWindow = 0;
+  QString FRegisteredClass;
+  std::uint32_t FMutex = 0;
+  bool FCreated = false;
+  int FBusy = 0;
+  bool FDestroyPending = false;
+};
+
+class TkdbDemonClient : public TkdbCustomDemon {
+  Q_OBJECT
+public:
+  explicit TkdbDemonClient(QObject *owner, TDemonEnvironment env = {});
+  ~TkdbDemonClient() override;
+
+  void Loaded() override;
+  void ConnectToServer();
+  void LoadLanguage();
+
+  void SendLogon();
+  void SendLogoff();
+
+  void HandleMessage(std::unique_ptr<TQuillonMessageStream> &msg) override;
+  QString GetWindowClassName() const override;
+  QString GetWindowName() const override;
+  std::unique_ptr<TEntity> QueryEntityByTitle(const QString &title) override;
+  std::unique_ptr<TEntity> QueryEntityByHandle(THandle handle) override;
+  // With Wait the result is the program's exit code when this process is its parent;
+  // otherwise (the usual case: the server started it) -1, once the program has ended.
+  std::int32_t RunProgram(const QString &fileName, const QString &parameters, bool wait,
+                          std::int32_t mode) override;
+  std::unique_ptr<QBuffer> GetFileStream(const QString &fileName) override;
+  QString MapFileName(const QString &name) override;
+  QString QueryString(const QString &text) override;
+  QString GetServerParam(const QString &name) override;
+
+  static constexpr const char *WindowClassName = "ThisIsTheQuillonClientComponentWindowClass";
+
+  // The language file beside a program file: "<path>.itl" when the file name holds no ".",
+  // else the path without its last four characters followed by ".itl".
+  static QString LanguageFileName(const QString &programPath);
+
+private:
+  // Sends a request of this code with this body to the server; the reply positioned at 0,
+  // empty when none came.
+  std::unique_ptr<TQuillonMessageStream> Request(std::int32_t code,
+                                                 const TQuillonMessageStream &body);
+};

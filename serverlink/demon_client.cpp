@@ -1,0 +1,105 @@
+// The client component: its window's names, start-up (log-on, language, translation of the
+// owner), the dispatch of what arrives unasked, and log-off on the way out.
+
+#include "MarloDemon.h"
+
+#include "Glossan2000.h"
+
+#include <QBuffer>
+#include <QFile>
+
+namespace {
+
+// The language file of a program: on this system a program file has no extension, so a file
+// name without "." gets ".itl" appended; one with a "." loses its last four characters first,
+// as a four-character extension would.
+QString languageFileFor(const QString &programPath) {
+  const QString name = programPath.mid(programPath.lastIndexOf(QLatin1Char('/')) + 1);
+  if (!name.contains(QLatin1Char('.')))
+    return programPath + QStringLiteral(".itl");
+  return programPath.left(std::max<qsizetype>(programPath.size() - 4, 0)) + QStringLiteral(".itl");
+}
+
+} // namespace
+
+TkdbDemonClient::TkdbDemonClient(QObject *owner, TDemonEnvironment env)
+    : TkdbCustomDemon(owner, std::move(env)) {
+  CreateHiddenWindow();
+}
+
+TkdbDemonClient::~TkdbDemonClient() {
+  // A quit message that arrives during the log-off must not start a second destruction.
+  FDestroying = true;
+  if (!ServerDown && !IsDesigning()) {
+    try {
+      SendLogoff();
+    } catch (...) {
+      // A server that answers the record query with nonsense cannot stop the shutdown.
+    }
+  }
+}
+
+QString TkdbDemonClient::GetWindowClassName() const { return QString::fromLatin1(WindowClassName); }
+
+QString TkdbDemonClient::GetWindowName() const { return QString(); }
+
+QString TkdbDemonClient::LanguageFileName(const QString &programPath) {
+  return languageFileFor(programPath);
+}
+
+void TkdbDemonClient::Loaded() {
+  if (!IsDesigning())
+    ConnectToServer();
+  TkdbCustomDemon::Loaded();
+}
+
+void TkdbDemonClient::ConnectToServer() {
+  if (FUseMarloServer) {
+    if (ServerEntity->WindowHandle == 0)
+      throw EQuillon(QStringLiteral("Quillon server application is not running"));
+    SendLogon();
+  }
+  LoadLanguage();
+}
+
+void TkdbDemonClient::LoadLanguage() {
+  if (IsDesigning())
+    return;
+  std::unique_ptr<QIODevice> stream;
+  if (FUseMarloServer) {
+    const QString mapped = MapFileName(ProgramPath());
+    stream = GetFileStream(languageFileFor(mapped));
+  } else {
+    auto file = std::make_unique<QFile>(languageFileFor(ProgramPath()));
+    if (file->open(QIODevice::ReadOnly))
+      stream = std::move(file);
+  }
+  if (stream)
+    Translator->LoadFromStream(*stream);
+  if (FAutoTranslate && Translator && parent())
+    Translator->TranslateComponent(parent());
+}
+
+void TkdbDemonClient::HandleMessage(std::unique_ptr<TQuillonMessageStream> &msg) {
+  switch (msg->MsgCode) {
+  case mcQuit: {
+    ServerDown = msg->ReadBoolean();
+    bool allowQuit = true;
+    if (OnQuitMsgReceived)
+      OnQuitMsgReceived(this, ServerDown, allowQuit);
+    if (allowQuit)
+      DestroyWhenIdle();
+    break;
+  }
+  case mcReply: FileReply(msg); break;
+  case mcParams:
+    Params = msg->ReadLines();
+    if (OnParamsChange)
+      OnParamsChange(this);
+    break;
+  default:
+    if (OnGotAMessage)
+      OnGotAMessage(this, *msg);
+    break;
+  }
+}

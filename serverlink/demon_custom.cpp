@@ -1,0 +1,296 @@
+// The component's life: construction with its hidden window, the parameter list, the
+// single-instance rule, sending and receiving frames, and destruction (deferred while a
+// dispatch or a send of the component is in progress).
+
+#include "MarloDemon.h"
+
+#include "Glossan2000.h"
+#include "LastError.h"
+#include "MessageWindow.h"
+#include "NamedMutex.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QVariant>
+
+#include <cerrno>
+#include <cstdio>
+#include <limits>
+#include <unistd.h>
+
+namespace {
+
+TDemonEnvironment completeEnvironment(TDemonEnvironment env) {
+  if (env.ProgramPath.isEmpty())
+    env.ProgramPath = QCoreApplication::applicationFilePath();
+  if (!env.Arguments)
+    env.Arguments = QCoreApplication::arguments().mid(1);
+  if (env.ApplicationTitle.isEmpty()) {
+    // The display name belongs to the GUI application class; read it through the object
+    // model so that this layer needs no GUI library.
+    if (QCoreApplication *app = QCoreApplication::instance())
+      env.ApplicationTitle = app->property("applicationDisplayName").toString();
+    if (env.ApplicationTitle.isEmpty())
+      env.ApplicationTitle = QCoreApplication::applicationName();
+  }
+  return env;
+}
+
+void terminateProcess(int exitCode) {
+  // The half-built program must not run its destructors: leave at once, as the system's
+  // process exit does. The single-instance lock goes with the process.
+  std::fflush(nullptr);
+  ::_exit(exitCode);
+}
+
+void requestApplicationQuit() {
+  // Queued, so that it also ends an event loop that has not started yet.
+  if (QCoreApplication *app = QCoreApplication::instance())
+    QMetaObject::invokeMethod(app, &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+void reportHandlerError(std::exception_ptr error) {
+  // No exception may unwind through the window dispatch; hand it to the event loop, where the
+  // application's one error handler shows it.
+  if (QCoreApplication *app = QCoreApplication::instance())
+    QMetaObject::invokeMethod(
+        app, [error] { std::rethrow_exception(error); }, Qt::QueuedConnection);
+}
+
+} // namespace
+
+// ---- construction ----
+
+TkdbCustomDemon::TkdbCustomDemon(QObject *owner, TDemonEnvironment env)
+    : QObject(owner), OnTerminate(terminateProcess), OnRequestAppQuit(requestApplicationQuit),
+      OnHandlerError(reportHandlerError), FEnv(completeEnvironment(std::move(env))) {
+  Translator = std::make_unique<TGlossan2000>(QString());
+  Translator->ProgramPath = FEnv.ProgramPath;
+  FAutoTranslate = true;
+  FUseMarloServer = true;
+  FMultiStart = false;
+  ServerDown = false;
+  PendingReplies.clear();
+  Params.clear();
+  OwnEntity = std::make_unique<TEntity>(this);
+  ServerEntity = std::make_unique<TEntity>(this);
+  ServerEntity->WindowHandle = FindServerWindow(*FEnv.Arguments);
+  OnGotAMessage = nullptr;
+  OnParamsChange = nullptr;
+  BuildParamList();
+  if (IsDesigning())
+    OwnEntity->Title.clear();
+}
+
+void TkdbCustomDemon::CreateHiddenWindow() {
+  if (IsDesigning())
+    return;
+  const QString className = GetWindowClassName();
+  RegisterHiddenWindowClass(className);
+  FRegisteredClass = className;
+  THandle window = 0;
+  try {
+    window = platform::createWindow(className, GetWindowName());
+  } catch (...) {
+    platform::unregisterWindowClass(className);
+    FRegisteredClass.clear();
+    throw;
+  }
+  if (window == 0) {
+    platform::unregisterWindowClass(className);
+    FRegisteredClass.clear();
+    throw EQuillon(QStringLiteral("Could not create window handle"));
+  }
+  FWindow = window;
+  OwnEntity->WindowHandle = window;
+  OwnEntity->Title = FEnv.ApplicationTitle;
+  OwnEntity->FileName = FEnv.ProgramPath;
+  platform::setWindowHandler(window, [this](const platform::CopyDataMessage &m) -> std::int64_t {
+    ReceiveCopyData(m.sender, static_cast<std::int32_t>(m.code), m.data);
+    return 0;
+  });
+  FCreated = true;
+}
+
+THandle TkdbCustomDemon::WindowHandle() const { return FWindow; }
+
+// ---- properties ----
+
+bool TkdbCustomDemon::GetAutoCreateItlFile() const {
+  return Translator && Translator->AutoCreateItlFile;
+}
+
+void TkdbCustomDemon::SetAutoCreateItlFile(bool value) {
+  if (Translator)
+    Translator->AutoCreateItlFile = value;
+}
+
+// ---- parameters ----
+
+void TkdbCustomDemon::BuildParamList() {
+  Params.clear();
+  Params.append(FEnv.ProgramPath);
+  for (const QString &arg : *FEnv.Arguments)
+    if (!arg.startsWith(QLatin1String("/serverhandle="), Qt::CaseSensitive))
+      Params.append(arg);
+}
+
+int TkdbCustomDemon::ParamCount() const { return static_cast<int>(Params.size()) - 1; }
+
+QString TkdbCustomDemon::ParamStr(int index) const {
+  if (index == 0)
+    return FEnv.ProgramPath;
+  if (index >= 1 && index <= ParamCount())
+    return Params.at(index);
+  throw EQuillon(QStringLiteral("Illegal \"ParamStr\" parameter: %1").arg(index));
+}
+
+// ---- start-up ----
+
+void TkdbCustomDemon::Loaded() {
+  if (!IsDesigning())
+    CheckSingleInstance();
+  FLoading = false;
+}
+
+void TkdbCustomDemon::CheckSingleInstance() {
+  if (FMultiStart)
+    return;
+  const QString name = OwnEntity->GetMutexName();
+  const platform::MutexHandle held = platform::openMutex(name);
+  if (held == 0) {
+    const platform::MutexHandle own = platform::createMutex(name);
+    if (own != 0) {
+      OwnEntity->MutexHandle = own;
+      FMutex = own;
+      return;
+    }
+    // Another start took it between the two calls: that one is the first instance.
+    if (platform::lastError() != EEXIST)
+      return; // the rule cannot be enforced here; run rather than refuse to start
+  } else {
+    platform::closeMutex(held);
+  }
+  // Another instance runs: hand it our parameters when the server can name it, then end.
+  try {
+    std::unique_ptr<TEntity> first = QueryEntityByTitle(FEnv.ApplicationTitle);
+    if (first) {
+      TQuillonMessageStream msg(this);
+      msg.MsgCode = mcParams;
+      msg.WriteLines(Params);
+      SendTo(*first, msg);
+    }
+  } catch (const std::exception &) {
+    // A server that answers nonsense must not keep the second start alive.
+  }
+  if (OnTerminate)
+    OnTerminate(0);
+}
+
+// ---- sending ----
+
+void TkdbCustomDemon::SendTo(TEntity &target, TQuillonMessageStream &msg,
+                             TQuillonMessageStream *reply) {
+  msg.TimeStamp = NowTimeStamp();
+  msg.Demon = this;
+  if (reply)
+    reply->Demon = this;
+  if (!OwnEntity->WindowExists())
+    return;
+  if (msg.Size() > std::numeric_limits<std::int32_t>::max() - 8)
+    throw EQuillon(QStringLiteral("Message too large to send"));
+  const TTimeStamp stamp = msg.TimeStamp;
+  {
+    TBusyScope busy(*this);
+    const QByteArray block = EncodeFrameBlock(stamp, msg.Memory());
+    platform::sendCopyData(target.WindowHandle, FWindow, static_cast<std::uint32_t>(msg.MsgCode),
+                           block);
+    std::unique_ptr<TQuillonMessageStream> answer = FindReply(stamp);
+    if (answer && reply)
+      reply->TakeOver(*answer);
+  }
+}
+
+std::unique_ptr<TQuillonMessageStream> TkdbCustomDemon::FindReply(const TTimeStamp &stamp) {
+  for (auto it = PendingReplies.begin(); it != PendingReplies.end(); ++it) {
+    if ((*it)->TimeStamp == stamp) {
+      std::unique_ptr<TQuillonMessageStream> found = std::move(*it);
+      PendingReplies.erase(it);
+      return found;
+    }
+  }
+  return nullptr;
+}
+
+void TkdbCustomDemon::FileReply(std::unique_ptr<TQuillonMessageStream> &msg) {
+  // Replies nobody claims (stale stamps, or sent by a stranger) must not pile up for ever.
+  if (PendingReplies.size() >= MaxPendingReplies)
+    PendingReplies.erase(PendingReplies.begin());
+  PendingReplies.push_back(std::move(msg));
+}
+
+// ---- receiving ----
+
+void TkdbCustomDemon::ReceiveCopyData(THandle sender, std::int32_t code, QByteArrayView block) {
+  std::unique_ptr<TQuillonMessageStream> msg = DecodeFrame(this, code, sender, block);
+  if (!msg)
+    return;
+  // Only the quit message has a body this component reads before dispatch; a cut one is not
+  // a quit message at all.
+  if (code == mcQuit && !IsWellFormedRequest(code, *msg))
+    return;
+  if (FDestroying && code != mcReply)
+    return;
+  TBusyScope busy(*this);
+  try {
+    HandleMessage(msg);
+  } catch (...) {
+    if (OnHandlerError)
+      OnHandlerError(std::current_exception());
+  }
+}
+
+void TkdbCustomDemon::HandleMessage(std::unique_ptr<TQuillonMessageStream> &) {}
+
+// ---- destruction ----
+
+TkdbCustomDemon::TBusyScope::TBusyScope(TkdbCustomDemon &demon) : FDemon(demon) { ++FDemon.FBusy; }
+
+TkdbCustomDemon::TBusyScope::~TBusyScope() {
+  if (--FDemon.FBusy == 0 && FDemon.FDestroyPending && !FDemon.FDestroying)
+    FDemon.deleteLater();
+}
+
+void TkdbCustomDemon::DestroyWhenIdle() {
+  if (FDestroyPending || FDestroying)
+    return;
+  FDestroyPending = true;
+  // Never under a running dispatch or a send that still waits for its reply: the deletion
+  // is posted once the outermost of them has returned, and runs from the event loop.
+  if (FBusy == 0)
+    deleteLater();
+}
+
+TkdbCustomDemon::~TkdbCustomDemon() {
+  FDestroying = true;
+  PendingReplies.clear();
+  if (FWindow != 0) {
+    platform::destroyWindow(FWindow);
+    FWindow = 0;
+  }
+  if (!FRegisteredClass.isEmpty()) {
+    platform::unregisterWindowClass(FRegisteredClass);
+    FRegisteredClass.clear();
+  }
+  if (FMutex != 0) {
+    platform::closeMutex(FMutex);
+    FMutex = 0;
+    OwnEntity->MutexHandle = 0;
+  }
+  Translator.reset();
+  if (!IsDesigning() && FCreated && OnRequestAppQuit)
+    OnRequestAppQuit();
+  Params.clear();
+  OwnEntity.reset();
+  ServerEntity.reset();
+}
