@@ -1,0 +1,573 @@
+#pragma once
+// The polar chart: a round diagram with a radial and an angular grid, scale labels and a list
+// of drawing items given in polar coordinates (radius R, angle Phi).
+//
+// Typical use: ClearGraf; set DataColor/PenStyle/FillColor/TransparentFill; Circle; MoveTo;
+// many DrawTo; ShowGraf. Appending never repaints; every repaint replays the whole list.
+//
+// Drawing happens off screen: Paint renders the shadow onto the frame bitmap (canvas tag
+// "frame"), the chart onto the chart bitmap ("chart"), copies the chart over the frame and
+// hands the frame to the cross-hair step, which puts it onto the control's image ("screen";
+// through the "overlay" bitmap when a cross-hair is visible). paintEvent only blits that image.
+//
+// Radius axis: linear and offset, RangeLow at the centre and RangeHigh at the rim; radii below
+// RangeLow are drawn at the centre, not mirrored through it. Angle 0 points to three o'clock;
+// angles grow clockwise with rdClockwise (y grows downwards), AngleOffset turns everything.
+
+#include <QFont>
+#include <QImage>
+#include <QObject>
+#include <QPoint>
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "Nuvra_canvas.h"
+#include "Nuvra_nuvrabase.h"
+
+class TCustomPolChart;
+
+// ---- annotation objects: data model only (drawing, hit tests and dragging live elsewhere) --
+
+// Marks one polar position, either with a horizontal and a vertical line across the chart
+// (chOrtho) or with a circle about the centre and a ray from it (chPolar). Every setter stores
+// the value and notifies OnChange, even when the value did not change; nothing is validated.
+class TpcCrossHair : public QObject {
+  Q_OBJECT
+  Q_PROPERTY(TColor Color READ Color WRITE SetColor)
+  Q_PROPERTY(Nuvra::TPenStyle LineType READ LineType WRITE SetLineType)
+  Q_PROPERTY(int LineWid READ LineWid WRITE SetLineWid)
+  Q_PROPERTY(TpcCrossHMode Mode READ Mode WRITE SetMode)
+  Q_PROPERTY(double PosPhi READ PosPhi WRITE SetPosPhi)
+  Q_PROPERTY(double PosRad READ PosRad WRITE SetPosRad)
+
+public:
+  enum TpcCrossHMode { chOff, chOrtho, chPolar };
+  Q_ENUM(TpcCrossHMode)
+
+  explicit TpcCrossHair(QObject *parent = nullptr);
+
+  TColor Color() const { return m_color; }
+  void SetColor(TColor v);
+  Nuvra::TPenStyle LineType() const { return m_lineType; }
+  void SetLineType(Nuvra::TPenStyle v);
+  int LineWid() const { return m_lineWid; }
+  void SetLineWid(int v);
+  TpcCrossHMode Mode() const { return m_mode; }
+  void SetMode(TpcCrossHMode v);
+  double PosPhi() const { return m_posPhi; }
+  void SetPosPhi(double v);
+  double PosRad() const { return m_posRad; }
+  void SetPosRad(double v);
+
+  // Copies Color, LineType, LineWid, Mode, PosPhi and PosRad; keeps this object's OnChange.
+  void AssignFrom(const TpcCrossHair &src);
+
+  // Called with this object as Sender after every property write (mouse dragging writes the
+  // position fields directly instead and does not notify).
+  std::function<void(QObject *Sender)> OnChange;
+
+  // Direct field access for dragging, without notification.
+  double &PosRadRef() { return m_posRad; }
+  double &PosPhiRef() { return m_posPhi; }
+
+private:
+  void changed();
+
+  double m_posRad = 0;
+  double m_posPhi = 0;
+  TColor m_color = clBlack;
+  TpcCrossHMode m_mode = chOff;
+  Nuvra::TPenStyle m_lineType = Nuvra::psSolid;
+  int m_lineWid = 1;
+};
+
+// A caption of one or more lines (separated by line feeds) anchored at a polar data position
+// (AttachToData) or at a pixel position of the chart bitmap. Setters notify like TpcCrossHair.
+class TpcTextLabel : public QObject {
+  Q_OBJECT
+  Q_PROPERTY(double PosRad READ PosRad WRITE SetPosRad)
+  Q_PROPERTY(double PosPhi READ PosPhi WRITE SetPosPhi)
+  Q_PROPERTY(bool AttachToData READ AttachToData WRITE SetAttachToData)
+  Q_PROPERTY(TColor ColorBkg READ ColorBkg WRITE SetColorBkg)
+  Q_PROPERTY(TColor ColorBorder READ ColorBorder WRITE SetColorBorder)
+  Q_PROPERTY(TColor ColorShadow READ ColorShadow WRITE SetColorShadow)
+  Q_PROPERTY(int ShadowDx READ ShadowDx WRITE SetShadowDx)
+  Q_PROPERTY(int ShadowDy READ ShadowDy WRITE SetShadowDy)
+  Q_PROPERTY(bool Transparent READ Transparent WRITE SetTransparent)
+  Q_PROPERTY(Nuvra::TAlignment Alignment READ Alignment WRITE SetAlignment)
+  Q_PROPERTY(QFont Font READ Font WRITE SetFont)
+  Q_PROPERTY(TTxtLblMode Mode READ Mode WRITE SetMode)
+  Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
+
+public:
+  enum TTxtLblMode { tlOff, tlsimple, tlBox, tlUnderline, tlShadow };
+  Q_ENUM(TTxtLblMode)
+
+  explicit TpcTextLabel(const QFont &font, QObject *parent = nullptr);
+
+  double PosRad() const { return m_posRad; }
+  void SetPosRad(double v);
+  double PosPhi() const { return m_posPhi; }
+  void SetPosPhi(double v);
+  bool AttachToData() const { return m_attachToData; }
+  void SetAttachToData(bool v);
+  TColor ColorBkg() const { return m_colorBkg; }
+  void SetColorBkg(TColor v);
+  TColor ColorBorder() const { return m_colorBorder; }
+  void SetColorBorder(TColor v);
+  TColor ColorShadow() const { return m_colorShadow; }
+  void SetColorShadow(TColor v);
+  int ShadowDx() const { return m_shadowDx; }
+  void SetShadowDx(int v);
+  int ShadowDy() const { return m_shadowDy; }
+  void SetShadowDy(int v);
+  bool Transparent() const { return m_transparent; }
+  void SetTransparent(bool v);
+  Nuvra::TAlignment Alignment() const { return m_alignment; }
+  void SetAlignment(Nuvra::TAlignment v);
+  const QFont &Font() const { return m_font; }
+  // Copies the attributes into the label's own font; later changes of `v` do not reach it.
+  void SetFont(const QFont &v);
+  // The label's own font object; changing it directly notifies nobody.
+  QFont &FontObject() { return m_font; }
+  TTxtLblMode Mode() const { return m_mode; }
+  void SetMode(TTxtLblMode v);
+  const QString &Caption() const { return m_caption; }
+  void SetCaption(const QString &v);
+
+  std::function<void(QObject *Sender)> OnChange;
+
+  double &PosRadRef() { return m_posRad; }
+  double &PosPhiRef() { return m_posPhi; }
+
+private:
+  void changed();
+
+  double m_posRad = 0;
+  double m_posPhi = 0;
+  int m_shadowDx = 3;
+  int m_shadowDy = 3;
+  TColor m_colorShadow = clGray;
+  Nuvra::TAlignment m_alignment = Nuvra::taCenter;
+  bool m_attachToData = true;
+  TColor m_colorBkg = clWhite;
+  TColor m_colorBorder = clBlack;
+  bool m_transparent = false;
+  QFont m_font;
+  QString m_caption;
+  TTxtLblMode m_mode = tlOff;
+};
+
+// ---- drawing list ---------------------------------------------------------------------------
+
+// Item kinds; no other value is ever stored.
+inline constexpr std::uint8_t ikDrawTo = 3;
+inline constexpr std::uint8_t ikMoveTo = 7;
+inline constexpr std::uint8_t ikCircle = 8;
+
+// One entry of the drawing list: a snapshot of the drawing attributes at the time of the call.
+struct TpcDrawItem {
+  double R = 0;               // radius in data units
+  double Phi = 0;             // angle in the chart's angle unit at drawing time
+  TColor Color = 0;           // pen colour (DataColor)
+  TColor FillColor = 0;       // circles only (FillColor)
+  std::uint8_t PenStyle = 0;  // a Nuvra::TPenStyle (PenStyle)
+  std::uint8_t LineWidth = 0; // LineWidth
+  std::uint8_t ItemClass = 0; // ClassDefault; does not influence drawing
+  std::uint8_t Kind = 0;      // ikDrawTo, ikMoveTo or ikCircle
+  bool Transparent = false;   // circles only (TransparentFill)
+};
+
+// ---- mapping between polar and screen coordinates (pure; no window needed) ----------------
+
+struct TpcMapping {
+  double ScaleX = 0, ScaleY = 0;   // pixels per data unit of radius; negative for reversed ranges
+  double OffsetX = 0, OffsetY = 0; // the centre in chart-bitmap pixels
+  double RangeLow = 0, RangeHigh = 1;
+  double AngleOffset = 0; // in the unit of Phi
+  double AngleFactor = 1; // pi/180 for degrees, 1 for radians
+  double RotSign = 1;     // +1 clockwise, -1 counter-clockwise
+
+  // Scale and centre for a chart area of (width - shadow) x (height - shadow) pixels.
+  void Calc(int width, int height, int shadow, double magFactor, int centerX, int centerY);
+  // Radii below RangeLow (beyond it, for reversed ranges) map to the centre; radii beyond
+  // RangeHigh are not clamped. Coordinates are limited to the int range, then rounded.
+  void PolarToScreen(int &X, int &Y, double R, double Phi) const;
+  // Phi comes back in 0..360 degrees (or 0..2 pi), both ends included.
+  void ScreenToPolar(int X, int Y, double &R, double &Phi) const;
+};
+
+// ---- the control -----------------------------------------------------------------------------
+
+class TCustomPolChart : public QWidget, public TNuvraLoadable {
+  Q_OBJECT
+
+public:
+  enum TpcGridStyleRad {
+    gsRadNone,
+    gsRadOuterDots,
+    gsRadOuterSolid,
+    gsRadBothDots,
+    gsRadBothSolid,
+    gsRadBothMixed
+  };
+  Q_ENUM(TpcGridStyleRad)
+  enum TpcGridStyleAng { gsAngNone, gsAngDots, gsAngSolid };
+  Q_ENUM(TpcGridStyleAng)
+  enum TpcTextBkg { tbClear, tbSolid };
+  Q_ENUM(TpcTextBkg)
+  enum TpcRotationDir { rdClockwise, rdCounterCW };
+  Q_ENUM(TpcRotationDir)
+  enum TpcAngLabelMode {
+    almNone,
+    almDegrees,
+    almRadians,
+    almMultiPi,
+    almSymmDeg,
+    almSymmRad,
+    almSymmMultiPi
+  };
+  Q_ENUM(TpcAngLabelMode)
+  enum TpcRadLabelMode { rlmNone, rlmVertLeft, rlmVertCenter, rlmVertRight };
+  Q_ENUM(TpcRadLabelMode)
+  enum TpcScaleKind { skRadial, skAngular };
+  Q_ENUM(TpcScaleKind)
+  // The toolkit's shift state as the mouse events report it.
+  enum TShiftStateFlag {
+    ssShift = 1,
+    ssAlt = 2,
+    ssCtrl = 4,
+    ssLeft = 8,
+    ssRight = 16,
+    ssMiddle = 32,
+    ssDouble = 64
+  };
+  Q_DECLARE_FLAGS(TShiftState, TShiftStateFlag)
+  Q_FLAG(TShiftState)
+
+  // Events; Sender is always the chart. Reference parameters may be changed by the handler.
+  // Called once per scale label before it is measured and drawn; an empty text suppresses it.
+  using TpcBeforeDrawScaleLabelEvent =
+      std::function<void(QObject *Sender, TCanvas *&Canvas, TpcScaleKind ScaleType,
+                         QString &CurrentTickLabel, int ChartX, int ChartY)>;
+  // Called once per repaint after data and text labels, before the frame line (Top = Left = 0).
+  using TpcRenderEvent = std::function<void(QObject *Sender, TCanvas *&Canvas, int Top, int Left)>;
+  using TpcMouseMoveInChartEvent =
+      std::function<void(QObject *Sender, bool InChart, TShiftState Shift, double rad, double phi)>;
+  using TZoomPanEvent = std::function<void(QObject *Sender)>;
+  using TpcCrossHairMoveEvent = std::function<void(QObject *Sender, TpcCrossHair *WhichCrossHair)>;
+  using TpcTextLabelMoveEvent = std::function<void(QObject *Sender, TpcTextLabel *WhichTextLabel)>;
+  using TNotifyEvent = std::function<void(QObject *Sender)>;
+
+  // AngleBtwRays always snaps to one of these spacings (degrees, whatever UseDegrees says).
+  static constexpr std::array<double, 17> kRaySpacings = {6,  7.5, 9,  10, 12, 15,  18,  20, 22.5,
+                                                          30, 36,  45, 60, 90, 120, 180, 360};
+  static constexpr double kPi = 3.141592653589793;
+  static constexpr double kDegToRad = 0.017453292519943295;
+  static constexpr int kCrossHairCount = 4;
+  static constexpr int kTextLabelCount = 20;
+
+  explicit TCustomPolChart(QWidget *parent = nullptr);
+  ~TCustomPolChart() override;
+
+  // ---- properties (published by TPolChart); setter rules in the implementation ----
+  int AllocSize() const { return m_allocSize; }
+  void SetAllocSize(int v);
+  double AngleOffset() const { return m_angleOffset; }
+  void SetAngleOffset(double v);
+  bool AutoRedraw() const { return m_autoRedraw; }
+  void SetAutoRedraw(bool v) { m_autoRedraw = v; }
+  bool AutoCenter() const { return m_autoCenter; }
+  void SetAutoCenter(bool v);
+  int CenterX() const { return m_centerX; }
+  void SetCenterX(int v);
+  int CenterY() const { return m_centerY; }
+  void SetCenterY(int v);
+  int ClassDefault() const { return m_classDefault; }
+  void SetClassDefault(int v);
+  int DecPlaceRad() const { return m_decPlaceRad; }
+  void SetDecPlaceRad(int v);
+  int DecPlacePhi() const { return m_decPlacePhi; }
+  void SetDecPlacePhi(int v);
+  TColor GridColor() const { return m_gridColor; }
+  void SetGridColor(TColor v);
+  TpcGridStyleAng GridStyleAngular() const { return m_gridStyleAng; }
+  void SetGridStyleAngular(TpcGridStyleAng v);
+  TpcGridStyleRad GridStyleRadial() const { return m_gridStyleRad; }
+  void SetGridStyleRadial(TpcGridStyleRad v);
+  TColor DataColor() const { return m_dataColor; }
+  void SetDataColor(TColor v) { m_dataColor = v; }
+  Nuvra::TPenStyle PenStyle() const { return m_penStyle; }
+  void SetPenStyle(Nuvra::TPenStyle v) { m_penStyle = v; }
+  TColor ScaleColor() const { return m_scaleColor; }
+  void SetScaleColor(TColor v);
+  TColor FillColor() const { return m_fillColor; }
+  void SetFillColor(TColor v) { m_fillColor = v; }
+  TColor ChartColor() const { return m_chartColor; }
+  void SetChartColor(TColor v);
+  int LineWidth() const { return m_lineWidth; }
+  void SetLineWidth(int v); // a byte: values outside 0..255 are ignored
+  TpcAngLabelMode LabelModeAngular() const { return m_labelModeAng; }
+  void SetLabelModeAngular(TpcAngLabelMode v);
+  TpcRadLabelMode LabelModeRadial() const { return m_labelModeRad; }
+  void SetLabelModeRadial(TpcRadLabelMode v);
+  TpcCrossHair *CrossHair1() const { return m_crossHairs[0]; }
+  TpcCrossHair *CrossHair2() const { return m_crossHairs[1]; }
+  TpcCrossHair *CrossHair3() const { return m_crossHairs[2]; }
+  TpcCrossHair *CrossHair4() const { return m_crossHairs[3]; }
+  // Assignment copies the given cross-hair's settings into the owned one.
+  void SetCrossHair1(TpcCrossHair *v) { assignCrossHair(0, v); }
+  void SetCrossHair2(TpcCrossHair *v) { assignCrossHair(1, v); }
+  void SetCrossHair3(TpcCrossHair *v) { assignCrossHair(2, v); }
+  void SetCrossHair4(TpcCrossHair *v) { assignCrossHair(3, v); }
+  TpcCrossHair *CrossHair(int index) const; // 1..4
+  double RangeLow() const { return m_rangeLow; }
+  void SetRangeLow(double v);
+  double RangeHigh() const { return m_rangeHigh; }
+  void SetRangeHigh(double v);
+  double AngleBtwRays() const { return m_angleBtwRays; }
+  void SetAngleBtwRays(double v);
+  double MagFactor() const { return m_magFactor; }
+  void SetMagFactor(double v);
+  Nuvra::TMouseActMode MouseAction() const { return m_mouseAction; }
+  void SetMouseAction(Nuvra::TMouseActMode v) { m_mouseAction = v; }
+  TpcRotationDir RotationDir() const { return m_rotSign == 1 ? rdClockwise : rdCounterCW; }
+  void SetRotationDir(TpcRotationDir v);
+  int ShadowWidth() const { return m_shadowWidth; }
+  void SetShadowWidth(int v);
+  Nuvra::TShadowStyle ShadowStyle() const { return m_shadowStyle; }
+  void SetShadowStyle(Nuvra::TShadowStyle v);
+  TColor ShadowColor() const { return m_shadowColor; }
+  void SetShadowColor(TColor v);
+  TColor ShadowBakColor() const { return m_shadowBakColor; }
+  void SetShadowBakColor(TColor v);
+  // The four Text… properties are kept and streamed, but no drawing reads them.
+  Nuvra::TFontStyles TextFontStyle() const { return m_textFontStyle; }
+  void SetTextFontStyle(Nuvra::TFontStyles v);
+  TpcTextBkg TextBkStyle() const { return m_textBkStyle; }
+  void SetTextBkStyle(TpcTextBkg v);
+  TColor TextBkColor() const { return m_textBkColor; }
+  void SetTextBkColor(TColor v);
+  Nuvra::TAlignment TextAlignment() const { return m_textAlignment; }
+  void SetTextAlignment(Nuvra::TAlignment v);
+  bool UseDegrees() const { return m_angleFactor != 1.0; }
+  void SetUseDegrees(bool v);
+
+  // Not published: true until the window exists (CreateWnd); while true Paint does nothing.
+  bool SuppressPaint() const { return m_suppressPaint; }
+  void SetSuppressPaint(bool v); // false repaints at once; the same value does nothing
+  // Copied into each circle appended; a circle added while it is true is drawn hollow.
+  bool TransparentFill = false;
+
+  TpcTextLabel *TextLabel(int index) const; // 1..20; ENuvraError outside
+
+  // ---- events ----
+  TpcBeforeDrawScaleLabelEvent OnBeforeDrawScaleLabel;
+  TpcRenderEvent OnDataRendered;
+  TpcMouseMoveInChartEvent OnMouseMoveInChart;
+  TZoomPanEvent OnZoomPan;
+  TpcCrossHairMoveEvent OnCrossHairMove;
+  TpcTextLabelMoveEvent OnTextLabelMove;
+  // Replaces the chart's own resize handling (re-centring while AutoCenter is true).
+  TNotifyEvent OnResize;
+
+  // ---- the drawing list, read only (the application exports it) ----
+  int Count() const { return m_count; }
+  int Capacity() const { return static_cast<int>(m_items.size()); }
+  const TpcDrawItem &Item(int index) const; // 0..Count()-1; ENuvraError outside
+
+  // ---- mapping and painting ----
+  // Recomputes the scale and the centre offsets; does nothing while loading.
+  virtual void CalcScaling();
+  void PolarToScreen(int &X, int &Y, double R, double Phi) const;
+  void ScreenToPolar(int X, int Y, double &R, double &Phi) const;
+  const TpcMapping &Mapping() const { return m_map; }
+  // Re-centres the chart in its area (room for a vertical scale at the side), then
+  // CalcScaling and ShowGraf.
+  void CenterChart();
+  // Rebuilds the whole picture off screen and copies it to the control in one step. Does
+  // nothing while invisible, loading or SuppressPaint.
+  virtual void Paint();
+  void Loaded() override;
+
+  // The three bitmaps and the control's image, as the last Paint left them.
+  const QImage &FrameBitmap() const { return m_frame; }
+  const QImage &ChartBitmap() const { return m_chart; }
+  const QImage &OverlayBitmap() const { return m_overlay; }
+  const QImage &ScreenImage() const { return m_screen; }
+
+  // ---- pure helpers (reachable without a window) ----
+  // Raises each coordinate to -30000 / lowers it to 30000.
+  static void ClampScreenPoint(int &X, int &Y);
+  // Decimals >= 0: fixed point; -1: scientific with a trimmed two-digit exponent ("*" for an
+  // exponent of 100 or more); -2: scientific with a four-digit exponent.
+  static QString FormatScaleValue(int Width, int Decimals, double Value);
+  // The nearest spacing of kRaySpacings; a value midway keeps the earlier entry.
+  static double SnapRaySpacing(double v);
+  // The label text of ray i (value i * angleBtwRays degrees). Multiple-of-pi texts use the
+  // letter "p" for pi; the chart shows the Greek letter instead when drawing.
+  static QString AngleLabelText(TpcAngLabelMode mode, int i, double angleBtwRays, int decPlacePhi);
+
+protected:
+  // The label pass on the chart bitmap (after the data, before OnDataRendered).
+  virtual void DrawTextLabels(TCanvas &canvas);
+  // Puts the composed frame, with the visible cross-hairs over a copy of it, onto the
+  // control's image at (0, 0).
+  virtual void DrawCrossHairs(QImage &frame);
+
+  void paintEvent(QPaintEvent *event) override;
+  void resizeEvent(QResizeEvent *event) override;
+  void showEvent(QShowEvent *event) override;
+  void changeEvent(QEvent *event) override;
+
+  bool Visible() const { return !isHidden(); }
+  // Paint when AutoRedraw (or in design state).
+  void repaintRule();
+  // The control's window now exists; TPolChart then allows painting.
+  virtual void CreateWnd();
+
+  TCanvas &ScreenCanvas() { return m_screenCanvas; }
+  TCanvas &OverlayCanvas() { return m_overlayCanvas; }
+  QImage &Overlay() { return m_overlay; }
+
+private:
+  friend class TPolChart;
+  struct Renderer; // the item replay of one repaint
+
+  QString componentMessage(const QString &what) const;
+  void assignCrossHair(int index, TpcCrossHair *src);
+  void appendItem(std::uint8_t kind, double R, double Phi);
+  void drawShadow(TCanvas &canvas);
+  void drawGrid(TCanvas &canvas, int &lastTextHeight);
+  void renderChart(TCanvas &canvas);
+
+  // properties
+  int m_allocSize = 1000;
+  double m_angleOffset = 0;
+  bool m_autoRedraw = true;
+  bool m_autoCenter = true;
+  int m_centerX = 120;
+  int m_centerY = 80;
+  int m_classDefault = 0;
+  int m_decPlaceRad = 2;
+  int m_decPlacePhi = 2;
+  TColor m_gridColor = clBlack;
+  TpcGridStyleAng m_gridStyleAng = gsAngDots;
+  TpcGridStyleRad m_gridStyleRad = gsRadBothDots;
+  TColor m_dataColor = clBlack;
+  Nuvra::TPenStyle m_penStyle = Nuvra::psSolid;
+  TColor m_scaleColor = clBlack;
+  TColor m_fillColor = clSilver;
+  TColor m_chartColor = clWhite;
+  int m_lineWidth = 1;
+  TpcAngLabelMode m_labelModeAng = almDegrees;
+  TpcRadLabelMode m_labelModeRad = rlmVertCenter;
+  double m_rangeLow = 0;
+  double m_rangeHigh = 1;
+  double m_angleBtwRays = 30;
+  double m_magFactor = 1;
+  Nuvra::TMouseActMode m_mouseAction = Nuvra::maNone;
+  int m_rotSign = 1;
+  int m_shadowWidth = 0;
+  Nuvra::TShadowStyle m_shadowStyle = Nuvra::ssFlying;
+  TColor m_shadowColor = clGrayText;
+  TColor m_shadowBakColor = clBtnFace;
+  Nuvra::TFontStyles m_textFontStyle;
+  TpcTextBkg m_textBkStyle = tbClear;
+  TColor m_textBkColor = clWhite;
+  Nuvra::TAlignment m_textAlignment = Nuvra::taCenter;
+  double m_angleFactor = kDegToRad;
+  bool m_suppressPaint = true;
+
+  // owned objects
+  std::array<TpcCrossHair *, kCrossHairCount> m_crossHairs{};
+  std::array<TpcTextLabel *, kTextLabelCount> m_textLabels{};
+
+  // drawing list: m_items.size() is the capacity
+  std::vector<TpcDrawItem> m_items;
+  int m_count = 0;
+
+  TpcMapping m_map;
+
+  // bitmaps and canvases
+  QImage m_frame, m_chart, m_overlay, m_screen;
+  TCanvas m_frameCanvas{QStringLiteral("frame")};
+  TCanvas m_chartCanvas{QStringLiteral("chart")};
+  TCanvas m_overlayCanvas{QStringLiteral("overlay")};
+  TCanvas m_screenCanvas{QStringLiteral("screen")};
+  // The control's own canvas: measures text with the widget's default font, never `Font`.
+  TCanvas m_ownCanvas{QStringLiteral("control")};
+  bool m_painting = false;
+  bool m_inPaintEvent = false;
+  bool m_windowCreated = false;
+};
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(TCustomPolChart::TShiftState)
+
+// The published chart: the property list below is what a layout may set, in streaming order.
+class TPolChart : public TCustomPolChart {
+  Q_OBJECT
+  Q_PROPERTY(QFont Font READ font WRITE setFont)
+  Q_PROPERTY(int AllocSize READ AllocSize WRITE SetAllocSize)
+  Q_PROPERTY(double AngleOffset READ AngleOffset WRITE SetAngleOffset)
+  Q_PROPERTY(bool AutoRedraw READ AutoRedraw WRITE SetAutoRedraw)
+  Q_PROPERTY(bool AutoCenter READ AutoCenter WRITE SetAutoCenter)
+  Q_PROPERTY(int CenterX READ CenterX WRITE SetCenterX)
+  Q_PROPERTY(int CenterY READ CenterY WRITE SetCenterY)
+  Q_PROPERTY(int ClassDefault READ ClassDefault WRITE SetClassDefault)
+  Q_PROPERTY(int DecPlaceRad READ DecPlaceRad WRITE SetDecPlaceRad)
+  Q_PROPERTY(int DecPlacePhi READ DecPlacePhi WRITE SetDecPlacePhi)
+  Q_PROPERTY(TColor GridColor READ GridColor WRITE SetGridColor)
+  Q_PROPERTY(TCustomPolChart::TpcGridStyleAng GridStyleAngular READ GridStyleAngular WRITE
+                 SetGridStyleAngular)
+  Q_PROPERTY(TCustomPolChart::TpcGridStyleRad GridStyleRadial READ GridStyleRadial WRITE
+                 SetGridStyleRadial)
+  Q_PROPERTY(TColor DataColor READ DataColor WRITE SetDataColor)
+  Q_PROPERTY(Nuvra::TPenStyle PenStyle READ PenStyle WRITE SetPenStyle)
+  Q_PROPERTY(TColor ScaleColor READ ScaleColor WRITE SetScaleColor)
+  Q_PROPERTY(TColor FillColor READ FillColor WRITE SetFillColor)
+  Q_PROPERTY(TColor ChartColor READ ChartColor WRITE SetChartColor)
+  Q_PROPERTY(int LineWidth READ LineWidth WRITE SetLineWidth)
+  Q_PROPERTY(TCustomPolChart::TpcAngLabelMode LabelModeAngular READ LabelModeAngular WRITE
+                 SetLabelModeAngular)
+  Q_PROPERTY(TCustomPolChart::TpcRadLabelMode LabelModeRadial READ LabelModeRadial WRITE
+                 SetLabelModeRadial)
+  Q_PROPERTY(TpcCrossHair *CrossHair1 READ CrossHair1 WRITE SetCrossHair1)
+  Q_PROPERTY(TpcCrossHair *CrossHair2 READ CrossHair2 WRITE SetCrossHair2)
+  Q_PROPERTY(TpcCrossHair *CrossHair3 READ CrossHair3 WRITE SetCrossHair3)
+  Q_PROPERTY(TpcCrossHair *CrossHair4 READ CrossHair4 WRITE SetCrossHair4)
+  Q_PROPERTY(double RangeLow READ RangeLow WRITE SetRangeLow)
+  Q_PROPERTY(double RangeHigh READ RangeHigh WRITE SetRangeHigh)
+  Q_PROPERTY(double AngleBtwRays READ AngleBtwRays WRITE SetAngleBtwRays)
+  Q_PROPERTY(double MagFactor READ MagFactor WRITE SetMagFactor)
+  Q_PROPERTY(Nuvra::TMouseActMode MouseAction READ MouseAction WRITE SetMouseAction)
+  Q_PROPERTY(TCustomPolChart::TpcRotationDir RotationDir READ RotationDir WRITE SetRotationDir)
+  Q_PROPERTY(int ShadowWidth READ ShadowWidth WRITE SetShadowWidth)
+  Q_PROPERTY(Nuvra::TShadowStyle ShadowStyle READ ShadowStyle WRITE SetShadowStyle)
+  Q_PROPERTY(TColor ShadowColor READ ShadowColor WRITE SetShadowColor)
+  Q_PROPERTY(TColor ShadowBakColor READ ShadowBakColor WRITE SetShadowBakColor)
+  Q_PROPERTY(Nuvra::TFontStyles TextFontStyle READ TextFontStyle WRITE SetTextFontStyle)
+  Q_PROPERTY(TCustomPolChart::TpcTextBkg TextBkStyle READ TextBkStyle WRITE SetTextBkStyle)
+  Q_PROPERTY(TColor TextBkColor READ TextBkColor WRITE SetTextBkColor)
+  Q_PROPERTY(Nuvra::TAlignment TextAlignment READ TextAlignment WRITE SetTextAlignment)
+  Q_PROPERTY(bool UseDegrees READ UseDegrees WRITE SetUseDegrees)
+
+public:
+  explicit TPolChart(QWidget *parent = nullptr);
+
+  // The window exists from now on: clears SuppressPaint (which repaints). Runs by itself on
+  // the first show; headless users and tests call it directly.
+  void CreateWnd() override;
+
+  // ---- drawing interface: each call appends one item; none repaints ----
+  void MoveTo(double R, double Phi);
+  void DrawTo(double R, double Phi);
+  void Circle(double R); // about the chart centre, R in data units
+  void ClearGraf();      // empties the list and frees its memory
+  void ShowGraf();       // Paint when visible
+};

@@ -1,0 +1,186 @@
+// Mapping between polar data coordinates and chart pixels, the centring computation and the
+// number-to-text routine the scales use.
+#include "Nuvra_polchart.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <string>
+
+#include "Rounding.h"
+
+// ---- pure mapping ------------------------------------------------------------------------------
+
+void TpcMapping::Calc(int width, int height, int shadow, double magFactor, int centerX,
+                      int centerY) {
+  const int m = std::min(width - shadow, height - shadow);
+  ScaleX = m * magFactor / (RangeHigh - RangeLow) / 2;
+  ScaleY = ScaleX;
+  OffsetX = centerX;
+  OffsetY = centerY;
+}
+
+void TpcMapping::PolarToScreen(int &X, int &Y, double R, double Phi) const {
+  if (RangeHigh > RangeLow ? R < RangeLow : R > RangeLow)
+    R = RangeLow; // the centre value is the innermost radius
+  const double theta = (Phi + AngleOffset) * AngleFactor;
+  const double d = R - RangeLow;
+  constexpr double kLimit = 2147483647.0;
+  const double x = OffsetX + ScaleX * d * std::cos(theta);
+  const double y = OffsetY + ScaleY * d * RotSign * std::sin(theta);
+  X = roundToInt(std::clamp(x, -kLimit, kLimit));
+  Y = roundToInt(std::clamp(y, -kLimit, kLimit));
+}
+
+void TpcMapping::ScreenToPolar(int X, int Y, double &R, double &Phi) const {
+  constexpr double kPi = TCustomPolChart::kPi;
+  const double dx = (X - OffsetX) / ScaleX;
+  const double dy = (Y - OffsetY) / ScaleY;
+  const double dist = std::sqrt(dx * dx + dy * dy);
+  R = RangeHigh > RangeLow ? RangeLow + dist : RangeLow - dist;
+  double a;
+  if (dx == 0)
+    a = dy > 0 ? kPi / 2 : 3 * kPi / 2;
+  else if (dx < 0)
+    a = std::atan(dy / dx) + kPi;
+  else
+    a = std::atan(dy / dx);
+  Phi = RotSign * a / AngleFactor - AngleOffset;
+  if (RangeHigh < RangeLow)
+    Phi += kPi / AngleFactor;
+  const double full = 2 * kPi / AngleFactor;
+  if (Phi < 0) {
+    Phi += full;
+    if (Phi < 0)
+      Phi += full;
+  }
+  if (Phi > full)
+    Phi -= full;
+}
+
+// ---- the chart's mapping -----------------------------------------------------------------------
+
+void TCustomPolChart::CalcScaling() {
+  if (IsLoading())
+    return;
+  m_map.RangeLow = m_rangeLow;
+  m_map.RangeHigh = m_rangeHigh;
+  m_map.AngleOffset = m_angleOffset;
+  m_map.AngleFactor = m_angleFactor;
+  m_map.RotSign = m_rotSign;
+  m_map.Calc(width(), height(), m_shadowWidth, m_magFactor, m_centerX, m_centerY);
+}
+
+void TCustomPolChart::PolarToScreen(int &X, int &Y, double R, double Phi) const {
+  // The direction settings take effect at once; only scale and centre wait for CalcScaling.
+  TpcMapping m = m_map;
+  m.RangeLow = m_rangeLow;
+  m.RangeHigh = m_rangeHigh;
+  m.AngleOffset = m_angleOffset;
+  m.AngleFactor = m_angleFactor;
+  m.RotSign = m_rotSign;
+  m.PolarToScreen(X, Y, R, Phi);
+}
+
+void TCustomPolChart::ScreenToPolar(int X, int Y, double &R, double &Phi) const {
+  TpcMapping m = m_map;
+  m.RangeLow = m_rangeLow;
+  m.RangeHigh = m_rangeHigh;
+  m.AngleOffset = m_angleOffset;
+  m.AngleFactor = m_angleFactor;
+  m.RotSign = m_rotSign;
+  m.ScreenToPolar(X, Y, R, Phi);
+}
+
+void TCustomPolChart::CenterChart() {
+  // Measured with the control's own canvas and its default font, as the chart always did.
+  const int w = std::max(m_ownCanvas.TextWidth(FormatScaleValue(1, m_decPlaceRad, m_rangeLow)),
+                         m_ownCanvas.TextWidth(FormatScaleValue(1, m_decPlaceRad, m_rangeHigh)));
+  const int area = width() - m_shadowWidth;
+  const int c = area / 5 - w;
+  int shift = 0;
+  if (m_labelModeRad == rlmVertLeft)
+    shift = c / 2;
+  else if (m_labelModeRad == rlmVertRight)
+    shift = -c / 2;
+  m_centerX = shift + area / 2;
+  m_centerY = (height() - m_shadowWidth) / 2;
+  CalcScaling();
+  if (Visible())
+    Paint();
+}
+
+void TCustomPolChart::ClampScreenPoint(int &X, int &Y) {
+  X = std::clamp(X, -30000, 30000);
+  Y = std::clamp(Y, -30000, 30000);
+}
+
+// ---- numbers to text ---------------------------------------------------------------------------
+
+namespace {
+
+std::string printfString(const char *format, int width, int precision, double value) {
+  const int n = std::snprintf(nullptr, 0, format, width, precision, value);
+  if (n <= 0)
+    return {};
+  std::string s(static_cast<std::size_t>(n) + 1, '\0');
+  std::snprintf(s.data(), s.size(), format, width, precision, value);
+  s.resize(static_cast<std::size_t>(n));
+  return s;
+}
+
+// d.dE+dddd: one digit before the point, a four-digit exponent, padded to `width`.
+std::string scientific(int width, double value) {
+  if (!std::isfinite(value))
+    return printfString("%*.*f", width, 0, value);
+  std::string s = printfString("%*.*E", 0, 1, value);
+  const std::size_t e = s.find('E');
+  if (e != std::string::npos && e + 2 <= s.size()) {
+    const int exponent = std::atoi(s.c_str() + e + 1);
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "E%c%04d", exponent < 0 ? '-' : '+', std::abs(exponent));
+    s = s.substr(0, e) + buf;
+  }
+  if (static_cast<int>(s.size()) < width)
+    s.insert(0, static_cast<std::size_t>(width) - s.size(), ' ');
+  return s;
+}
+
+} // namespace
+
+QString TCustomPolChart::FormatScaleValue(int Width, int Decimals, double Value) {
+  Width = std::clamp(Width, 0, 64);
+  if (Decimals == -1) {
+    std::string s = scientific(Width + 2, Value);
+    const std::size_t e = s.find('E');
+    if (e != std::string::npos && s.size() == e + 6 && (s[e + 1] == '+' || s[e + 1] == '-')) {
+      const bool leadingZeros = s[e + 2] == '0' && s[e + 3] == '0';
+      s.erase(e + 2, 2);
+      if (!leadingZeros)
+        s.assign(s.size(), '*'); // an exponent of 100 or more does not fit a scale label
+    }
+    return QString::fromStdString(s);
+  }
+  if (Decimals < 0)
+    return QString::fromStdString(scientific(Width, Value));
+  std::string s = printfString("%*.*f", Width, std::min(Decimals, 30), Value);
+  // A value that rounds to zero is shown without a sign: "-0.00" is no scale value.
+  if (s.find('-') != std::string::npos && s.find_first_of("123456789") == std::string::npos)
+    s.erase(s.find('-'), 1);
+  return QString::fromStdString(s);
+}
+
+double TCustomPolChart::SnapRaySpacing(double v) {
+  double best = kRaySpacings[0];
+  double bestDist = std::fabs(v - best);
+  for (double s : kRaySpacings) {
+    const double d = std::fabs(v - s);
+    if (d < bestDist) {
+      best = s;
+      bestDist = d;
+    }
+  }
+  return best;
+}

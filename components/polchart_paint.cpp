@@ -1,0 +1,222 @@
+// The paint cycle: shadow on the frame bitmap, background, grid and data on the chart bitmap,
+// composition and the single copy to the control. Data items are replayed with the pen state
+// cached and line runs batched into polylines.
+#include "Nuvra_polchart.h"
+
+#include <algorithm>
+#include <cstdint>
+
+// The state of one item replay; nothing of it survives a repaint.
+struct TCustomPolChart::Renderer {
+  static constexpr std::size_t kRunLength = 200;
+
+  TCustomPolChart &chart;
+  TCanvas &cv;
+  TColor penColor = 0;
+  int penStyle = 0;
+  int penWidth = 1;
+  TColor brushColor = 0;
+  QPoint current{0, 0};
+  std::vector<QPoint> run;
+
+  Renderer(TCustomPolChart &c, TCanvas &canvas) : chart(c), cv(canvas) { run.reserve(kRunLength); }
+
+  void start() {
+    penWidth = chart.m_lineWidth;
+    cv.SetPenWidth(penWidth);
+    current = QPoint(0, 0);
+    cv.MoveTo(0, 0);
+    penColor = chart.m_chartColor;
+    cv.SetPenColor(penColor);
+    penStyle = Nuvra::psSolid;
+    cv.SetPenStyle(Nuvra::psSolid);
+    brushColor = chart.m_chartColor;
+    cv.SetBrushColor(brushColor);
+    cv.SetFont(chart.font());
+    cv.SetFontColor(chart.m_chartColor);
+  }
+
+  void setPenColor(TColor c) {
+    if (c != penColor) {
+      penColor = c;
+      cv.SetPenColor(c);
+    }
+  }
+  void setPenStyle(int s) {
+    if (s != penStyle) {
+      penStyle = s;
+      cv.SetPenStyle(static_cast<Nuvra::TPenStyle>(s));
+    }
+  }
+  void setBrushColor(TColor c) {
+    if (c != brushColor) {
+      brushColor = c;
+      cv.SetBrushColor(c);
+    }
+  }
+
+  void flush() {
+    if (run.empty())
+      return;
+    cv.Polyline(run);
+    current = run.back();
+    cv.MoveTo(current.x(), current.y());
+    run.clear();
+  }
+
+  void add(QPoint p) {
+    if (run.empty())
+      run.push_back(current);
+    run.push_back(p);
+    if (run.size() >= kRunLength) {
+      flush();
+      run.push_back(p); // the next run starts where this one ended, without a gap
+    }
+  }
+
+  QPoint map(double R, double Phi) const {
+    int x = 0, y = 0;
+    chart.PolarToScreen(x, y, R, Phi);
+    ClampScreenPoint(x, y);
+    return {x, y};
+  }
+
+  void circle(const TpcDrawItem &it) {
+    flush();
+    setPenColor(it.Color);
+    setBrushColor(it.FillColor);
+    setPenStyle(it.PenStyle);
+    cv.SetBrushStyle(it.Transparent ? Nuvra::bsClear : Nuvra::bsSolid);
+    int x0 = 0, y0 = 0;
+    chart.PolarToScreen(x0, y0, it.R, -chart.m_angleOffset);
+    // In 64 bits and clamped on all four sides: a huge radius must not overflow.
+    const std::int64_t cx = chart.m_centerX, cy = chart.m_centerY;
+    const std::int64_t d = std::int64_t{x0} - cx;
+    auto clamp = [](std::int64_t v) {
+      return static_cast<int>(std::clamp<std::int64_t>(v, -30000, 30000));
+    };
+    int left = clamp(cx - d), top = clamp(cy - d);
+    int right = clamp(x0), bottom = clamp(cy + d);
+    if (left > right)
+      ++left;
+    else
+      ++right;
+    if (top > bottom)
+      ++top;
+    else
+      ++bottom;
+    cv.Ellipse(left, top, right, bottom);
+  }
+
+  void replay(const TpcDrawItem &it) {
+    if (it.LineWidth != penWidth) {
+      flush();
+      penWidth = it.LineWidth;
+      cv.SetPenWidth(penWidth);
+    }
+    switch (it.Kind) {
+    case ikMoveTo: {
+      const QPoint p = map(it.R, it.Phi);
+      flush();
+      current = p;
+      cv.MoveTo(p.x(), p.y());
+      break;
+    }
+    case ikDrawTo: {
+      const QPoint p = map(it.R, it.Phi);
+      if (it.Color != penColor || it.PenStyle != penStyle) {
+        flush();
+        setPenColor(it.Color);
+        setPenStyle(it.PenStyle);
+      }
+      add(p);
+      break;
+    }
+    case ikCircle: circle(it); break;
+    default: break;
+    }
+  }
+};
+
+void TCustomPolChart::renderChart(TCanvas &cv) {
+  // Background.
+  cv.SetPenStyle(Nuvra::psSolid);
+  cv.SetPenMode(Nuvra::pmCopy);
+  cv.SetBrushColor(m_chartColor);
+  cv.SetPenColor(m_chartColor);
+  cv.Rectangle(0, 0, m_chart.width() - 1, m_chart.height() - 1);
+
+  int lastTextHeight = 0;
+  drawGrid(cv, lastTextHeight);
+
+  Renderer r(*this, cv);
+  r.start();
+  for (int i = 0; i < m_count; ++i)
+    r.replay(m_items[static_cast<std::size_t>(i)]);
+  r.flush();
+  cv.SetPenWidth(1);
+
+  DrawTextLabels(cv);
+
+  if (OnDataRendered) {
+    TCanvas *canvas = &cv;
+    OnDataRendered(this, canvas, 0, 0);
+  }
+
+  const int w = m_shadowWidth;
+  if (w > 0) {
+    const int W = width(), H = height();
+    cv.SetPenColor(clBlack);
+    cv.SetPenStyle(Nuvra::psSolid);
+    cv.SetPenWidth(1);
+    const int e = w == 1 ? 1 : w; // how far in from the control's right and bottom edge
+    const QPoint frame[] = {{0, H - e}, {0, 0}, {W - e, 0}, {W - e, H - e}, {0, H - e}};
+    cv.Polyline(frame);
+  }
+}
+
+void TCustomPolChart::Paint() {
+  if ((!Visible() && !IsDesigning()) || IsLoading() || m_suppressPaint)
+    return;
+  if (m_painting)
+    return; // a handler changed a property while we draw; the picture is being made anyway
+  m_painting = true;
+  struct Reset {
+    bool &flag;
+    ~Reset() { flag = false; }
+  } reset{m_painting};
+
+  const int W = width(), H = height();
+  const int w = m_shadowWidth;
+
+  m_frameCanvas.Release();
+  if (m_frame.size() != QSize(W, H))
+    m_frame = QImage(W, H, QImage::Format_RGB32);
+  m_frame.fill(colorToQColor(m_shadowBakColor));
+  m_frameCanvas.SetTarget(&m_frame);
+  drawShadow(m_frameCanvas);
+
+  m_chartCanvas.Release();
+  const QSize chartSize(std::max(0, W - w + 1), std::max(0, H - w + 1));
+  if (m_chart.size() != chartSize)
+    m_chart = QImage(chartSize, QImage::Format_RGB32);
+  m_chart.fill(colorToQColor(m_chartColor));
+  m_chartCanvas.SetTarget(&m_chart);
+  m_chartCanvas.SetFont(font());
+  renderChart(m_chartCanvas);
+  m_chartCanvas.Release();
+
+  m_frameCanvas.Draw(0, 0, m_chart);
+  m_frameCanvas.Release();
+
+  m_screenCanvas.Release();
+  if (m_screen.size() != QSize(W, H))
+    m_screen = QImage(W, H, QImage::Format_RGB32);
+  m_screenCanvas.SetTarget(&m_screen);
+  DrawCrossHairs(m_frame);
+  m_screenCanvas.Release();
+  m_overlayCanvas.Release();
+
+  if (!m_inPaintEvent)
+    update();
+}
