@@ -1,0 +1,212 @@
+// The hyperlink label: trimming of its targets, the font switch under the pointer and the
+// launch on click.
+#include "Nuvra_urllab.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QEnterEvent>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPalette>
+#include <QPointer>
+
+#include "Shell.h"
+
+namespace {
+
+// Letter case is folded for ASCII letters only, as everywhere in the program.
+QString AsciiLower(const QString &text) {
+  QString out = text;
+  for (QChar &ch : out) {
+    const char16_t u = ch.unicode();
+    if (u >= u'A' && u <= u'Z')
+      ch = QChar(static_cast<char16_t>(u + (u'a' - u'A')));
+  }
+  return out;
+}
+
+QString ComponentPrefix(const QString &componentName) {
+  return QStringLiteral("Component ") + QLatin1Char('"') + componentName + QLatin1Char('"');
+}
+
+} // namespace
+
+namespace urllab {
+
+QString TrimBlanks(const QString &text) {
+  qsizetype first = 0;
+  qsizetype last = text.size();
+  while (first < last && text.at(first) == QLatin1Char(' '))
+    ++first;
+  while (last > first && text.at(last - 1) == QLatin1Char(' '))
+    --last;
+  return text.mid(first, last - first);
+}
+
+bool IsWebAddress(const QString &url) {
+  return AsciiLower(url.left(7)) == QLatin1String("http://");
+}
+
+QString ExtensionOf(const QString &path) {
+  const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+  const qsizetype separator = path.lastIndexOf(QLatin1Char('/'));
+  if (dot < 0 || dot < separator)
+    return {};
+  return AsciiLower(path.mid(dot));
+}
+
+bool IsProgramFile(const QString &path) { return ExtensionOf(path) == QLatin1String(".exe"); }
+
+QString InvalidTargetMessage(const QString &componentName) {
+  return ComponentPrefix(componentName) + QStringLiteral(": URL of URLLab is invalid");
+}
+
+QString FailedStartMessage(const QString &componentName, int result) {
+  return ComponentPrefix(componentName) + QStringLiteral(": Cannot start executable (errnum=") +
+         QString::number(result) + QLatin1Char(')');
+}
+
+} // namespace urllab
+
+TUrlLab::TUrlLab(QWidget *parent)
+    : QLabel(parent), m_fontActive(font()),
+      m_fontActiveColor(palette().color(QPalette::WindowText)),
+      m_fontNormalColor(QGuiApplication::palette().color(QPalette::WindowText)) {
+  // An ampersand in the caption is shown as it is: plain text, no mnemonic, no rich text.
+  setTextFormat(Qt::PlainText);
+  setTextInteractionFlags(Qt::NoTextInteraction);
+}
+
+TUrlLab::~TUrlLab() = default;
+
+void TUrlLab::Loaded() {
+  TNuvraLoadable::Loaded();
+  m_fontNormal = font();
+  m_fontNormalColor = FontColor();
+}
+
+void TUrlLab::setURL(const QString &url) {
+  m_url = urllab::TrimBlanks(url);
+  RepaintIfVisible();
+}
+
+void TUrlLab::setTaskParams(const QString &params) {
+  m_taskParams = urllab::TrimBlanks(params);
+  RepaintIfVisible();
+}
+
+void TUrlLab::setFontActive(const QFont &font) {
+  m_fontActive = font;
+  RepaintIfVisible();
+}
+
+void TUrlLab::setFontActiveColor(const QColor &color) {
+  m_fontActiveColor = color;
+  RepaintIfVisible();
+}
+
+QColor TUrlLab::FontColor() const { return palette().color(QPalette::WindowText); }
+
+void TUrlLab::setFontColor(const QColor &color) {
+  QPalette pal = palette();
+  pal.setColor(QPalette::WindowText, color);
+  setPalette(pal);
+}
+
+void TUrlLab::ShowFont(const QFont &font, const QColor &color) {
+  setFont(font);
+  setFontColor(color);
+}
+
+void TUrlLab::RepaintIfVisible() {
+  if (isVisible())
+    repaint();
+}
+
+void TUrlLab::enterEvent(QEnterEvent *event) {
+  QLabel::enterEvent(event);
+  if (OnMouseEnter)
+    OnMouseEnter(this);
+  if (isEnabled())
+    ShowFont(m_fontActive, m_fontActiveColor);
+}
+
+void TUrlLab::leaveEvent(QEvent *event) {
+  QLabel::leaveEvent(event);
+  if (OnMouseLeave)
+    OnMouseLeave(this);
+  if (isEnabled())
+    ShowFont(m_fontNormal, m_fontNormalColor);
+}
+
+void TUrlLab::mousePressEvent(QMouseEvent *event) {
+  if (event->button() != Qt::LeftButton) {
+    QLabel::mousePressEvent(event);
+    return;
+  }
+  m_pressed = true;
+  event->accept();
+}
+
+void TUrlLab::mouseReleaseEvent(QMouseEvent *event) {
+  if (event->button() != Qt::LeftButton || !m_pressed) {
+    QLabel::mouseReleaseEvent(event);
+    return;
+  }
+  m_pressed = false;
+  event->accept();
+  // A click is a press and a release inside the label. A failure leaves this handler as an
+  // ENuvraURLLabError; the application's one error handler shows it.
+  if (rect().contains(event->position().toPoint()))
+    Click();
+}
+
+void TUrlLab::mouseDoubleClickEvent(QMouseEvent *event) {
+  if (event->button() != Qt::LeftButton) {
+    QLabel::mouseDoubleClickEvent(event);
+    return;
+  }
+  event->accept();
+  if (OnDblClick)
+    OnDblClick(this);
+}
+
+void TUrlLab::Click() {
+  Launch();
+  if (OnClick)
+    OnClick(this);
+}
+
+void TUrlLab::Launch() {
+  if (m_url.isEmpty())
+    return;
+  if (urllab::IsWebAddress(m_url)) {
+    OpenWebAddress(m_url);
+    return;
+  }
+  if (!urllab::IsProgramFile(m_url))
+    throw ENuvraURLLabError(urllab::InvalidTargetMessage(objectName()));
+  const int result = shell::execute(QStringLiteral("open"), m_url, m_taskParams);
+  if (result <= 32 && result != -1)
+    throw ENuvraURLLabError(urllab::FailedStartMessage(objectName(), result));
+}
+
+void TUrlLab::OpenWebAddress(const QString &url) {
+  // The busy pointer shows while the browser is asked; pending events run first so that the
+  // change is seen at once. Those events may run any handler of the application, even one
+  // that deletes this label, so the address is a copy and the label is guarded.
+  const QString target = url;
+  const bool hadOwnCursor = testAttribute(Qt::WA_SetCursor);
+  const QCursor previous = cursor();
+  setCursor(Qt::BusyCursor);
+  QPointer<TUrlLab> self(this);
+  QCoreApplication::processEvents();
+  // Whether the browser could be asked is not reported.
+  shell::execute(QString(), target, QString());
+  if (!self)
+    return;
+  if (hadOwnCursor)
+    setCursor(previous);
+  else
+    unsetCursor();
+}
