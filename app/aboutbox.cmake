@@ -1,0 +1,4 @@
+# The About box.
+target_sources(dipolix_applib PRIVATE
+  ${CMAKE_CURRENT_SOURCE_DIR}/AboutBox.h
+  ${CMAKE_CURRENT_SOURCE_DIR}/aboutbox.cpp)

@@ -1,0 +1,239 @@
+// The About box: its layout, its show handler and its OK button.
+#include "AboutBox.h"
+
+#include <QFont>
+#include <QFrame>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPalette>
+#include <QPushButton>
+#include <QShowEvent>
+
+#include "Nuvra_nuvrabase.h"
+#include "Nuvra_urllab.h"
+#include "Resources.h"
+
+namespace {
+
+// The layout was designed in pixels and is not scaled: every font is given by its character
+// height in pixels.
+QFont PixelFont(const QString &family, int pixels, bool bold = false, bool italic = false,
+                bool underline = false) {
+  QFont font(family);
+  font.setPixelSize(pixels);
+  font.setBold(bold);
+  font.setItalic(italic);
+  font.setUnderline(underline);
+  return font;
+}
+
+void SetTextColor(QWidget *widget, TColor color) {
+  QPalette pal = widget->palette();
+  pal.setColor(QPalette::WindowText, colorToQColor(color));
+  widget->setPalette(pal);
+}
+
+QLabel *MakeLabel(QWidget *parent, const char *name, const QRect &geometry, Qt::Alignment alignment,
+                  const QString &caption) {
+  auto *label = new QLabel(parent);
+  label->setObjectName(QString::fromLatin1(name));
+  label->setGeometry(geometry);
+  label->setAlignment(alignment | Qt::AlignTop);
+  // Texts come from the language file; they are shown as they are, never as markup.
+  label->setTextFormat(Qt::PlainText);
+  label->setFocusPolicy(Qt::NoFocus);
+  label->setText(caption);
+  return label;
+}
+
+// A panel with an outer lowered and an inner raised bevel of one pixel each.
+QFrame *MakePanel(QWidget *parent, const char *name, const QRect &geometry) {
+  auto *panel = new QFrame(parent);
+  panel->setObjectName(QString::fromLatin1(name));
+  panel->setGeometry(geometry);
+  panel->setFrameShape(QFrame::Box);
+  panel->setFrameShadow(QFrame::Sunken);
+  panel->setLineWidth(1);
+  panel->setMidLineWidth(0);
+  panel->setFocusPolicy(Qt::NoFocus);
+  return panel;
+}
+
+TUrlLab *MakeLink(QWidget *parent, TLayoutLoader &loader, const char *name, const QRect &geometry,
+                  const QString &caption, const QString &url) {
+  auto *link = loader.Add(new TUrlLab(parent));
+  link->setObjectName(QString::fromLatin1(name));
+  link->setGeometry(geometry);
+  link->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  link->setFocusPolicy(Qt::NoFocus);
+  link->setText(caption);
+  link->setURL(url);
+  const QString mono = QStringLiteral("Courier New");
+  link->setFont(PixelFont(mono, 13, true));
+  link->setFontColor(colorToQColor(clBlue));
+  link->setFontActive(PixelFont(mono, 13, true, false, true));
+  link->setFontActiveColor(colorToQColor(clRed));
+  return link;
+}
+
+} // namespace
+
+TFrmAbout::TFrmAbout(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint) {
+  initDipolixResources();
+  setObjectName(QStringLiteral("FrmAbout"));
+  setWindowTitle(QStringLiteral("GL_About"));
+  setFixedSize(ClientWidth, ClientHeight);
+  setWindowIcon(QIcon(QString::fromLatin1(resources::kAboutIcon)));
+
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, colorToQColor(clBtnFace));
+  pal.setColor(QPalette::WindowText, colorToQColor(clBlack));
+  setPalette(pal);
+  setAutoFillBackground(true);
+  setFont(PixelFont(QStringLiteral("Arial"), 13));
+
+  CreateControls();
+}
+
+TFrmAbout::~TFrmAbout() = default;
+
+void TFrmAbout::CreateControls() {
+  TLayoutLoader loader;
+  const Qt::Alignment centre = Qt::AlignHCenter;
+
+  LblDescription = MakeLabel(this, "LblDescription", QRect(8, 152, 529, 65), centre,
+                             QStringLiteral("LblDescription"));
+  LblDescription->setWordWrap(true);
+  SetTextColor(LblDescription, clMaroon);
+  {
+    QPalette pal = LblDescription->palette();
+    pal.setColor(QPalette::Window, colorToQColor(clBtnFace));
+    LblDescription->setPalette(pal);
+    LblDescription->setAutoFillBackground(true);
+  }
+
+  Panel1 = MakePanel(this, "Panel1", QRect(8, 10, 529, 127));
+  LblName =
+      MakeLabel(Panel1, "LblName", QRect(8, 12, 513, 34), centre, QStringLiteral("App. name"));
+  LblName->setFont(PixelFont(QStringLiteral("Arial"), 30, true, true));
+  SetTextColor(LblName, clMaroon);
+  LblVersion = MakeLabel(Panel1, "LblVersion", QRect(8, 50, 513, 16), centre,
+                         QStringLiteral("App. version"));
+  LblCopyright = MakeLabel(Panel1, "LblCopyright", QRect(8, 100, 513, 16), centre, CopyrightText());
+  LblAuthor = MakeLabel(Panel1, "LblAuthor", QRect(8, 74, 513, 16), centre, QString());
+
+  Panel2 = MakePanel(this, "Panel2", QRect(8, 224, 529, 65));
+  LblWebSite = MakeLabel(Panel2, "LblWebSite", QRect(8, 8, 135, 49), Qt::AlignRight,
+                         QStringLiteral("LblWebSite"));
+  LblWebSite->setWordWrap(true);
+  UrlLabNuvraSuite = MakeLink(Panel2, loader, "UrlLabNuvraSuite", QRect(152, 8, 369, 16),
+                              NuvraSuiteCaption(), NuvraSuiteURL());
+  UrlLabHomepage = MakeLink(Panel2, loader, "UrlLabHomepage", QRect(152, 40, 369, 16),
+                            QStringLiteral("GL_HomePage"), QString());
+  UrlLabHomepage->setVisible(false);
+  UrlLabSimulations = MakeLink(Panel2, loader, "UrlLabSimulations", QRect(152, 24, 369, 16),
+                               SimulationsCaption(), SimulationsURL());
+
+  BButOK = new QPushButton(this);
+  BButOK->setObjectName(QStringLiteral("BButOK"));
+  BButOK->setGeometry(424, 296, 113, 33);
+  BButOK->setText(QStringLiteral("GL_OK"));
+  BButOK->setIcon(QIcon(QString::fromLatin1(resources::kOkGlyph)));
+  BButOK->setIconSize(QSize(21, 21));
+  // Neither the default nor the cancel button: Enter presses it only while it has the focus.
+  BButOK->setDefault(false);
+  BButOK->setAutoDefault(true);
+  BButOK->setFocusPolicy(Qt::StrongFocus);
+  connect(BButOK, &QPushButton::clicked, this, [this] { BButOKClick(); });
+  BButOK->setFocus();
+
+  loader.Finish();
+}
+
+void TFrmAbout::FormShow() {
+  const QString caption = UrlLabHomepage->text();
+  if (caption == QLatin1String("HomePage") || caption.isEmpty()) {
+    // Without a home page the two remaining links sit in the middle of their panel.
+    UrlLabHomepage->setVisible(false);
+    UrlLabNuvraSuite->move(152, 16);
+    UrlLabSimulations->move(152, 32);
+  } else {
+    UrlLabNuvraSuite->move(152, 8);
+    UrlLabSimulations->move(152, 24);
+    UrlLabHomepage->move(152, 40);
+    UrlLabHomepage->setVisible(true);
+  }
+}
+
+void TFrmAbout::BButOKClick() { close(); }
+
+void TFrmAbout::showEvent(QShowEvent *event) {
+  // A window restored by the window manager is not a new showing.
+  if (!event->spontaneous())
+    FormShow();
+  QDialog::showEvent(event);
+}
+
+void TFrmAbout::keyPressEvent(QKeyEvent *event) {
+  // The box has no cancel button, so Escape does not close it.
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+QString TFrmAbout::WebSiteTextEnglish() {
+  return QStringLiteral("More information can be found at the following Web sites:");
+}
+
+QString TFrmAbout::WebSiteTextGerman() {
+  return QStringLiteral("Mehr Informationen finden Sie auf folgenden Webseiten:");
+}
+
+QString TFrmAbout::DescriptionEnglish() {
+  return QStringLiteral(
+      "This program shows the horizontal polar diagram of two vertical aerials spaced at "
+      "variable distances and phase angles. It is a simulation used in various electronic "
+      "textbooks. It was made by the Dipolix developers and is built on the Nuvra component "
+      "library.");
+}
+
+QString TFrmAbout::DescriptionGerman() {
+  return QStringLiteral(
+      "Dieses Programm zeigt das horizontale Polardiagramm zweier Strahler mit "
+      "unterschiedlichen Abst\u00e4nden und unterschiedlicher Phasenansteuerung. Es wird in "
+      "verschiedenen interaktiven elektronischen Lehrb\u00fcchern eingesetzt. Entwickelt "
+      "wurde es von den Dipolix-Entwicklern auf der Grundlage der Komponentenbibliothek "
+      "Nuvra.");
+}
+
+QString TFrmAbout::CopyrightText() {
+  return QStringLiteral("Copyright \u00a9 2026 The Dipolix developers, Berlin");
+}
+
+QString TFrmAbout::NuvraSuiteCaption() { return QStringLiteral("Nuvra Component Library"); }
+
+QString TFrmAbout::NuvraSuiteURL() {
+  return QStringLiteral("http://www.nuvra-components.example/");
+}
+
+QString TFrmAbout::SimulationsCaption() { return QStringLiteral("Dipolix Simulations"); }
+
+QString TFrmAbout::SimulationsURL() {
+  return QStringLiteral("http://www.dipolix-simulations.example/");
+}
+
+QImage renderAboutBox(TFrmAbout &box) {
+  box.FormShow();
+  box.ensurePolished();
+  QImage image(TFrmAbout::ClientWidth, TFrmAbout::ClientHeight, QImage::Format_RGB32);
+  image.fill(box.palette().color(QPalette::Window));
+  box.render(&image);
+  return image;
+}
