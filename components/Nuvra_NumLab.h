@@ -1,0 +1,255 @@
+#pragma once
+// TNumLab: a numeric read-out. One row holds a left text, a framed box with the formatted
+// value and a right text.
+//
+// The control stands for a windowless control that paints onto its parent: it keeps an
+// internal image of its own size (its "screen" canvas), Paint() renders a complete picture
+// into a temporary bitmap and transfers it to that image in one operation, and paintEvent
+// only shows the image. Setters that change the picture call Paint() at once.
+//
+// The text in the box is produced by FormatNumLabText (steps: conversion by display type,
+// decimal character and plus sign, the OnBeforeDisplay hook, the fit test). It is pure and
+// needs no window; the fit test measures through a callback.
+//
+// Date-time patterns (DTFormat, dtDateTime). Letters are case-insensitive; names are English.
+//   d / dd          day of month without / with leading zero
+//   ddd / dddd      short / long day name (Mon, Monday)
+//   ddddd / dddddd  short / long date (m/d/yyyy, dddd, mmmm d, yyyy)
+//   m / mm          month number without / with leading zero; directly after an hour
+//                   (h, hh, with only separators between) m and mm are minutes
+//   mmm / mmmm      short / long month name (Jan, January)
+//   yy / yyyy       two- / four-digit year (y and yyy count as yy and yyyy)
+//   h / hh          hour without / with leading zero (12-hour clock when am/pm, a/p occurs)
+//   n / nn          minute, s / ss second, z / zzz millisecond
+//   t / tt          short / long time (h:nn AM/PM, h:nn:ss AM/PM)
+//   c               ddddd tt
+//   am/pm, a/p      "am"/"pm" or "a"/"p", in the letter case written in the pattern
+//   / and :         date and time separator ("/" and ":")
+//   "…" or '…'      copied literally without the quotes
+// Every other character is copied unchanged.
+
+#include <QImage>
+#include <QObject>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+#include "Nuvra_canvas.h"
+#include "Nuvra_nuvrabase.h"
+
+// Called with the label and the finished value text, which the handler may change.
+using TBeforeDisplayEvent = std::function<void(QObject *Sender, QString &Text)>;
+
+// Measures the width of a text in pixels, in the font the value is drawn with.
+using TNumLabTextWidth = std::function<int(const QString &)>;
+
+struct TNumLabFormat;
+
+class TNumLab : public QWidget, public TNuvraLoadable {
+  Q_OBJECT
+  Q_PROPERTY(QString LeftText READ LeftText WRITE SetLeftText)
+  Q_PROPERTY(QString RightText READ RightText WRITE SetRightText)
+  Q_PROPERTY(int LeftSpace READ LeftSpace WRITE SetLeftSpace)
+  Q_PROPERTY(int LabelWidth READ LabelWidth WRITE SetLabelWidth)
+  Q_PROPERTY(Nuvra::TAlignment LeftTextAlignment READ LeftTextAlignment WRITE SetLeftTextAlignment)
+  Q_PROPERTY(
+      Nuvra::TAlignment RightTextAlignment READ RightTextAlignment WRITE SetRightTextAlignment)
+  Q_PROPERTY(Nuvra::TAlignment Alignment READ Alignment WRITE SetAlignment)
+  Q_PROPERTY(Nuvra::TFrameStyle FrameStyle READ FrameStyle WRITE SetFrameStyle)
+  Q_PROPERTY(Nuvra::TColorScheme ColorScheme READ ColorScheme WRITE SetColorScheme)
+  Q_PROPERTY(TColor ColorLabBakG READ ColorLabBakG WRITE SetColorLabBakG)
+  Q_PROPERTY(TColor ColorLabText READ ColorLabText WRITE SetColorLabText)
+  Q_PROPERTY(TColor ColorOutBakG READ ColorOutBakG WRITE SetColorOutBakG)
+  Q_PROPERTY(TColor ColorOutText READ ColorOutText WRITE SetColorOutText)
+  Q_PROPERTY(bool Transparent READ Transparent WRITE SetTransparent)
+  Q_PROPERTY(bool Enabled READ Enabled WRITE SetEnabled)
+  Q_PROPERTY(double Value READ Value WRITE SetValue)
+  Q_PROPERTY(TDisplay DisplayType READ DisplayType WRITE SetDisplayType)
+  Q_PROPERTY(int Precision READ Precision WRITE SetPrecision)
+  Q_PROPERTY(bool Comma READ Comma WRITE SetComma)
+  Q_PROPERTY(bool ForcePlusSign READ ForcePlusSign WRITE SetForcePlusSign)
+  Q_PROPERTY(QString DTFormat READ DTFormat WRITE SetDTFormat)
+  Q_PROPERTY(QString StateText READ StateText WRITE SetStateText)
+  Q_PROPERTY(QString OverflowIndicator READ OverflowIndicator WRITE SetOverflowIndicator)
+  Q_PROPERTY(bool Empty READ Empty WRITE SetEmpty)
+
+public:
+  enum TDisplay {
+    dtFloat,
+    dtFixP,
+    dtExp,
+    dtHex,
+    dtZeroInt,
+    dtInt,
+    dtDateTime,
+    dtState,
+    dtBin,
+    dtOct,
+    dtDeg,
+    dtDegMin,
+    dtDegMinSec,
+    dtEEng,
+    dtEEngNoDP
+  };
+  Q_ENUM(TDisplay)
+
+  explicit TNumLab(QWidget *parent = nullptr);
+  ~TNumLab() override;
+
+  // Copies the look and the value of another label (not Comma, ForcePlusSign, DTFormat,
+  // Enabled, the font or OnBeforeDisplay) and repaints. Throws ENuvraError for any other
+  // kind of source.
+  virtual void Assign(const QObject *Source);
+  // Hands this label to Dest's Assign when Dest is a TNumLab whose class this label is an
+  // instance of; throws ENuvraError otherwise.
+  virtual void AssignTo(QObject *Dest) const;
+
+  // Renders the control completely and transfers the picture to its screen image.
+  virtual void Paint();
+
+  // The value text as Paint would show it, measured in the control's font ("" when Empty).
+  QString DisplayText() const;
+  // What the control currently shows (its screen canvas).
+  const QImage &ScreenImage() const noexcept { return m_screen; }
+
+  // Frame line colours (not properties; set by the colour scheme, copied by Assign).
+  TColor FrameDark() const noexcept { return m_dark; }
+  TColor FrameShadow() const noexcept { return m_shadow; }
+  TColor FrameHighlight() const noexcept { return m_highlight; }
+
+  TBeforeDisplayEvent OnBeforeDisplay;
+
+  QString LeftText() const { return m_leftText; }
+  void SetLeftText(const QString &v);
+  QString RightText() const { return m_rightText; }
+  void SetRightText(const QString &v);
+  int LeftSpace() const noexcept { return m_leftSpace; }
+  void SetLeftSpace(int v);
+  int LabelWidth() const noexcept { return m_labelWidth; }
+  void SetLabelWidth(int v);
+  Nuvra::TAlignment LeftTextAlignment() const noexcept { return m_leftTextAlignment; }
+  void SetLeftTextAlignment(Nuvra::TAlignment v);
+  Nuvra::TAlignment RightTextAlignment() const noexcept { return m_rightTextAlignment; }
+  void SetRightTextAlignment(Nuvra::TAlignment v);
+  Nuvra::TAlignment Alignment() const noexcept { return m_alignment; }
+  void SetAlignment(Nuvra::TAlignment v);
+  Nuvra::TFrameStyle FrameStyle() const noexcept { return m_frameStyle; }
+  void SetFrameStyle(Nuvra::TFrameStyle v);
+  Nuvra::TColorScheme ColorScheme() const noexcept { return m_colorScheme; }
+  void SetColorScheme(Nuvra::TColorScheme v);
+  TColor ColorLabBakG() const noexcept { return m_colorLabBakG; }
+  void SetColorLabBakG(TColor v);
+  TColor ColorLabText() const noexcept { return m_colorLabText; }
+  void SetColorLabText(TColor v);
+  TColor ColorOutBakG() const noexcept { return m_colorOutBakG; }
+  void SetColorOutBakG(TColor v);
+  TColor ColorOutText() const noexcept { return m_colorOutText; }
+  void SetColorOutText(TColor v);
+  bool Transparent() const noexcept { return m_transparent; }
+  void SetTransparent(bool v);
+  bool Enabled() const noexcept { return m_enabled; }
+  void SetEnabled(bool v);
+  double Value() const noexcept { return m_value; }
+  void SetValue(double v);
+  TDisplay DisplayType() const noexcept { return m_displayType; }
+  void SetDisplayType(TDisplay v);
+  int Precision() const noexcept { return m_precision; }
+  void SetPrecision(int v);
+  bool Comma() const noexcept { return m_comma; }
+  void SetComma(bool v);
+  bool ForcePlusSign() const noexcept { return m_forcePlusSign; }
+  void SetForcePlusSign(bool v);
+  QString DTFormat() const { return m_dtFormat; }
+  void SetDTFormat(const QString &v);
+  QString StateText() const { return m_stateText; }
+  void SetStateText(const QString &v);
+  QString OverflowIndicator() const { return m_overflowIndicator; }
+  void SetOverflowIndicator(const QString &v);
+  bool Empty() const noexcept { return m_empty; }
+  void SetEmpty(bool v);
+
+protected:
+  void paintEvent(QPaintEvent *event) override;
+  void resizeEvent(QResizeEvent *event) override;
+  void showEvent(QShowEvent *event) override;
+  void changeEvent(QEvent *event) override;
+
+private:
+  // Paint steps, in numlab_paint.cpp.
+  void ensureScreen();
+  void fillWithParentBackground();
+  void drawLeftText(TCanvas &c, int y);
+  void drawRightText(TCanvas &c, int y);
+  void drawBox(TCanvas &c);
+  void drawValue(TCanvas &c, int y);
+  void transferToScreen(const QImage &bitmap);
+  TNumLabFormat formatSettings() const;
+
+  QImage m_screen;
+  TCanvas m_screenCanvas{QStringLiteral("screen")};
+  bool m_painting = false;
+
+  QString m_leftText;
+  QString m_rightText;
+  int m_leftSpace = 35;
+  int m_labelWidth = 80;
+  Nuvra::TAlignment m_leftTextAlignment = Nuvra::taRightJustify;
+  Nuvra::TAlignment m_rightTextAlignment = Nuvra::taLeftJustify;
+  Nuvra::TAlignment m_alignment = Nuvra::taCenter;
+  Nuvra::TFrameStyle m_frameStyle = Nuvra::fsLowered;
+  Nuvra::TColorScheme m_colorScheme = Nuvra::csBWG;
+  TColor m_colorLabBakG = clBtnFace;
+  TColor m_colorLabText = clBlack;
+  TColor m_colorOutBakG = clBtnFace;
+  TColor m_colorOutText = clBlack;
+  bool m_transparent = false;
+  bool m_enabled = true;
+  double m_value = 0.0;
+  TDisplay m_displayType = dtFixP;
+  int m_precision = 2;
+  bool m_comma = false;
+  bool m_forcePlusSign = false;
+  QString m_dtFormat = QStringLiteral("mmm-dd, yyyy");
+  QString m_stateText = QStringLiteral("undefined");
+  QString m_overflowIndicator = QStringLiteral("*********");
+  bool m_empty = false;
+
+  TColor m_dark = clBlack;
+  TColor m_shadow = clGray;
+  TColor m_highlight = clWhite;
+};
+
+using TDisplay = TNumLab::TDisplay;
+
+// Everything the value text depends on, so it can be produced without a control.
+struct TNumLabFormat {
+  double Value = 0.0;
+  TDisplay DisplayType = TNumLab::dtFixP;
+  int Precision = 2; // the control keeps it in 0..15; larger values are treated as 15
+  bool Comma = false;
+  bool ForcePlusSign = false;
+  QString DTFormat = QStringLiteral("mmm-dd, yyyy");
+  QString StateText = QStringLiteral("undefined");
+  QString OverflowIndicator = QStringLiteral("*********");
+};
+
+// The value text after conversion, decimal character and plus sign. Values a display type
+// cannot show (out of its range, not finite, a date outside the years 1 to 9999) give the
+// overflow indicator, which these steps leave unchanged.
+QString ConvertNumLabValue(const TNumLabFormat &f);
+
+// The complete value text: ConvertNumLabValue, then the hook (when assigned) with `sender`,
+// then the fit test: a text wider than labelWidth - 6 becomes the overflow indicator,
+// except for dtState. Without a measuring function nothing is replaced.
+QString FormatNumLabText(const TNumLabFormat &f, QObject *sender, const TBeforeDisplayEvent &hook,
+                         int labelWidth, const TNumLabTextWidth &textWidth);
+
+// x in fixed-point notation with `decimals` decimals and "." as decimal point, padded on
+// the left with blanks to at least `width` characters. Zero never gets a "-".
+QString NumLabFixed(double x, int width, int decimals);
+
+// An OLE Automation date-time (days since 30 December 1899, fraction = time of day)
+// formatted with the pattern language described at the top. Nothing when the date lies
+// outside the years 1 to 9999 or is not finite.
+std::optional<QString> NumLabFormatDateTime(const QString &pattern, double dateTime);

@@ -1,0 +1,498 @@
+// The read-out control: properties and setter rules, layout and frames as the canvas sees
+// them, the disabled and transparent looks, copying between labels.
+#include <QFontMetrics>
+#include <QMetaProperty>
+#include <QWidget>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+
+#include "Nuvra_NumLab.h"
+
+namespace {
+
+class NumLab : public ::testing::Test {
+protected:
+  void SetUp() override {
+    parent.resize(400, 100);
+    lab = new TNumLab(&parent);
+    lab->setFont(font);
+    lab->setGeometry(10, 10, 200, 20);
+    lab->SetLeftSpace(40);
+    lab->SetLabelWidth(50);
+    lab->SetLeftText(QStringLiteral("Left"));
+    lab->SetRightText(QStringLiteral("Right"));
+    lab->SetValue(1.5);
+  }
+
+  int textWidth(const QString &s) const {
+    QImage img(1, 1, QImage::Format_RGB32);
+    return QFontMetrics(font, &img).horizontalAdvance(s);
+  }
+  int rowY() const {
+    QImage img(1, 1, QImage::Format_RGB32);
+    return (lab->height() - QFontMetrics(font, &img).height()) / 2;
+  }
+  std::vector<TCanvasCall> paintAndRecord(TCanvasOp op) {
+    TCanvasRecorder rec;
+    lab->Paint();
+    return rec.of(op, QStringLiteral("numlab"));
+  }
+  std::size_t screenTransfers(const std::function<void()> &action) {
+    TCanvasRecorder rec;
+    action();
+    return rec.count(TCanvasOp::Draw, QStringLiteral("screen"));
+  }
+
+  QFont font = makeFont(QStringLiteral("Liberation Sans"), 12);
+  QWidget parent;
+  TNumLab *lab = nullptr;
+};
+
+TColor pixel(const QImage &img, int x, int y) {
+  const QRgb c = img.pixel(x, y);
+  return static_cast<TColor>(qRed(c)) | (static_cast<TColor>(qGreen(c)) << 8) |
+         (static_cast<TColor>(qBlue(c)) << 16);
+}
+
+} // namespace
+
+TEST(NumLabDefaults, PropertiesCarryTheirNamesAndDefaults) {
+  TNumLab lab;
+  const std::pair<const char *, QVariant> defaults[] = {
+      {"LeftText", QString()},
+      {"RightText", QString()},
+      {"LeftSpace", 35},
+      {"LabelWidth", 80},
+      {"LeftTextAlignment", QVariant::fromValue(Nuvra::taRightJustify)},
+      {"RightTextAlignment", QVariant::fromValue(Nuvra::taLeftJustify)},
+      {"Alignment", QVariant::fromValue(Nuvra::taCenter)},
+      {"FrameStyle", QVariant::fromValue(Nuvra::fsLowered)},
+      {"ColorScheme", QVariant::fromValue(Nuvra::csBWG)},
+      {"ColorLabBakG", QVariant::fromValue(clBtnFace)},
+      {"ColorLabText", QVariant::fromValue(clBlack)},
+      {"ColorOutBakG", QVariant::fromValue(clBtnFace)},
+      {"ColorOutText", QVariant::fromValue(clBlack)},
+      {"Transparent", false},
+      {"Enabled", true},
+      {"Value", 0.0},
+      {"DisplayType", QVariant::fromValue(TNumLab::dtFixP)},
+      {"Precision", 2},
+      {"Comma", false},
+      {"ForcePlusSign", false},
+      {"DTFormat", QStringLiteral("mmm-dd, yyyy")},
+      {"StateText", QStringLiteral("undefined")},
+      {"OverflowIndicator", QStringLiteral("*********")},
+      {"Empty", false},
+  };
+  for (const auto &[name, value] : defaults) {
+    const int index = lab.metaObject()->indexOfProperty(name);
+    ASSERT_GE(index, 0) << name;
+    EXPECT_TRUE(lab.metaObject()->property(index).isWritable()) << name;
+    EXPECT_EQ(lab.property(name), value) << name;
+  }
+  EXPECT_EQ(lab.size(), QSize(160, 28));
+  EXPECT_EQ(lab.FrameDark(), clBlack);
+  EXPECT_EQ(lab.FrameShadow(), clGray);
+  EXPECT_EQ(lab.FrameHighlight(), clWhite);
+  // The display types in their declared order.
+  const QMetaEnum e = QMetaEnum::fromType<TNumLab::TDisplay>();
+  ASSERT_EQ(e.keyCount(), 15);
+  EXPECT_STREQ(e.key(0), "dtFloat");
+  EXPECT_STREQ(e.key(6), "dtDateTime");
+  EXPECT_STREQ(e.key(14), "dtEEngNoDP");
+}
+
+TEST_F(NumLab, SetterRulesClampIgnoreAndRepaintOnlyOnChange) {
+  lab->SetLeftSpace(500);
+  EXPECT_EQ(lab->LeftSpace(), 200); // the control's width
+  lab->SetLeftSpace(-3);
+  EXPECT_EQ(lab->LeftSpace(), 200);
+  lab->SetPrecision(20);
+  EXPECT_EQ(lab->Precision(), 15);
+  lab->SetPrecision(-1);
+  EXPECT_EQ(lab->Precision(), 15);
+  lab->SetLabelWidth(-10); // no range check
+  EXPECT_EQ(lab->LabelWidth(), -10);
+
+  EXPECT_EQ(screenTransfers([&] { lab->SetValue(1.5); }), 0u);
+  EXPECT_EQ(screenTransfers([&] { lab->SetValue(2.5); }), 1u);
+  EXPECT_EQ(screenTransfers([&] { lab->SetLeftText(QStringLiteral("Left")); }), 0u);
+  EXPECT_EQ(screenTransfers([&] { lab->SetLeftText(QStringLiteral("left")); }), 1u);
+  EXPECT_EQ(screenTransfers([&] { lab->SetPrecision(15); }), 0u);
+  EXPECT_EQ(screenTransfers([&] { lab->SetPrecision(-5); }), 0u);
+  EXPECT_EQ(screenTransfers([&] { lab->SetFrameStyle(Nuvra::fsLowered); }), 0u);
+  EXPECT_EQ(screenTransfers([&] { lab->SetComma(true); }), 1u);
+  EXPECT_EQ(screenTransfers([&] { lab->SetColorScheme(Nuvra::csBWG); }), 0u);
+  // Enabled always refreshes, even when unchanged.
+  EXPECT_EQ(screenTransfers([&] { lab->SetEnabled(true); }), 1u);
+  // A hidden label paints nothing.
+  lab->hide();
+  EXPECT_EQ(screenTransfers([&] { lab->SetValue(7); }), 0u);
+  EXPECT_EQ(lab->Value(), 7);
+  // Shown again, it catches up as soon as it appears.
+  EXPECT_GE(screenTransfers([&] {
+              lab->show();
+              parent.show();
+            }),
+            1u);
+}
+
+TEST_F(NumLab, TextsArePlacedByTheirAlignments) {
+  const int y = rowY();
+  const int ls = 40, lw = 50, w = 200, h = 20;
+  const int wl = textWidth("Left"), wr = textWidth("Right"), wv = textWidth("1.50");
+  struct Case {
+    Nuvra::TAlignment a;
+    int leftX, rightX, valueX;
+  };
+  const Case cases[] = {
+      {Nuvra::taLeftJustify, 7, ls + lw + 7, ls + 4},
+      {Nuvra::taRightJustify, ls - wl - 5, w - wr - 6, ls + lw - 2 - wv},
+      {Nuvra::taCenter, (ls - wl) / 2, ls + lw + 1 + (w - ls - lw - wr) / 2,
+       ls + 2 + (lw - wv) / 2},
+  };
+  for (const Case &c : cases) {
+    lab->SetLeftTextAlignment(c.a);
+    lab->SetRightTextAlignment(c.a);
+    lab->SetAlignment(c.a);
+    TCanvasRecorder rec;
+    lab->Paint();
+    const auto texts = rec.of(TCanvasOp::TextOut, QStringLiteral("numlab"));
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0].text, "Left");
+    EXPECT_EQ(texts[0].points[0], QPoint(c.leftX, y)) << c.a;
+    EXPECT_EQ(texts[0].fontColor, clBlack);
+    EXPECT_EQ(texts[0].brushStyle, Nuvra::bsSolid);
+    EXPECT_EQ(texts[0].brushColor, clBtnFace);
+    EXPECT_EQ(texts[1].text, "Right");
+    EXPECT_EQ(texts[1].points[0], QPoint(c.rightX, y)) << c.a;
+    const auto values = rec.of(TCanvasOp::TextRect, QStringLiteral("numlab"));
+    ASSERT_EQ(values.size(), 1u);
+    EXPECT_EQ(values[0].text, "1.50");
+    EXPECT_EQ(values[0].points[0], QPoint(c.valueX, y)) << c.a;
+    EXPECT_EQ(values[0].clip, QRect(QPoint(ls + 3, 2), QPoint(ls + lw - 2, h - 4)));
+    EXPECT_EQ(values[0].brushColor, clBtnFace);
+    // The bitmap is filled first and transferred to the screen in one copy.
+    const auto rects = rec.of(TCanvasOp::Rectangle, QStringLiteral("numlab"));
+    ASSERT_FALSE(rects.empty());
+    EXPECT_EQ(rects[0].points, (std::vector<QPoint>{{0, 0}, {w, h}}));
+    EXPECT_EQ(rects[0].brushColor, clBtnFace);
+    const auto draws = rec.of(TCanvasOp::Draw, QStringLiteral("screen"));
+    ASSERT_EQ(draws.size(), 1u);
+    EXPECT_EQ(draws[0].points, (std::vector<QPoint>{{0, 0}, {w, h}}));
+  }
+}
+
+TEST_F(NumLab, FrameStylesDrawTheirOutlineAndEdgeLines) {
+  const int ls = 40, lw = 50, h = 20;
+  lab->SetColorLabBakG(clCream);
+  const std::vector<QPoint> first{{ls + 1, h - 3}, {ls + 1, 1}, {ls + lw + 1, 1}};
+  const std::vector<QPoint> second{{ls + 1, h - 1}, {ls + lw + 2, h - 1}, {ls + lw + 2, 0}};
+  struct Case {
+    Nuvra::TFrameStyle style;
+    TColor outline, firstColor, secondColor;
+  };
+  const Case framed[] = {
+      {Nuvra::fsLowered, clGray, clBlack, clWhite},
+      {Nuvra::fsRaised, clGray, clWhite, clBlack},
+      {Nuvra::fsEmbossed, clWhite, clGray, clGray},
+      {Nuvra::fsEngraved, clGray, clWhite, clWhite},
+  };
+  for (const Case &c : framed) {
+    lab->SetFrameStyle(c.style);
+    TCanvasRecorder rec;
+    lab->Paint();
+    const auto rects = rec.of(TCanvasOp::Rectangle, QStringLiteral("numlab"));
+    ASSERT_EQ(rects.size(), 2u) << c.style;
+    EXPECT_EQ(rects[1].points, (std::vector<QPoint>{{ls, 0}, {ls + lw + 2, h - 1}}));
+    EXPECT_EQ(rects[1].penColor, c.outline) << c.style;
+    EXPECT_EQ(rects[1].brushColor, clCream);
+    const auto lines = rec.of(TCanvasOp::Polyline, QStringLiteral("numlab"));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].points, first);
+    EXPECT_EQ(lines[0].penColor, c.firstColor) << c.style;
+    EXPECT_EQ(lines[1].points, second);
+    EXPECT_EQ(lines[1].penColor, c.secondColor) << c.style;
+  }
+  // fsSimple and fsNone: one rectangle down to the bottom edge, no lines.
+  for (const auto &[style, outline] :
+       {std::pair{Nuvra::fsSimple, clGray}, std::pair{Nuvra::fsNone, clCream}}) {
+    lab->SetFrameStyle(style);
+    TCanvasRecorder rec;
+    lab->Paint();
+    const auto rects = rec.of(TCanvasOp::Rectangle, QStringLiteral("numlab"));
+    ASSERT_EQ(rects.size(), 2u);
+    EXPECT_EQ(rects[1].points, (std::vector<QPoint>{{ls, 0}, {ls + lw + 2, h}}));
+    EXPECT_EQ(rects[1].penColor, outline) << style;
+    EXPECT_EQ(rec.count(TCanvasOp::Polyline, QStringLiteral("numlab")), 0u);
+  }
+}
+
+TEST_F(NumLab, SystemSchemeUsesButtonColoursButKeepsTheDarkLine) {
+  lab->SetColorScheme(Nuvra::csSystem);
+  EXPECT_EQ(lab->FrameShadow(), clBtnShadow);
+  EXPECT_EQ(lab->FrameHighlight(), clBtnHighlight);
+  EXPECT_EQ(lab->FrameDark(), clBlack);
+  const auto rects = paintAndRecord(TCanvasOp::Rectangle);
+  ASSERT_EQ(rects.size(), 2u);
+  EXPECT_EQ(rects[1].penColor, clBtnShadow);
+  const auto lines = paintAndRecord(TCanvasOp::Polyline);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].penColor, clBlack);
+  EXPECT_EQ(lines[1].penColor, clBtnHighlight);
+  lab->SetColorScheme(Nuvra::csBWG);
+  EXPECT_EQ(lab->FrameShadow(), clGray);
+  EXPECT_EQ(lab->FrameHighlight(), clWhite);
+}
+
+TEST_F(NumLab, DisabledTextsAreEngravedAndTheValueGray) {
+  const int y = rowY();
+  const int ls = 40, lw = 50, w = 200;
+  const int wl = textWidth("Left"), wr = textWidth("Right");
+  const auto enabledFrame = paintAndRecord(TCanvasOp::Polyline);
+  lab->SetEnabled(false);
+  EXPECT_FALSE(lab->isEnabled());
+  struct Case {
+    Nuvra::TAlignment a;
+    QPoint leftGray, rightWhite, rightGray;
+  };
+  const Case cases[] = {
+      {Nuvra::taLeftJustify, {7, y}, {ls + lw + 8, y + 1}, {ls + lw + 7, y}},
+      {Nuvra::taRightJustify, {ls - wl - 5, y}, {w - wr - 7, y + 1}, {w - wr - 6, y}},
+      {Nuvra::taCenter,
+       {(ls - wl) / 2, y},
+       {ls + lw + 2 + (w - ls - lw - wr) / 2, y + 1},
+       {ls + lw + 1 + (w - ls - lw - wr) / 2, y}},
+  };
+  for (const Case &c : cases) {
+    lab->SetLeftTextAlignment(c.a);
+    lab->SetRightTextAlignment(c.a);
+    TCanvasRecorder rec;
+    lab->Paint();
+    const auto texts = rec.of(TCanvasOp::TextOut, QStringLiteral("numlab"));
+    ASSERT_EQ(texts.size(), 4u);
+    EXPECT_EQ(texts[0].points[0], c.leftGray + QPoint(1, 1)) << c.a;
+    EXPECT_EQ(texts[0].fontColor, clWhite);
+    EXPECT_EQ(texts[0].brushStyle, Nuvra::bsClear);
+    EXPECT_EQ(texts[1].points[0], c.leftGray) << c.a;
+    EXPECT_EQ(texts[1].fontColor, clGray);
+    EXPECT_EQ(texts[2].points[0], c.rightWhite) << c.a;
+    EXPECT_EQ(texts[2].fontColor, clWhite);
+    EXPECT_EQ(texts[3].points[0], c.rightGray) << c.a;
+    EXPECT_EQ(texts[3].fontColor, clGray);
+    const auto values = rec.of(TCanvasOp::TextRect, QStringLiteral("numlab"));
+    ASSERT_EQ(values.size(), 1u);
+    EXPECT_EQ(values[0].fontColor, clGray);
+    const auto frame = rec.of(TCanvasOp::Polyline, QStringLiteral("numlab"));
+    ASSERT_EQ(frame.size(), enabledFrame.size());
+    for (std::size_t i = 0; i < frame.size(); ++i) {
+      EXPECT_EQ(frame[i].points, enabledFrame[i].points);
+      EXPECT_EQ(frame[i].penColor, enabledFrame[i].penColor);
+    }
+  }
+  // Enabling through the widget itself is followed too.
+  lab->setEnabled(true);
+  EXPECT_TRUE(lab->Enabled());
+  // A disabled parent does not change the label's own state.
+  parent.setEnabled(false);
+  EXPECT_TRUE(lab->Enabled());
+  parent.setEnabled(true);
+}
+
+TEST_F(NumLab, EmptyShowsNoValueAndTooWideTextsShowTheIndicatorClipped) {
+  lab->SetEmpty(true);
+  EXPECT_TRUE(paintAndRecord(TCanvasOp::TextRect).empty());
+  EXPECT_EQ(lab->DisplayText(), "");
+  lab->SetEmpty(false);
+  lab->SetValue(123456789.0);
+  const auto values = paintAndRecord(TCanvasOp::TextRect);
+  ASSERT_EQ(values.size(), 1u);
+  EXPECT_EQ(values[0].text, "*********");
+  EXPECT_EQ(lab->DisplayText(), "*********");
+  // A state text wider than the box is kept.
+  lab->SetDisplayType(TNumLab::dtState);
+  lab->SetStateText(QStringLiteral("a state text far too wide for the box"));
+  EXPECT_EQ(lab->DisplayText(), "a state text far too wide for the box");
+}
+
+TEST_F(NumLab, HookReceivesTheLabelAndItsText) {
+  QObject *sender = nullptr;
+  lab->OnBeforeDisplay = [&](QObject *s, QString &text) {
+    sender = s;
+    text.prepend(QStringLiteral("~"));
+  };
+  const auto values = paintAndRecord(TCanvasOp::TextRect);
+  ASSERT_EQ(values.size(), 1u);
+  EXPECT_EQ(values[0].text, "~1.50");
+  EXPECT_EQ(sender, lab);
+}
+
+TEST_F(NumLab, ReadOutOfTheMainWindowShowsOneAtTheScrollBarEnd) {
+  lab->setFont(QWidget().font());
+  lab->setGeometry(482, 112, 273, 20);
+  lab->SetLeftText(QStringLiteral("Distance between Aerials:"));
+  lab->SetRightText(QStringLiteral("Lambda"));
+  lab->SetLeftSpace(164);
+  lab->SetLabelWidth(42);
+  lab->SetPrecision(3);
+  lab->SetValue(6283.0 / 2000.0 / M_PI);
+  EXPECT_EQ(lab->DisplayText(), "1.000");
+  lab->SetValue(1234.0 / 2000.0);
+  EXPECT_EQ(lab->DisplayText(), "0.617");
+}
+
+TEST_F(NumLab, TransparentLabelAndsOntoTheParentsPicture) {
+  parent.setAutoFillBackground(true);
+  QPalette pal = parent.palette();
+  pal.setColor(QPalette::Window, QColor(0x20, 0x80, 0xE0));
+  parent.setPalette(pal);
+  lab->SetColorLabBakG(clCream);
+  lab->SetLeftText(QString());
+  TCanvasRecorder rec;
+  lab->SetTransparent(true);
+  const auto fills = rec.of(TCanvasOp::Rectangle, QStringLiteral("numlab"));
+  ASSERT_FALSE(fills.empty());
+  EXPECT_EQ(fills[0].brushColor, clWhite);
+  EXPECT_EQ(fills[0].penColor, clWhite);
+  const auto boxes = rec.of(TCanvasOp::Rectangle, QStringLiteral("screen"));
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].points, (std::vector<QPoint>{{42, 2}, {90, 18}}));
+  EXPECT_EQ(boxes[0].brushColor, clCream); // black text: the box colour
+  EXPECT_EQ(rec.count(TCanvasOp::DrawAnd, QStringLiteral("screen")), 1u);
+  EXPECT_EQ(rec.count(TCanvasOp::Draw, QStringLiteral("screen")), 0u);
+
+  const QImage &img = lab->ScreenImage();
+  EXPECT_EQ(pixel(img, 5, 3), 0xE08020u); // the parent shows through outside the box
+  EXPECT_EQ(pixel(img, 44, 4) & 0xFFFFFFu, clCream & 0xFFFFFFu);
+
+  rec.clear();
+  lab->SetColorLabText(clRed); // coloured text needs a white box under the AND
+  const auto boxes2 = rec.of(TCanvasOp::Rectangle, QStringLiteral("screen"));
+  ASSERT_EQ(boxes2.size(), 1u);
+  EXPECT_EQ(boxes2[0].brushColor, clWhite);
+
+  rec.clear();
+  lab->SetTransparent(false);
+  EXPECT_EQ(rec.count(TCanvasOp::Draw, QStringLiteral("screen")), 1u);
+}
+
+TEST_F(NumLab, LoweredFrameOnScreen) {
+  lab->SetEmpty(true);
+  lab->SetColorLabBakG(clCream);
+  lab->SetColorOutBakG(clSilver);
+  const QImage &img = lab->ScreenImage();
+  const int ls = 40, lw = 50, h = 20;
+  EXPECT_EQ(pixel(img, 2, 2), clSilver);          // outside
+  EXPECT_EQ(pixel(img, ls, 8), clGray);           // outline, left
+  EXPECT_EQ(pixel(img, ls + 20, 0), clGray);      // outline, top
+  EXPECT_EQ(pixel(img, ls + 1, 8), clBlack);      // dark line, left
+  EXPECT_EQ(pixel(img, ls + 20, 1), clBlack);     // dark line, top
+  EXPECT_EQ(pixel(img, ls + 20, h - 1), clWhite); // highlight, bottom
+  EXPECT_EQ(pixel(img, ls + lw + 2, 8), clWhite); // highlight, right
+  EXPECT_EQ(pixel(img, ls + 20, 8), clCream);     // inside the box
+  EXPECT_EQ(pixel(img, ls + lw + 4, 8), clSilver);
+  // paintEvent shows exactly the screen image.
+  EXPECT_EQ(lab->grab().toImage().convertToFormat(QImage::Format_RGB32), img);
+}
+
+TEST_F(NumLab, AssignCopiesTheLookButNotTheFormattingChoices) {
+  TNumLab src(&parent);
+  src.SetLeftSpace(20);
+  src.SetEmpty(true);
+  src.SetLabelWidth(33);
+  src.SetPrecision(5);
+  src.SetLeftText(QStringLiteral("L"));
+  src.SetRightText(QStringLiteral("R"));
+  src.SetFrameStyle(Nuvra::fsRaised);
+  src.SetAlignment(Nuvra::taLeftJustify);
+  src.SetRightTextAlignment(Nuvra::taCenter);
+  src.SetLeftTextAlignment(Nuvra::taLeftJustify);
+  src.SetOverflowIndicator(QStringLiteral("##"));
+  src.SetValue(9.25);
+  src.SetStateText(QStringLiteral("off"));
+  src.SetTransparent(true);
+  src.SetColorLabBakG(clRed);
+  src.SetColorLabText(clNavy);
+  src.SetColorOutBakG(clSilver);
+  src.SetColorOutText(clGreen);
+  src.SetColorScheme(Nuvra::csSystem);
+  src.SetDisplayType(TNumLab::dtHex);
+  src.SetComma(true);
+  src.SetForcePlusSign(true);
+  src.SetDTFormat(QStringLiteral("yyyy"));
+  src.SetEnabled(false);
+  src.OnBeforeDisplay = [](QObject *, QString &) {};
+
+  lab->SetDTFormat(QStringLiteral("dd"));
+  TCanvasRecorder rec;
+  lab->Assign(&src);
+  EXPECT_EQ(rec.count(TCanvasOp::DrawAnd, QStringLiteral("screen")), 1u); // now transparent
+  EXPECT_EQ(lab->LeftSpace(), 20);
+  EXPECT_TRUE(lab->Empty());
+  EXPECT_EQ(lab->LabelWidth(), 33);
+  EXPECT_EQ(lab->Precision(), 5);
+  EXPECT_EQ(lab->LeftText(), "L");
+  EXPECT_EQ(lab->RightText(), "R");
+  EXPECT_EQ(lab->FrameStyle(), Nuvra::fsRaised);
+  EXPECT_EQ(lab->Alignment(), Nuvra::taLeftJustify);
+  EXPECT_EQ(lab->RightTextAlignment(), Nuvra::taCenter);
+  EXPECT_EQ(lab->LeftTextAlignment(), Nuvra::taLeftJustify);
+  EXPECT_EQ(lab->OverflowIndicator(), "##");
+  EXPECT_EQ(lab->Value(), 9.25);
+  EXPECT_EQ(lab->StateText(), "off");
+  EXPECT_TRUE(lab->Transparent());
+  EXPECT_EQ(lab->ColorLabBakG(), clRed);
+  EXPECT_EQ(lab->ColorLabText(), clNavy);
+  EXPECT_EQ(lab->ColorOutBakG(), clSilver);
+  EXPECT_EQ(lab->ColorOutText(), clGreen);
+  EXPECT_EQ(lab->ColorScheme(), Nuvra::csSystem);
+  EXPECT_EQ(lab->FrameShadow(), clBtnShadow);
+  EXPECT_EQ(lab->FrameHighlight(), clBtnHighlight);
+  EXPECT_EQ(lab->DisplayType(), TNumLab::dtHex);
+  // Not copied.
+  EXPECT_FALSE(lab->Comma());
+  EXPECT_FALSE(lab->ForcePlusSign());
+  EXPECT_EQ(lab->DTFormat(), "dd");
+  EXPECT_TRUE(lab->Enabled());
+  EXPECT_FALSE(static_cast<bool>(lab->OnBeforeDisplay));
+
+  // AssignTo hands over to a label; anything else is refused without looping.
+  TNumLab other(&parent);
+  src.AssignTo(&other);
+  EXPECT_EQ(other.LabelWidth(), 33);
+  QWidget plain;
+  EXPECT_THROW(src.AssignTo(&plain), ENuvraError);
+  EXPECT_THROW(lab->Assign(&plain), ENuvraError);
+  EXPECT_THROW(lab->Assign(nullptr), ENuvraError);
+}
+
+TEST_F(NumLab, BadSettingsNeverCrash) {
+  const double values[] = {std::numeric_limits<double>::quiet_NaN(),
+                           std::numeric_limits<double>::infinity(), -1e308, 5e-324};
+  for (double v : values)
+    for (int dt = TNumLab::dtFloat; dt <= TNumLab::dtEEngNoDP; ++dt) {
+      lab->SetDisplayType(static_cast<TDisplay>(dt));
+      lab->SetValue(v);
+    }
+  lab->SetDisplayType(TNumLab::dtFixP);
+  lab->SetValue(1);
+  for (int lw : {0, 3, -100, std::numeric_limits<int>::max(), std::numeric_limits<int>::min()})
+    lab->SetLabelWidth(lw);
+  lab->SetLeftText(QString());
+  lab->SetRightText(QString());
+  lab->SetOverflowIndicator(QString());
+  lab->SetDTFormat(QString(1000, QLatin1Char('d')));
+  lab->SetDisplayType(TNumLab::dtDateTime);
+  lab->resize(0, 0);
+  lab->Paint();
+  lab->resize(3, 2);
+  lab->SetTransparent(true);
+  lab->SetLabelWidth(80);
+  lab->SetLeftSpace(3);
+  lab->Paint();
+  TNumLab orphan; // no parent: transparent falls back to its own palette
+  orphan.show();
+  orphan.SetTransparent(true);
+  EXPECT_EQ(orphan.ScreenImage().size(), QSize(160, 28));
+}
