@@ -27,8 +27,12 @@ bool WriteItlFile(const QString &fileName, const QStringList &lines) {
   QSaveFile file(fileName);
   if (!file.open(QIODevice::WriteOnly))
     return false;
-  if (file.write(bytes) != bytes.size())
-    return false; // the unfinished temporary file is discarded, the old file stays
+  // commit() does not notice a failed flush of the write buffer (a full disk, a file size
+  // limit) and would rename a truncated file over the old one: flush and check first.
+  if (file.write(bytes) != bytes.size() || !file.flush() || file.error() != QFileDevice::NoError) {
+    file.cancelWriting(); // the temporary file is discarded, the old file stays
+    return false;
+  }
   return file.commit();
 }
 
