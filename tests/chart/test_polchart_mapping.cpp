@@ -1,0 +1,166 @@
+// Polar <-> screen mapping, centring and the scale number format.
+#include <cmath>
+#include <gtest/gtest.h>
+
+#include "chart_test_util.h"
+
+using C = TCustomPolChart;
+
+namespace {
+
+// RangeLow -1, RangeHigh 1, MagFactor 1, a 200 x 200 area without shadow, centre (100, 100).
+TpcMapping unitMapping(double lo = -1, double hi = 1, double rotSign = 1) {
+  TpcMapping m;
+  m.RangeLow = lo;
+  m.RangeHigh = hi;
+  m.AngleFactor = C::kDegToRad;
+  m.RotSign = rotSign;
+  m.Calc(200, 200, 0, 1, 100, 100);
+  return m;
+}
+
+QPoint toScreen(const TpcMapping &m, double R, double Phi) {
+  int x = 0, y = 0;
+  m.PolarToScreen(x, y, R, Phi);
+  return {x, y};
+}
+
+} // namespace
+
+TEST(PolChartMapping, ForwardMappingOfTheUnitExample) {
+  const TpcMapping m = unitMapping();
+  EXPECT_EQ(m.ScaleX, 50);
+  EXPECT_EQ(toScreen(m, -1, 0), QPoint(100, 100));                 // RangeLow: centre
+  EXPECT_EQ(toScreen(m, 0, 0), QPoint(150, 100));                  // half way
+  EXPECT_EQ(toScreen(m, 1, 0), QPoint(200, 100));                  // the rim
+  EXPECT_EQ(toScreen(m, std::sqrt(2.0) - 1, 0), QPoint(171, 100)); // 70.7 px
+  EXPECT_EQ(toScreen(m, -3, 45), QPoint(100, 100));                // below the range: centre
+  EXPECT_EQ(toScreen(m, 2, 0), QPoint(250, 100));                  // beyond the rim: not clamped
+  EXPECT_EQ(toScreen(m, 1, 90), QPoint(100, 200));                 // clockwise: below
+  EXPECT_EQ(toScreen(unitMapping(-1, 1, -1), 1, 90), QPoint(100, 0));
+
+  TpcMapping turned = m;
+  turned.AngleOffset = 90; // Phi 0 at six o'clock
+  EXPECT_EQ(toScreen(turned, 1, 0), QPoint(100, 200));
+
+  TpcMapping huge = m;
+  huge.ScaleX = huge.ScaleY = 1e300;
+  EXPECT_EQ(toScreen(huge, 1, 0).x(), 2147483647);
+}
+
+TEST(PolChartMapping, InverseMappingBranches) {
+  const TpcMapping m = unitMapping();
+  double R = 0, Phi = 0;
+  m.ScreenToPolar(100, 100, R, Phi); // dx = dy = 0 takes the 3 pi / 2 branch
+  EXPECT_EQ(R, -1);
+  EXPECT_DOUBLE_EQ(Phi, 270);
+  m.ScreenToPolar(100, 50, R, Phi); // straight above
+  EXPECT_DOUBLE_EQ(R, 0);
+  EXPECT_DOUBLE_EQ(Phi, 270);
+  unitMapping(-1, 1, -1).ScreenToPolar(100, 50, R, Phi);
+  EXPECT_DOUBLE_EQ(Phi, 90);
+  m.ScreenToPolar(100, 150, R, Phi); // straight below
+  EXPECT_DOUBLE_EQ(Phi, 90);
+  m.ScreenToPolar(50, 100, R, Phi); // left: arctan + pi
+  EXPECT_DOUBLE_EQ(Phi, 180);
+  m.ScreenToPolar(150, 50, R, Phi); // upper right: arctan of a negative, wrapped
+  EXPECT_DOUBLE_EQ(Phi, 315);
+  EXPECT_DOUBLE_EQ(R, std::sqrt(2.0) - 1);
+
+  TpcMapping rad = m;
+  rad.AngleFactor = 1;
+  rad.ScreenToPolar(100, 150, R, Phi);
+  EXPECT_DOUBLE_EQ(Phi, C::kPi / 2);
+}
+
+TEST(PolChartMapping, ReversedRanges) {
+  const TpcMapping m = unitMapping(1, -1);
+  EXPECT_EQ(m.ScaleX, -50);
+  EXPECT_EQ(toScreen(m, -1, 0), QPoint(200, 100)); // still to the right, on the rim
+  EXPECT_EQ(toScreen(m, 3, 0), QPoint(100, 100));  // beyond RangeLow: centre
+  double R = 0, Phi = 0;
+  m.ScreenToPolar(200, 100, R, Phi);
+  EXPECT_DOUBLE_EQ(R, -1);
+  EXPECT_TRUE(Phi == 0 || Phi == 360) << Phi;
+  m.ScreenToPolar(100, 150, R, Phi);
+  EXPECT_DOUBLE_EQ(R, 0);
+  EXPECT_DOUBLE_EQ(Phi, 90);
+}
+
+TEST(PolChartMapping, ChartUsesScalingAndLiveDirection) {
+  TestChart t(200, 200, false);
+  TPolChart &c = *t.chart;
+  c.SetRangeLow(-1);
+  c.SetMagFactor(0.5);
+  int x = 0, y = 0;
+  c.PolarToScreen(x, y, 1, 90);
+  EXPECT_EQ(QPoint(x, y), QPoint(100, 150));
+  c.SetRotationDir(C::rdCounterCW);
+  c.PolarToScreen(x, y, 1, 90);
+  EXPECT_EQ(QPoint(x, y), QPoint(100, 50));
+  c.SetShadowWidth(20); // the area shrinks to 180 x 180
+  c.PolarToScreen(x, y, 1, 0);
+  EXPECT_EQ(x, 100 + 45);
+}
+
+TEST(PolChartMapping, CenterChartLeavesRoomForASideScale) {
+  TestChart t(300, 200, false);
+  TPolChart &c = *t.chart;
+  c.SetShadowWidth(10);
+  for (auto mode : {C::rlmVertCenter, C::rlmNone}) {
+    c.SetLabelModeRadial(mode);
+    c.CenterChart();
+    EXPECT_EQ(c.CenterX(), 145);
+    EXPECT_EQ(c.CenterY(), 95);
+    EXPECT_EQ(c.Mapping().OffsetX, 145);
+  }
+  c.SetLabelModeRadial(C::rlmVertLeft);
+  c.CenterChart();
+  const int left = c.CenterX() - 145;
+  c.SetLabelModeRadial(C::rlmVertRight);
+  c.CenterChart();
+  const int right = c.CenterX() - 145;
+  EXPECT_GT(left, 0) << "a left scale moves the circle right";
+  EXPECT_EQ(right, -left);
+
+  // Only the widget's default font measures; the chart's Font never does.
+  QFont big = c.font();
+  big.setPixelSize(60);
+  c.setFont(big);
+  c.SetLabelModeRadial(C::rlmVertLeft);
+  c.CenterChart();
+  EXPECT_EQ(c.CenterX() - 145, left);
+}
+
+TEST(PolChartMapping, ClampScreenPoint) {
+  int x = -40000, y = 40000;
+  C::ClampScreenPoint(x, y);
+  EXPECT_EQ(x, -30000);
+  EXPECT_EQ(y, 30000);
+  x = 12;
+  y = -29999;
+  C::ClampScreenPoint(x, y);
+  EXPECT_EQ(x, 12);
+  EXPECT_EQ(y, -29999);
+}
+
+TEST(PolChartMapping, FormatScaleValue) {
+  EXPECT_EQ(C::FormatScaleValue(1, 2, -0.5), "-0.50");
+  EXPECT_EQ(C::FormatScaleValue(1, 0, 30), "30");
+  EXPECT_EQ(C::FormatScaleValue(1, 2, -1 + 0.4 * 2), "-0.20");
+  EXPECT_EQ(C::FormatScaleValue(1, 2, 0.125), "0.12"); // binary 0.125: ties to even
+  EXPECT_EQ(C::FormatScaleValue(6, 1, 2), "   2.0");
+  EXPECT_EQ(C::FormatScaleValue(1, 2, -0.6 + 0.2 * 3), "0.00") << "no negative zero";
+  EXPECT_EQ(C::FormatScaleValue(1, 12, 1.0 / 3), "0.333333333333");
+
+  // Scientific: trimmed exponent, "*" when the exponent needs three digits.
+  EXPECT_EQ(C::FormatScaleValue(1, -1, 1.5), "1.5E+00");
+  EXPECT_EQ(C::FormatScaleValue(1, -1, -0.05), "-5.0E-02");
+  EXPECT_EQ(C::FormatScaleValue(1, -1, 2.5e42), "2.5E+42");
+  const QString overflow = C::FormatScaleValue(1, -1, 1e150);
+  EXPECT_EQ(overflow, QString(overflow.size(), QLatin1Char('*')));
+  EXPECT_EQ(overflow.size(), QStringLiteral("1.0E+50").size());
+  // -2: the plain scientific form, four exponent digits.
+  EXPECT_EQ(C::FormatScaleValue(1, -2, 1.5), "1.5E+0000");
+  EXPECT_EQ(C::FormatScaleValue(1, -2, 1e150), "1.0E+0150");
+}

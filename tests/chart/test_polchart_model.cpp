@@ -1,0 +1,357 @@
+// Properties, setter rules, the drawing list and when the chart repaints.
+#include <QCoreApplication>
+#include <QResizeEvent>
+#include <cmath>
+#include <gtest/gtest.h>
+
+#include "chart_test_util.h"
+
+using C = TCustomPolChart;
+
+namespace {
+
+// One Paint ends with exactly one copy onto the control's image.
+std::size_t paints(const TCanvasRecorder &rec) { return rec.count(TCanvasOp::Draw, "screen"); }
+
+} // namespace
+
+TEST(PolChartModel, ConstructorDefaults) {
+  QWidget parent;
+  TPolChart c(&parent);
+  EXPECT_EQ(c.width(), 240);
+  EXPECT_EQ(c.height(), 160);
+  EXPECT_TRUE(c.SuppressPaint());
+  EXPECT_FALSE(c.TransparentFill);
+  EXPECT_EQ(c.AllocSize(), 1000);
+  EXPECT_EQ(c.CenterX(), 120);
+  EXPECT_EQ(c.CenterY(), 80);
+  EXPECT_EQ(c.AngleBtwRays(), 30);
+  EXPECT_EQ(c.RangeLow(), 0);
+  EXPECT_EQ(c.RangeHigh(), 1);
+  EXPECT_EQ(c.MagFactor(), 1);
+  EXPECT_TRUE(c.UseDegrees());
+  EXPECT_TRUE(c.AutoRedraw());
+  EXPECT_TRUE(c.AutoCenter());
+  EXPECT_EQ(c.RotationDir(), C::rdClockwise);
+  EXPECT_EQ(c.GridStyleRadial(), C::gsRadBothDots);
+  EXPECT_EQ(c.GridStyleAngular(), C::gsAngDots);
+  EXPECT_EQ(c.LabelModeAngular(), C::almDegrees);
+  EXPECT_EQ(c.LabelModeRadial(), C::rlmVertCenter);
+  EXPECT_EQ(c.FillColor(), clSilver);
+  EXPECT_EQ(c.ChartColor(), clWhite);
+  EXPECT_EQ(c.ShadowColor(), clGrayText);
+  EXPECT_EQ(c.ShadowBakColor(), clBtnFace);
+  EXPECT_EQ(c.Count(), 0);
+  EXPECT_EQ(c.Capacity(), 0);
+  EXPECT_EQ(c.FrameBitmap().size(), QSize(240, 160));
+  EXPECT_EQ(c.ChartBitmap().size(), QSize(241, 161));
+
+  for (int i = 1; i <= 4; ++i) {
+    const TpcCrossHair *ch = c.CrossHair(i);
+    EXPECT_EQ(ch->Mode(), TpcCrossHair::chOff);
+    EXPECT_EQ(ch->LineWid(), 1);
+    EXPECT_EQ(ch->Color(), clBlack);
+    EXPECT_EQ(ch->parent(), &c);
+  }
+  for (int i = 1; i <= 20; ++i) {
+    const TpcTextLabel *l = c.TextLabel(i);
+    EXPECT_EQ(l->Mode(), TpcTextLabel::tlOff);
+    EXPECT_TRUE(l->AttachToData());
+    EXPECT_EQ(l->Alignment(), Nuvra::taCenter);
+    EXPECT_EQ(l->ShadowDx(), 3);
+    EXPECT_EQ(l->ColorShadow(), clGray);
+    EXPECT_EQ(l->Font(), c.font());
+  }
+  EXPECT_THROW(c.TextLabel(0), ENuvraError);
+  EXPECT_THROW(c.TextLabel(21), ENuvraError);
+  EXPECT_THROW(c.Item(0), ENuvraError);
+}
+
+// What a layout loader relies on: the published names and the enumerations' value names.
+TEST(PolChartModel, PublishedPropertiesByName) {
+  QWidget parent;
+  TPolChart c(&parent);
+  c.BeginLoading();
+  EXPECT_TRUE(c.setProperty("GridStyleRadial", QStringLiteral("gsRadBothMixed")));
+  EXPECT_TRUE(c.setProperty("LabelModeRadial", QStringLiteral("rlmNone")));
+  EXPECT_TRUE(c.setProperty("RangeLow", -1.0));
+  EXPECT_TRUE(c.setProperty("GridColor", QVariant::fromValue<TColor>(clSilver)));
+  EXPECT_TRUE(c.setProperty("MouseAction", QStringLiteral("maZoomDrag")));
+  EXPECT_EQ(c.GridStyleRadial(), C::gsRadBothMixed);
+  EXPECT_EQ(c.LabelModeRadial(), C::rlmNone);
+  EXPECT_EQ(c.RangeLow(), -1);
+  EXPECT_EQ(c.GridColor(), clSilver);
+  EXPECT_EQ(c.MouseAction(), Nuvra::maZoomDrag);
+  EXPECT_EQ(c.property("AngleBtwRays").toDouble(), 30);
+  auto *ch = c.property("CrossHair2").value<TpcCrossHair *>();
+  EXPECT_EQ(ch, c.CrossHair2());
+  EXPECT_TRUE(ch->setProperty("Mode", QStringLiteral("chPolar")));
+  EXPECT_EQ(ch->Mode(), TpcCrossHair::chPolar);
+}
+
+TEST(PolChartModel, ClampsAndIgnoredValues) {
+  TestChart t(200, 200, false);
+  TPolChart &c = *t.chart;
+
+  for (int bad : {0, -5, 1000001}) {
+    c.SetAllocSize(bad);
+    EXPECT_EQ(c.AllocSize(), 1000) << bad;
+  }
+  c.SetAllocSize(1000000);
+  EXPECT_EQ(c.AllocSize(), 1000000);
+
+  c.SetAngleBtwRays(25);
+  EXPECT_EQ(c.AngleBtwRays(), 22.5);
+  c.SetAngleBtwRays(8.25); // midway: the earlier entry
+  EXPECT_EQ(c.AngleBtwRays(), 7.5);
+  c.SetAngleBtwRays(1000);
+  EXPECT_EQ(c.AngleBtwRays(), 360);
+  c.SetAngleBtwRays(-3);
+  EXPECT_EQ(c.AngleBtwRays(), 6);
+
+  c.SetMagFactor(0);
+  EXPECT_EQ(c.MagFactor(), 0.01);
+  c.SetMagFactor(5000);
+  EXPECT_EQ(c.MagFactor(), 1000);
+  c.SetMagFactor(std::nan(""));
+  EXPECT_EQ(c.MagFactor(), 1000);
+
+  c.SetDecPlaceRad(-5);
+  EXPECT_EQ(c.DecPlaceRad(), -2);
+  c.SetDecPlaceRad(20);
+  EXPECT_EQ(c.DecPlaceRad(), 12);
+  c.SetDecPlacePhi(-1);
+  EXPECT_EQ(c.DecPlacePhi(), 0);
+  c.SetDecPlacePhi(9);
+  EXPECT_EQ(c.DecPlacePhi(), 3);
+
+  c.SetShadowWidth(40);
+  EXPECT_EQ(c.ShadowWidth(), 32);
+  c.SetShadowWidth(-3);
+  EXPECT_EQ(c.ShadowWidth(), 0);
+
+  c.SetClassDefault(7);
+  c.SetClassDefault(255);
+  EXPECT_EQ(c.ClassDefault(), 7);
+
+  c.SetAngleOffset(200);
+  EXPECT_EQ(c.AngleOffset(), 180);
+  c.SetUseDegrees(false);
+  EXPECT_FALSE(c.UseDegrees());
+  c.SetAngleOffset(200);
+  EXPECT_EQ(c.AngleOffset(), C::kPi);
+  c.SetAngleOffset(-4);
+  EXPECT_EQ(c.AngleOffset(), -C::kPi);
+
+  c.SetRotationDir(C::rdCounterCW);
+  EXPECT_EQ(c.RotationDir(), C::rdCounterCW);
+  EXPECT_EQ(c.Mapping().RotSign, 1) << "RotationDir takes effect without rescaling";
+}
+
+TEST(PolChartModel, RangesNeverBecomeEqual) {
+  TestChart t(200, 200, false);
+  TPolChart &c = *t.chart;
+  c.SetRangeLow(1); // equals RangeHigh
+  EXPECT_EQ(c.RangeLow(), 1);
+  EXPECT_EQ(c.RangeHigh(), 2);
+  c.SetRangeHigh(1);
+  EXPECT_EQ(c.RangeHigh(), 1);
+  EXPECT_EQ(c.RangeLow(), 0);
+  c.SetRangeHigh(-3); // reversed ranges are allowed
+  EXPECT_EQ(c.RangeHigh(), -3);
+  EXPECT_EQ(c.RangeLow(), 0);
+  EXPECT_LT(c.Mapping().ScaleX, 0);
+  c.SetRangeLow(INFINITY);
+  EXPECT_EQ(c.RangeLow(), 0);
+}
+
+TEST(PolChartModel, CenterSettersClampOrRecentre) {
+  TestChart t(200, 100, false);
+  TPolChart &c = *t.chart; // AutoCenter false
+  c.SetCenterX(5 * 200);
+  EXPECT_EQ(c.CenterX(), 400);
+  c.SetCenterY(-1000);
+  EXPECT_EQ(c.CenterY(), -100);
+  EXPECT_EQ(c.Mapping().OffsetX, 400);
+
+  c.SetAutoCenter(true); // becoming true re-centres at once
+  EXPECT_EQ(c.CenterX(), 100);
+  EXPECT_EQ(c.CenterY(), 50);
+  c.SetCenterX(17); // discarded while AutoCenter is true
+  EXPECT_EQ(c.CenterX(), 100);
+}
+
+TEST(PolChartModel, DrawingListGrowsByAllocSize) {
+  QWidget parent;
+  TPolChart c(&parent);
+  c.SetAllocSize(3);
+  c.MoveTo(1, 2);
+  EXPECT_EQ(c.Capacity(), 3);
+  c.DrawTo(3, 4);
+  c.DrawTo(5, 6);
+  EXPECT_EQ(c.Capacity(), 3);
+  c.SetAllocSize(10); // only later growth steps change
+  c.DrawTo(7, 8);
+  EXPECT_EQ(c.Count(), 4);
+  EXPECT_EQ(c.Capacity(), 13);
+  EXPECT_EQ(c.Item(0).Kind, ikMoveTo);
+  EXPECT_EQ(c.Item(3).Kind, ikDrawTo);
+  EXPECT_EQ(c.Item(3).R, 7); // radius first, angle second
+  EXPECT_EQ(c.Item(3).Phi, 8);
+
+  c.ClearGraf();
+  EXPECT_EQ(c.Count(), 0);
+  EXPECT_EQ(c.Capacity(), 0);
+  c.Circle(0.5);
+  EXPECT_EQ(c.Capacity(), 10);
+  EXPECT_THROW(c.Item(1), ENuvraError);
+}
+
+TEST(PolChartModel, ItemsSnapshotAttributesWithoutRepainting) {
+  TestChart t;
+  TPolChart &c = *t.chart;
+  TCanvasRecorder rec;
+  c.SetDataColor(clRed);
+  c.SetPenStyle(Nuvra::psDot);
+  c.SetLineWidth(3);
+  c.SetFillColor(clNavy);
+  c.SetClassDefault(9);
+  c.TransparentFill = true;
+  c.Circle(0.25);
+  c.MoveTo(1, 10);
+  c.SetDataColor(clBlack);
+  c.SetPenStyle(Nuvra::psSolid);
+  c.SetLineWidth(1);
+  c.SetFillColor(clWhite);
+  c.DrawTo(1, 20);
+  EXPECT_EQ(paints(rec), 0u) << "attribute changes and appends never repaint";
+
+  const TpcDrawItem &circle = c.Item(0);
+  EXPECT_EQ(circle.Kind, ikCircle);
+  EXPECT_EQ(circle.R, 0.25);
+  EXPECT_EQ(circle.Phi, 0);
+  EXPECT_EQ(circle.Color, clRed);
+  EXPECT_EQ(circle.FillColor, clNavy);
+  EXPECT_EQ(circle.PenStyle, Nuvra::psDot);
+  EXPECT_EQ(circle.LineWidth, 3);
+  EXPECT_EQ(circle.ItemClass, 9);
+  EXPECT_TRUE(circle.Transparent);
+  EXPECT_EQ(c.Item(1).Color, clRed);
+  EXPECT_EQ(c.Item(2).Color, clBlack);
+  EXPECT_EQ(c.Item(2).LineWidth, 1);
+}
+
+TEST(PolChartModel, RepaintRule) {
+  TestChart t;
+  TPolChart &c = *t.chart;
+  TCanvasRecorder rec;
+  c.SetGridColor(clSilver);
+  EXPECT_EQ(paints(rec), 1u);
+  c.SetMouseAction(Nuvra::maPan); // plain field
+  c.SetAutoRedraw(false);
+  c.SetGridColor(clBlack);
+  c.SetRangeHigh(3);
+  c.CrossHair1()->SetColor(clRed);
+  EXPECT_EQ(paints(rec), 1u);
+  c.ShowGraf();
+  EXPECT_EQ(paints(rec), 2u);
+
+  c.SetAutoRedraw(true);
+  c.CrossHair1()->SetColor(clRed); // the same value still notifies
+  EXPECT_EQ(paints(rec), 3u);
+  TpcCrossHair src;
+  src.SetMode(TpcCrossHair::chPolar);
+  src.SetPosRad(0.5);
+  c.SetCrossHair2(&src);
+  EXPECT_EQ(paints(rec), 4u);
+  EXPECT_EQ(c.CrossHair2()->Mode(), TpcCrossHair::chPolar);
+  EXPECT_EQ(c.CrossHair2()->PosRad(), 0.5);
+  c.CrossHair2()->SetLineWid(2); // the owned object stays connected to the chart
+  EXPECT_EQ(paints(rec), 5u);
+
+  QFont f = c.font();
+  f.setPixelSize(23);
+  c.setFont(f); // a font change repaints at once
+  EXPECT_EQ(paints(rec), 6u);
+}
+
+TEST(PolChartModel, NoPaintWhileSuppressedLoadingOrInvisible) {
+  TestChart t(200, 200, false);
+  TPolChart &c = *t.chart;
+  TCanvasRecorder rec;
+  c.SetGridColor(clRed);
+  c.ShowGraf();
+  EXPECT_EQ(paints(rec), 0u) << "SuppressPaint holds until the window exists";
+  c.CreateWnd();
+  EXPECT_FALSE(c.SuppressPaint());
+  EXPECT_EQ(paints(rec), 1u);
+  c.SetSuppressPaint(false); // unchanged: nothing
+  EXPECT_EQ(paints(rec), 1u);
+
+  TLayoutLoader loader;
+  loader.Add(&c);
+  c.SetMagFactor(0.5);
+  c.SetRangeLow(-1);
+  EXPECT_EQ(paints(rec), 1u);
+  EXPECT_EQ(c.Mapping().RangeLow, 0) << "no scaling while loading";
+  loader.Finish(); // Loaded: CalcScaling, then Paint
+  EXPECT_EQ(paints(rec), 2u);
+  EXPECT_EQ(c.Mapping().ScaleX, 200 * 0.5 / 2 / 2);
+
+  c.hide();
+  c.ShowGraf();
+  c.SetGridColor(clBlack);
+  EXPECT_EQ(paints(rec), 2u);
+}
+
+TEST(PolChartModel, ResizeHandlerCentresUnlessReplaced) {
+  TestChart t(200, 200);
+  TPolChart &c = *t.chart;
+  c.SetAutoCenter(true);
+  c.resize(300, 120);
+  QResizeEvent ev(QSize(300, 120), QSize(200, 200));
+  QCoreApplication::sendEvent(&c, &ev);
+  EXPECT_EQ(c.CenterX(), 150);
+  EXPECT_EQ(c.CenterY(), 60);
+
+  int calls = 0;
+  c.OnResize = [&](QObject *sender) {
+    EXPECT_EQ(sender, &c);
+    ++calls;
+  };
+  c.resize(100, 100);
+  QResizeEvent ev2(QSize(100, 100), QSize(300, 120));
+  QCoreApplication::sendEvent(&c, &ev2);
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(c.CenterX(), 150);
+}
+
+TEST(PolChartModel, FirstShowCreatesTheWindow) {
+  TPolChart c;
+  EXPECT_TRUE(c.SuppressPaint());
+  c.show();
+  EXPECT_FALSE(c.SuppressPaint());
+  EXPECT_EQ(c.ScreenImage().size(), c.size());
+  const QImage shot = c.grab().toImage();
+  EXPECT_EQ(shot.pixelColor(1, 1), c.ScreenImage().pixelColor(1, 1));
+}
+
+TEST(PolChartItems, SettersNotifyAndFontIsOwned) {
+  QFont f(QStringLiteral("DejaVu Sans"));
+  TpcTextLabel label(f);
+  int notes = 0;
+  label.OnChange = [&](QObject *s) {
+    EXPECT_EQ(s, &label);
+    ++notes;
+  };
+  label.SetCaption(QStringLiteral("a\nb"));
+  label.SetMode(TpcTextLabel::tlBox);
+  label.SetMode(TpcTextLabel::tlBox);
+  QFont other(QStringLiteral("Liberation Mono"));
+  label.SetFont(other);
+  other.setPixelSize(40);           // the label keeps its own copy
+  label.FontObject().setBold(true); // direct changes notify nobody
+  EXPECT_EQ(notes, 4);
+  EXPECT_EQ(label.Font().family(), QStringLiteral("Liberation Mono"));
+  EXPECT_NE(label.Font().pixelSize(), 40);
+}

@@ -1,0 +1,230 @@
+// The paint cycle: layers and copies, item replay with polyline runs and cached pen state,
+// circles, the render hook, and real pixels.
+#include <QColor>
+#include <cmath>
+#include <gtest/gtest.h>
+
+#include "chart_test_util.h"
+
+using C = TCustomPolChart;
+using P = std::vector<QPoint>;
+
+namespace {
+
+// A bare 200 x 200 chart (no grid, no labels), RangeLow -1 .. RangeHigh 1, centre (100, 100).
+struct BareChart {
+  TestChart t;
+  BareChart() {
+    TPolChart &c = *t.chart;
+    c.SetAutoRedraw(false);
+    c.SetGridStyleAngular(C::gsAngNone);
+    c.SetGridStyleRadial(C::gsRadNone);
+    c.SetLabelModeAngular(C::almNone);
+    c.SetLabelModeRadial(C::rlmNone);
+    c.SetRangeLow(-1);
+  }
+  TPolChart &operator*() const { return *t.chart; }
+  TPolChart *operator->() const { return t.chart; }
+};
+
+} // namespace
+
+TEST(PolChartPaint, LayersAndCopies) {
+  BareChart b;
+  b->SetShadowWidth(0);
+  TCanvasRecorder rec;
+  b->Paint();
+  // Chart bitmap one pixel larger than the control, copied over the frame, which goes to the
+  // control's image unchanged while every cross-hair is off.
+  const auto draws = rec.of(TCanvasOp::Draw);
+  ASSERT_EQ(draws.size(), 2u);
+  EXPECT_EQ(draws[0].tag, "frame");
+  EXPECT_EQ(draws[0].points, (P{{0, 0}, {201, 201}}));
+  EXPECT_EQ(draws[1].tag, "screen");
+  EXPECT_EQ(draws[1].points, (P{{0, 0}, {200, 200}}));
+  EXPECT_EQ(rec.count(TCanvasOp::Draw, "overlay"), 0u);
+  EXPECT_TRUE(b->OverlayBitmap().isNull());
+
+  // Background rectangle first, in the chart colour, with a copy pen.
+  const auto rects = rec.of(TCanvasOp::Rectangle, "chart");
+  ASSERT_EQ(rects.size(), 1u);
+  EXPECT_EQ(rects[0].points, (P{{0, 0}, {200, 200}}));
+  EXPECT_EQ(rects[0].penColor, clWhite);
+  EXPECT_EQ(rects[0].brushColor, clWhite);
+  EXPECT_EQ(rects[0].penMode, Nuvra::pmCopy);
+  EXPECT_EQ(rec.count(TCanvasOp::Polyline), 0u) << "an empty list draws no data";
+
+  b->CrossHair3()->SetMode(TpcCrossHair::chOrtho);
+  rec.clear();
+  b->Paint();
+  EXPECT_EQ(rec.count(TCanvasOp::Draw, "screen"), 1u);
+  EXPECT_EQ(b->OverlayBitmap().size(), QSize(200, 200));
+}
+
+TEST(PolChartPaint, PolylineRunsOfAtMost200Points) {
+  BareChart b;
+  b->MoveTo(0, 0); // (150, 100)
+  for (int i = 1; i <= 450; ++i)
+    b->DrawTo(1, i * 0.5); // on the rim, half a degree apart
+  TCanvasRecorder rec;
+  b->Paint();
+  const auto runs = rec.of(TCanvasOp::Polyline, "chart");
+  ASSERT_EQ(runs.size(), 3u);
+  EXPECT_EQ(runs[0].points.size(), 200u);
+  EXPECT_EQ(runs[1].points.size(), 200u);
+  EXPECT_EQ(runs[2].points.size(), 53u);
+  EXPECT_EQ(runs[0].points.front(), QPoint(150, 100));
+  EXPECT_EQ(runs[1].points.front(), runs[0].points.back()) << "no gap between runs";
+  EXPECT_EQ(runs[2].points.front(), runs[1].points.back());
+  int x = 0, y = 0;
+  b->PolarToScreen(x, y, 1, 225);
+  EXPECT_EQ(runs[2].points.back(), QPoint(x, y));
+  // The pen follows each run's end.
+  const auto moves = rec.of(TCanvasOp::MoveTo, "chart");
+  EXPECT_EQ(moves.back().points[0], QPoint(x, y));
+}
+
+TEST(PolChartPaint, ColourChangeAtAVertexAndCachedPen) {
+  BareChart b;
+  b->DrawTo(0, 0); // no MoveTo: starts at the bitmap's corner
+  b->DrawTo(0, 90);
+  b->SetDataColor(clRed);
+  b->DrawTo(0, 180);
+  b->DrawTo(0, 270);
+  b->SetLineWidth(2);
+  b->DrawTo(1, 0);
+  TCanvasRecorder rec;
+  b->Paint();
+  const auto runs = rec.of(TCanvasOp::Polyline, "chart");
+  ASSERT_EQ(runs.size(), 3u);
+  EXPECT_EQ(runs[0].points, (P{{0, 0}, {150, 100}, {100, 150}}));
+  EXPECT_EQ(runs[0].penColor, clBlack);
+  EXPECT_EQ(runs[1].points, (P{{100, 150}, {50, 100}, {100, 50}}));
+  EXPECT_EQ(runs[1].penColor, clRed);
+  EXPECT_EQ(runs[2].points, (P{{100, 50}, {200, 100}}));
+  EXPECT_EQ(runs[2].penWidth, 2);
+
+  // Black once for the grid pass and once when the replay leaves its white start colour; red
+  // once: the cache keeps repeated colours away from the canvas.
+  std::size_t black = 0, red = 0;
+  for (const auto &c : rec.of(TCanvasOp::SetPenColor, "chart")) {
+    black += c.value == static_cast<int>(clBlack);
+    red += c.value == static_cast<int>(clRed);
+  }
+  EXPECT_EQ(red, 1u);
+  EXPECT_EQ(black, 2u);
+}
+
+TEST(PolChartPaint, Circles) {
+  BareChart b;
+  b->SetFillColor(clNavy);
+  b->Circle(-1); // RangeLow: a one-pixel ellipse at the centre
+  b->TransparentFill = true;
+  b->SetDataColor(clRed);
+  b->SetPenStyle(Nuvra::psDot);
+  b->Circle(std::sqrt(2.0) - 1);
+  b->Circle(1e12); // far outside: clamped, no overflow
+  TCanvasRecorder rec;
+  b->Paint();
+  const auto e = rec.of(TCanvasOp::Ellipse, "chart");
+  ASSERT_EQ(e.size(), 3u);
+  EXPECT_EQ(e[0].points, (P{{100, 100}, {101, 101}}));
+  EXPECT_EQ(e[0].brushStyle, Nuvra::bsSolid);
+  EXPECT_EQ(e[0].brushColor, clNavy);
+  EXPECT_EQ(e[1].points, (P{{29, 29}, {172, 172}})); // d = 71
+  EXPECT_EQ(e[1].brushStyle, Nuvra::bsClear);
+  EXPECT_EQ(e[1].penColor, clRed);
+  EXPECT_EQ(e[1].penStyle, Nuvra::psDot);
+  EXPECT_EQ(e[2].points, (P{{-30000, -30000}, {30001, 30001}}));
+
+  // Turned and counter-clockwise charts still draw the circle about the centre.
+  b->SetAngleOffset(90);
+  b->SetRotationDir(C::rdCounterCW);
+  rec.clear();
+  b->Paint();
+  EXPECT_EQ(rec.of(TCanvasOp::Ellipse, "chart")[1].points, (P{{29, 29}, {172, 172}}));
+}
+
+TEST(PolChartPaint, HugeRadiiAreClamped) {
+  BareChart b;
+  b->MoveTo(1e9, 180);
+  b->DrawTo(1e9, 90);
+  TCanvasRecorder rec;
+  b->Paint();
+  const auto runs = rec.of(TCanvasOp::Polyline, "chart");
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0].points, (P{{-30000, 100}, {100, 30000}}));
+}
+
+TEST(PolChartPaint, DataRenderedHookBeforeFrameLine) {
+  BareChart b;
+  b->SetShadowWidth(1);
+  b->MoveTo(0, 0);
+  b->DrawTo(1, 0);
+  TCanvasRecorder rec;
+  int calls = 0;
+  std::size_t callsBefore = 0;
+  b->OnDataRendered = [&](QObject *sender, TCanvas *&canvas, int top, int left) {
+    EXPECT_EQ(sender, b.t.chart);
+    EXPECT_EQ(canvas->tag(), "chart");
+    EXPECT_EQ(top, 0);
+    EXPECT_EQ(left, 0);
+    EXPECT_EQ(canvas->PenWidth(), 1);
+    callsBefore = rec.calls.size();
+    ++calls;
+  };
+  b->Paint();
+  EXPECT_EQ(calls, 1);
+  const auto runs = rec.of(TCanvasOp::Polyline, "chart");
+  ASSERT_EQ(runs.size(), 2u);
+  // The data run is recorded before the hook, the frame line after it.
+  std::size_t frameIndex = 0;
+  for (std::size_t i = 0; i < rec.calls.size(); ++i)
+    if (rec.calls[i].op == TCanvasOp::Polyline)
+      frameIndex = i;
+  EXPECT_GT(frameIndex, callsBefore);
+}
+
+// Real pixels: a red dotted reference circle below a black curve.
+TEST(PolChartPixels, CircleBelowCurve) {
+  BareChart b;
+  b->TransparentFill = true;
+  b->SetDataColor(clRed);
+  b->SetPenStyle(Nuvra::psDot);
+  b->Circle(std::sqrt(2.0) - 1);
+  b->SetDataColor(clBlack);
+  b->SetPenStyle(Nuvra::psSolid);
+  b->MoveTo(0.5, 0);   // (175, 100)
+  b->DrawTo(0.5, 180); // (25, 100): a horizontal line through the centre
+  b->ShowGraf();
+  const QImage img = b->ScreenImage();
+  ASSERT_EQ(img.size(), QSize(200, 200));
+  for (int x = 30; x <= 170; ++x)
+    ASSERT_EQ(img.pixelColor(x, 100), QColor(Qt::black)) << x;
+  EXPECT_EQ(img.pixelColor(5, 5), QColor(Qt::white));
+  EXPECT_EQ(img.pixelColor(100, 60), QColor(Qt::white)) << "hollow circle";
+  int red = 0;
+  for (int y = 0; y < 200; ++y)
+    for (int x = 0; x < 200; ++x)
+      red += img.pixelColor(x, y) == QColor(Qt::red);
+  EXPECT_GT(red, 100);
+  EXPECT_LT(red, 446) << "dotted, not a full circle of about 446 pixels";
+  // The widget shows exactly that image.
+  EXPECT_EQ(b->grab().toImage().convertToFormat(QImage::Format_RGB32).pixelColor(100, 100),
+            QColor(Qt::black));
+}
+
+TEST(PolChartPixels, FlyingShadow) {
+  TestChart t(120, 100);
+  t->SetAutoRedraw(false);
+  t->SetShadowWidth(6);
+  t->SetShadowColor(clGray);
+  t->SetShadowBakColor(clSilver);
+  t->ShowGraf();
+  const QImage img = t->ScreenImage();
+  EXPECT_EQ(img.pixelColor(117, 97), QColor(0x80, 0x80, 0x80)); // shadow corner
+  EXPECT_EQ(img.pixelColor(117, 2), QColor(0xC0, 0xC0, 0xC0));  // background corner
+  EXPECT_EQ(img.pixelColor(2, 97), QColor(0xC0, 0xC0, 0xC0));
+  EXPECT_EQ(img.pixelColor(0, 50), QColor(Qt::black)); // frame line
+  EXPECT_EQ(img.pixelColor(114, 50), QColor(Qt::black));
+}
