@@ -104,8 +104,8 @@ bool canUseNotifiers() {
 bool peerIsSameUser(int fd) {
   ucred cred{};
   socklen_t length = sizeof cred;
-  return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &length) == 0 &&
-         length == sizeof cred && cred.uid == ::geteuid();
+  return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &length) == 0 && length == sizeof cred &&
+         cred.uid == ::geteuid();
 }
 
 bool fillAddress(const QByteArray &path, sockaddr_un &address) {
@@ -366,13 +366,13 @@ WindowHandle createWindow(const QString &className, const QString &windowName,
     w->identityPath = winfiles::identityPath(dir, handle);
     w->socketPath = winfiles::socketPath(dir, handle);
 
-    Fd lock(::open(w->identityPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW,
-                   0600));
+    Fd lock(::open(w->identityPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
     if (lock.fd < 0) {
       setLastError(errno);
       return 0;
     }
-    struct stat a {}, b {};
+    struct stat a {
+    }, b{};
     if (!winfiles::tryLockExclusive(lock.fd))
       continue; // a live window has this handle
     if (::fstat(lock.fd, &a) != 0 || ::lstat(w->identityPath.constData(), &b) != 0 ||
@@ -553,13 +553,12 @@ bool sendCopyData(WindowHandle target, WindowHandle sender, std::uint32_t code,
         return false;
       }
     }
-    pollfd mine{sock.fd, static_cast<short>(POLLIN | (written < request.size() ? POLLOUT : 0)),
-                0};
+    pollfd mine{sock.fd, static_cast<short>(POLLIN | (written < request.size() ? POLLOUT : 0)), 0};
     const short events = pollOnce(&mine, -1);
     if (events & (POLLIN | POLLHUP | POLLERR)) {
       for (;;) {
-        const ssize_t n = ::recv(sock.fd, reply + received,
-                                 static_cast<size_t>(frame::kReplySize - received), 0);
+        const ssize_t n =
+            ::recv(sock.fd, reply + received, static_cast<size_t>(frame::kReplySize - received), 0);
         if (n < 0 && errno == EINTR)
           continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))

@@ -43,10 +43,10 @@ using WindowHandle = std::uint32_t;
 
 // What a handler receives: the copy-data message.
 struct CopyDataMessage {
-  WindowHandle window = 0;  // the receiving window
-  WindowHandle sender = 0;  // the sender's own window as the sender named it (wParam)
-  std::uint32_t code = 0;   // dwData
-  QByteArray data;          // the block (cbData bytes of lpData)
+  WindowHandle window = 0; // the receiving window
+  WindowHandle sender = 0; // the sender's own window as the sender named it (wParam)
+  std::uint32_t code = 0;  // dwData
+  QByteArray data;         // the block (cbData bytes of lpData)
 };
 
 // The window procedure for copy-data messages; its result goes back to the sender.

@@ -51,8 +51,7 @@ QByteArray fileName(const QString &name) {
     }
   }
   if (out.size() > 200)
-    out = out.left(120) + '~' +
-          QCryptographicHash::hash(utf8, QCryptographicHash::Sha256).toHex();
+    out = out.left(120) + '~' + QCryptographicHash::hash(utf8, QCryptographicHash::Sha256).toHex();
   return out;
 }
 
@@ -91,8 +90,8 @@ MutexHandle createMutex(const QString &name) {
   const QByteArray path = mutexPath(name);
   // The file stays when the mutex is released: removing it would race with a process that
   // has just opened it and is about to lock it.
-  const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY,
-                        0600);
+  const int fd =
+      ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY, 0600);
   if (fd < 0) {
     setLastError(errno);
     return 0;

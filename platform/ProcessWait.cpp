@@ -75,8 +75,8 @@ bool waitForProcess(ProcessHandle handle, int timeoutMs) {
     int wait = -1;
     if (timeoutMs >= 0)
       wait = static_cast<int>(std::max<long long>(
-          0, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now())
-                 .count()));
+          0,
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count()));
     pollfd fd{p->pidfd, POLLIN, 0};
     const int n = ::poll(&fd, 1, wait);
     if (n > 0)

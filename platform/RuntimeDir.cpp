@@ -40,8 +40,8 @@ QString runtimeDirectory() {
   if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST) {
     const int error = errno;
     setLastError(error);
-    throw ERuntimeDirError(QStringLiteral("Cannot create the runtime folder \"%1\": %2")
-                               .arg(path, errorText(error)));
+    throw ERuntimeDirError(
+        QStringLiteral("Cannot create the runtime folder \"%1\": %2").arg(path, errorText(error)));
   }
   struct stat info {};
   if (::lstat(native.constData(), &info) != 0) {

@@ -43,22 +43,17 @@ int mapSpawnError(int error, const QString &file) {
   }
   case ENOTDIR:
   case ENAMETOOLONG:
-  case ELOOP:
-    return kPathNotFound;
+  case ELOOP: return kPathNotFound;
   case EACCES:
   case EPERM:
   case EISDIR:
-  case ETXTBSY:
-    return kAccessDenied;
+  case ETXTBSY: return kAccessDenied;
   case ENOMEM:
   case EAGAIN:
-  case E2BIG:
-    return kOutOfMemory;
+  case E2BIG: return kOutOfMemory;
   case ENOEXEC:
-  case ELIBBAD:
-    return kBadFormat;
-  default:
-    return kFileNotFound;
+  case ELIBBAD: return kBadFormat;
+  default: return kFileNotFound;
   }
 }
 
@@ -86,9 +81,10 @@ int startProgram(const QString &file, const QString &params) {
 
   pid_t pid = 0;
   // A bare name is looked up on PATH, as the desktop does; a path is taken as it is.
-  const int rc = file.contains(QLatin1Char('/'))
-                     ? posix_spawn(&pid, program.constData(), nullptr, &attr, argv.data(), environ)
-                     : posix_spawnp(&pid, program.constData(), nullptr, &attr, argv.data(), environ);
+  const int rc =
+      file.contains(QLatin1Char('/'))
+          ? posix_spawn(&pid, program.constData(), nullptr, &attr, argv.data(), environ)
+          : posix_spawnp(&pid, program.constData(), nullptr, &attr, argv.data(), environ);
   posix_spawnattr_destroy(&attr);
   if (rc != 0)
     return mapSpawnError(rc, file);

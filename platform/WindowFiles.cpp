@@ -1,8 +1,8 @@
 #include "WindowFiles.h"
 
 #include <QtEndian>
-#include <cerrno>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -80,7 +80,8 @@ QByteArray readAll(int fd) {
 }
 
 bool sameFile(int fd, const QByteArray &path) {
-  struct stat a {}, b {};
+  struct stat a {
+  }, b{};
   return ::fstat(fd, &a) == 0 && ::lstat(path.constData(), &b) == 0 && a.st_dev == b.st_dev &&
          a.st_ino == b.st_ino;
 }
@@ -158,8 +159,8 @@ std::vector<WindowHandle> listHandles(const QByteArray &dir) {
   return handles;
 }
 
-Liveness probe(const QByteArray &dir, WindowHandle handle, QString *className,
-               QString *windowName, bool removeDead) {
+Liveness probe(const QByteArray &dir, WindowHandle handle, QString *className, QString *windowName,
+               bool removeDead) {
   const QByteArray path = identityPath(dir, handle);
   Fd file(::open(path.constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY));
   if (file.fd < 0)

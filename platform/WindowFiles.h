@@ -35,7 +35,7 @@ enum class Liveness { Live, Dead, Missing };
 
 // Whether window `handle` is live, and its identity when it is. Dead entries are removed
 // when `removeDead` is set.
-Liveness probe(const QByteArray &dir, WindowHandle handle, QString *className,
-               QString *windowName, bool removeDead);
+Liveness probe(const QByteArray &dir, WindowHandle handle, QString *className, QString *windowName,
+               bool removeDead);
 
 } // namespace platform::winfiles

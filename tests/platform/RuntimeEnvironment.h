@@ -1,0 +1,19 @@
+#pragma once
+// Every platform test program works in its own runtime folder, so the windows and mutexes
+// of a test run never meet those of a running program or of another test.
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+class RuntimeEnvironment : public ::testing::Environment {
+public:
+  void SetUp() override {
+    dir_ = std::make_unique<QTemporaryDir>(QStringLiteral("/tmp/dpx-XXXXXX"));
+    qputenv("XDG_RUNTIME_DIR", dir_->path().toLocal8Bit());
+  }
+  void TearDown() override { dir_.reset(); }
+  static QString runtimePath() { return qEnvironmentVariable("XDG_RUNTIME_DIR") + "/dipolix"; }
+
+private:
+  std::unique_ptr<QTemporaryDir> dir_;
+};

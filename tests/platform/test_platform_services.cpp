@@ -1,0 +1,185 @@
+// The smaller platform services: settings store, local time stamps, process waiting, shell,
+// error text.
+#include "LastError.h"
+#include "LocalTime.h"
+#include "ProcessWait.h"
+#include "Registry.h"
+#include "Shell.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QUrl>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace platform;
+
+// Stands in for the desktop's browser.
+class UrlCatcher : public QObject {
+  Q_OBJECT
+public:
+  QList<QUrl> urls;
+public slots:
+  void open(const QUrl &u) { urls << u; }
+};
+
+TEST(Registry, ReadsAndWritesTheSystemScopeIniFile) {
+  QTemporaryDir dir;
+  const QByteArray saved = qgetenv("XDG_CONFIG_DIRS");
+  const auto restore = qScopeGuard([&] { qputenv("XDG_CONFIG_DIRS", saved); });
+  qputenv("XDG_CONFIG_DIRS", (dir.path() + ":/etc/xdg").toLocal8Bit());
+  const QString path = dir.path() + "/Korvat/marlo.ini";
+  EXPECT_EQ(systemSettingsFilePath(), path);
+  // Missing file, group or key: empty.
+  EXPECT_EQ(readSystemString("demon", "ViewerHandle"), QString());
+
+  ASSERT_TRUE(writeSystemString("demon", "ViewerHandle", "12AB"));
+  EXPECT_EQ(readSystemString("demon", "ViewerHandle"), "12AB");
+  EXPECT_EQ(readSystemString("demon", "Other"), QString());
+  EXPECT_EQ(readSystemString("other", "ViewerHandle"), QString());
+  // What the server writes, QSettings in system scope reads.
+  EXPECT_EQ(QSettings(path, QSettings::IniFormat).value("demon/ViewerHandle").toString(), "12AB");
+
+  ASSERT_TRUE(writeSystemString("demon", "ViewerHandle", QString()));
+  EXPECT_EQ(readSystemString("demon", "ViewerHandle"), QString());
+
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  file.write("[demon]\nViewerHandle=00000000\nList=a, b\n");
+  file.close();
+  EXPECT_EQ(readSystemString("demon", "ViewerHandle"), "00000000");
+  EXPECT_THROW(readSystemString("demon", "List"), ERegistryError);
+}
+
+TEST(LocalTime, StampsCountMillisecondsAndDaysFromYearOne) {
+  const LocalTimeStamp epoch = toLocalTimeStamp(QDateTime(QDate(1899, 12, 30), QTime(0, 0)));
+  EXPECT_EQ(epoch.date, 693594);
+  EXPECT_EQ(epoch.time, 0);
+  EXPECT_EQ(toLocalTimeStamp(QDateTime(QDate(1, 1, 1), QTime(0, 0))).date, 1);
+  const QDateTime t(QDate(2026, 12, 8), QTime(23, 59, 59, 999));
+  const LocalTimeStamp s = toLocalTimeStamp(t);
+  EXPECT_EQ(s.time, 86399999);
+  EXPECT_EQ(fromLocalTimeStamp(s), t);
+  EXPECT_FALSE(fromLocalTimeStamp({86400000, 5}).isValid());
+  EXPECT_FALSE(fromLocalTimeStamp({0, 0}).isValid());
+  const LocalTimeStamp now = localTimeStampNow();
+  EXPECT_EQ(now.date, toLocalTimeStamp(localNow()).date);
+}
+
+TEST(ProcessWait, ChildExitCodesAndOtherProcessesEnd) {
+  const pid_t child = ::fork();
+  if (child == 0)
+    ::_exit(7);
+  const ProcessHandle h = openProcess(child);
+  ASSERT_NE(h, 0u);
+  EXPECT_TRUE(waitForProcess(h, 5000));
+  EXPECT_EQ(exitCode(h), 7);
+  EXPECT_EQ(exitCode(h), 7); // kept after reaping
+  EXPECT_TRUE(closeProcess(h));
+  EXPECT_EQ(exitCode(h), std::nullopt);
+
+  const pid_t killed = ::fork();
+  if (killed == 0) {
+    ::pause();
+    ::_exit(0);
+  }
+  const ProcessHandle k = openProcess(killed);
+  EXPECT_FALSE(waitForProcess(k, 20));
+  EXPECT_EQ(lastError(), ETIMEDOUT);
+  EXPECT_EQ(exitCode(k), kStillActive);
+  ::kill(killed, SIGKILL);
+  EXPECT_TRUE(waitForProcess(k));
+  EXPECT_EQ(exitCode(k), 128 + SIGKILL);
+  closeProcess(k);
+
+  // A process that is not our child: its end is seen, its code is not knowable.
+  QProcess shell;
+  shell.start("/bin/sh", {"-c", "sleep 0.3 & echo $!"});
+  ASSERT_TRUE(shell.waitForFinished(5000));
+  const pid_t grandchild = QString::fromLatin1(shell.readAll()).trimmed().toInt();
+  const ProcessHandle g = openProcess(grandchild);
+  ASSERT_NE(g, 0u);
+  EXPECT_EQ(exitCode(g), kStillActive);
+  EXPECT_TRUE(waitForProcess(g, 5000));
+  EXPECT_EQ(exitCode(g), kExitCodeUnknown);
+  closeProcess(g);
+  EXPECT_EQ(openProcess(0), 0u);
+}
+
+TEST(Shell, StartsProgramsWithoutAShellAndMapsFailures) {
+  QTemporaryDir dir;
+  const QString out = dir.path() + "/out";
+  // The parameters are split like a command line, quotes keep "a b" together, and no shell
+  // interprets them ($# would be 3 with a shell splitting a b).
+  const int ok = shell::execute("open", "/bin/sh",
+                                QStringLiteral("-c \"echo $# $1 > '%1'\" zero \"a b\" c").arg(out));
+  EXPECT_GT(ok, 32);
+  QElapsedTimer timer;
+  timer.start();
+  while (!QFile::exists(out) && timer.elapsed() < 5000)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  QFile f(out);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll().trimmed(), "2 a b");
+
+  EXPECT_GT(shell::execute("", "true", ""), 32); // found on PATH
+  EXPECT_EQ(shell::execute("", dir.path() + "/missing", ""), 2);
+  EXPECT_EQ(shell::execute("", dir.path() + "/no/such/folder/prog", ""), 3);
+  EXPECT_EQ(shell::execute("", "no-such-program-anywhere-xyz", ""), 2);
+  const QString text = dir.path() + "/text";
+  QFile t(text);
+  ASSERT_TRUE(t.open(QIODevice::WriteOnly));
+  t.write("\x01\x02\x03garbage");
+  t.close();
+  if (::geteuid() != 0) { // root may execute files without an execute bit
+    EXPECT_EQ(shell::execute("", text, ""), 5);
+  }
+  t.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  EXPECT_EQ(shell::execute("", text, ""), 11);
+  EXPECT_LE(shell::execute("print", "/bin/true", ""), 32);
+
+  // Web addresses go to the desktop, whatever their case.
+  UrlCatcher catcher;
+  QDesktopServices::setUrlHandler("https", &catcher, "open");
+  QDesktopServices::setUrlHandler("http", &catcher, "open");
+  EXPECT_GT(shell::execute("open", "HTTPS://example.org/x?a=1", ""), 32);
+  EXPECT_GT(shell::execute("", "http://example.org/", "ignored"), 32);
+  QDesktopServices::unsetUrlHandler("https");
+  QDesktopServices::unsetUrlHandler("http");
+  ASSERT_EQ(catcher.urls.size(), 2);
+  EXPECT_EQ(catcher.urls[0].host(), "example.org");
+
+  // The hook replaces everything, and an empty one restores the real shell.
+  int calls = 0;
+  shell::setExecuteHook([&](const QString &, const QString &file, const QString &) {
+    ++calls;
+    return file == "x" ? 42 : 2;
+  });
+  EXPECT_EQ(shell::execute("", "x", ""), 42);
+  EXPECT_EQ(shell::execute("", "https://example.org", ""), 2);
+  shell::setExecuteHook({});
+  EXPECT_EQ(shell::execute("", dir.path() + "/missing", ""), 2);
+  EXPECT_EQ(calls, 2);
+}
+
+TEST(LastError, SystemTextForErrorNumbers) {
+  setLastError(ENOENT);
+  EXPECT_EQ(lastError(), ENOENT);
+  EXPECT_FALSE(lastErrorText().isEmpty());
+  EXPECT_EQ(errorText(ENOENT), QString::fromLocal8Bit(strerror(ENOENT)));
+  EXPECT_TRUE(errorText(0).isEmpty());
+  EXPECT_TRUE(errorText(99999).isEmpty());
+  setLastError(0);
+}
+
+#include "test_platform_services.moc"
