@@ -172,7 +172,11 @@ void TUrlLab::mouseDoubleClickEvent(QMouseEvent *event) {
 }
 
 void TUrlLab::Click() {
+  // Opening a web address runs pending events, and one of them may delete this label.
+  QPointer<TUrlLab> self(this);
   Launch();
+  if (!self)
+    return;
   if (OnClick)
     OnClick(this);
 }

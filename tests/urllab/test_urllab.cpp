@@ -117,6 +117,21 @@ TEST_F(Fixture, WebAddressInCapitalsOpensWithBusyPointerThenRestoresIt) {
   EXPECT_EQ(clicks, 2);
 }
 
+TEST(UrlLabClick, LabelDeletedByAPendingEventStillOpensTheAddressSafely) {
+  FakeShell shell;
+  QObject context;
+  auto *lab = new TUrlLab;
+  int clicks = 0;
+  lab->OnClick = [&](QObject *) { ++clicks; };
+  lab->setURL(QStringLiteral("http://www.example.org/"));
+  QMetaObject::invokeMethod(
+      &context, [lab] { delete lab; }, Qt::QueuedConnection);
+  lab->Click();
+  ASSERT_EQ(shell.calls.size(), 1u);
+  EXPECT_EQ(shell.calls[0].file, QStringLiteral("http://www.example.org/"));
+  EXPECT_EQ(clicks, 0);
+}
+
 TEST_F(Fixture, ProgramFileStartsWithOpenVerbAndParameters) {
   FakeShell shell(33);
   lab.setURL(QStringLiteral("/opt/Tools/Calc.EXE"));
