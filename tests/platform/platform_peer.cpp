@@ -180,6 +180,12 @@ int main(int argc, char **argv) {
     return cross(handleArg(2), arg(3).toInt());
   if (mode == "spam")
     return spam(handleArg(2), arg(3).toInt(), arg(4).toLatin1());
+  if (mode == "send") { // send HANDLE CODE BLOCK: one send, prints "ok <result>" or "fail"
+    std::int64_t r = 0;
+    const bool ok = platform::sendCopyData(handleArg(2), 0, arg(3).toUInt(), arg(4).toUtf8(), &r);
+    std::printf(ok ? "ok %lld\n" : "fail\n", static_cast<long long>(r));
+    return ok ? 0 : 1;
+  }
   if (mode == "mutex")
     return mutex(arg(2));
   if (mode == "mutex-spawn")
