@@ -5,6 +5,10 @@
 // data is linked only when something calls this; every window that uses an image calls it.
 void initDipolixResources();
 
+class QIcon;
+// The program icon at every drawn size (16 to 256 pixels).
+QIcon dipolixAppIcon();
+
 namespace resources {
 inline constexpr char kAppIcon16[] = ":/dipolix/dipolix-16.png";
 inline constexpr char kAppIcon32[] = ":/dipolix/dipolix-32.png";

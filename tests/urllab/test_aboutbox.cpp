@@ -10,6 +10,7 @@
 
 #include "AboutBox.h"
 #include "Nuvra_urllab.h"
+#include "Resources.h"
 
 namespace {
 
@@ -171,4 +172,14 @@ TEST(AboutBox, LanguageTextsBeginWithTheFixedSentences) {
   // Each paragraph has its two further sentences.
   EXPECT_EQ(TFrmAbout::DescriptionEnglish().count(QLatin1String(". ")), 2);
   EXPECT_EQ(TFrmAbout::DescriptionGerman().count(QLatin1String(". ")), 2);
+}
+
+TEST(Resources, ProgramIconAndGlyphsAreCompiledIn) {
+  const QIcon icon = dipolixAppIcon();
+  EXPECT_EQ(icon.availableSizes().size(), 6);
+  EXPECT_EQ(QImage(QString::fromLatin1(resources::kInfoGlyph)).size(), QSize(20, 20));
+  EXPECT_EQ(QImage(QString::fromLatin1(resources::kInfoGlyphDisabled)).size(), QSize(20, 20));
+  EXPECT_EQ(QImage(QString::fromLatin1(resources::kExitGlyph)).size(), QSize(21, 21));
+  EXPECT_EQ(QImage(QString::fromLatin1(resources::kOkGlyph)).size(), QSize(21, 21));
+  EXPECT_EQ(QImage(QString::fromLatin1(resources::kAboutIcon)).size(), QSize(32, 32));
 }
