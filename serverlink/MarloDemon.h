@@ -170,6 +170,27 @@ bool IsWellFormedRequest(std::int32_t code, const TMemoryStream &body);
 // Whether the body carries a whole entity record starting at its position.
 bool IsWellFormedEntityRecord(const TMemoryStream &body);
 
+// How the client reads the replies; a body cut short raises EStreamReadError.
+// An empty reply names no participant; otherwise the reply is an entity record.
+std::unique_ptr<TEntity> ReadEntityReply(TkdbCustomDemon *demon, TMemoryStream &reply);
+// A Boolean "found", then the file's bytes up to the end: a stream positioned at 0, or none.
+std::unique_ptr<QBuffer> ReadFileReply(TMemoryStream &reply);
+
+// A request as the server reads it.
+struct TQuillonRequest {
+  std::int32_t Code = 0;
+  TEntity Entity{nullptr};   // mcLogon, mcLogoff
+  std::uint8_t Selector = 0; // mcQueryEntity
+  THandle Handle = 0;        // mcQueryEntity by handle
+  QString Text;              // the title, file name, name or question of the request
+  QString Parameters;        // mcRunProgram
+  bool Wait = false;         // mcRunProgram
+  std::int32_t Mode = 0;     // mcRunProgram
+};
+// Reads the body of a client-to-server code from position 0. False when the code is not a
+// request or the body does not hold what the code requires (nothing is then to be done).
+bool ParseRequest(std::int32_t code, TMemoryStream &body, TQuillonRequest &out);
+
 // Where the component takes its start-up facts from; the defaults read the running program.
 struct TDemonEnvironment {
   // Full path of the program file; empty = QCoreApplication::applicationFilePath().

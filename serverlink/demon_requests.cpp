@@ -45,11 +45,7 @@ std::unique_ptr<TEntity> TkdbDemonClient::QueryEntityByTitle(const QString &titl
   body.WriteByte(qeByTitle);
   body.WriteString(title);
   const auto reply = Request(mcQueryEntity, body);
-  if (reply->Size() == 0)
-    return nullptr;
-  auto entity = std::make_unique<TEntity>(this);
-  entity->ReadFromStream(*reply);
-  return entity;
+  return ReadEntityReply(this, *reply);
 }
 
 std::unique_ptr<TEntity> TkdbDemonClient::QueryEntityByHandle(THandle handle) {
@@ -57,11 +53,7 @@ std::unique_ptr<TEntity> TkdbDemonClient::QueryEntityByHandle(THandle handle) {
   body.WriteByte(qeByHandle);
   body.WriteInteger(static_cast<std::int32_t>(handle));
   const auto reply = Request(mcQueryEntity, body);
-  if (reply->Size() == 0)
-    return nullptr;
-  auto entity = std::make_unique<TEntity>(this);
-  entity->ReadFromStream(*reply);
-  return entity;
+  return ReadEntityReply(this, *reply);
 }
 
 std::int32_t TkdbDemonClient::RunProgram(const QString &fileName, const QString &parameters,
@@ -92,12 +84,7 @@ std::unique_ptr<QBuffer> TkdbDemonClient::GetFileStream(const QString &fileName)
   TQuillonMessageStream body(this);
   body.WriteString(fileName);
   const auto reply = Request(mcGetFile, body);
-  if (!reply->ReadBoolean())
-    return nullptr;
-  auto stream = std::make_unique<QBuffer>();
-  stream->setData(reply->ReadRest());
-  stream->open(QIODevice::ReadOnly);
-  return stream;
+  return ReadFileReply(*reply);
 }
 
 QString TkdbDemonClient::MapFileName(const QString &name) {
