@@ -355,3 +355,17 @@ TEST(PolChartItems, SettersNotifyAndFontIsOwned) {
   EXPECT_EQ(label.Font().family(), QStringLiteral("Liberation Mono"));
   EXPECT_NE(label.Font().pixelSize(), 40);
 }
+
+TEST(PolChartModel, DegenerateSizesPaintWithoutHarm) {
+  TestChart t(10, 10);
+  t->SetShadowWidth(32); // the chart area is negative: the chart bitmap becomes empty
+  t->MoveTo(0.5, 0);
+  t->DrawTo(1, 90);
+  t->Circle(0.5);
+  t->ShowGraf();
+  EXPECT_TRUE(t->ChartBitmap().isNull());
+  EXPECT_EQ(t->ScreenImage().size(), QSize(10, 10));
+  t->resize(0, 0);
+  t->ShowGraf();
+  EXPECT_TRUE(t->ScreenImage().isNull());
+}
