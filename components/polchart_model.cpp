@@ -237,8 +237,12 @@ TpcTextLabel *TCustomPolChart::TextLabel(int index) const {
 void TCustomPolChart::SetRangeLow(double v) {
   if (!usable(v))
     return;
-  if (m_rangeHigh == v)
-    m_rangeHigh = v + 1;
+  double high = m_rangeHigh;
+  if (high == v)
+    high = v + 1;
+  if (high == v)
+    return; // so large that one more is the same number: the range would have no width
+  m_rangeHigh = high;
   m_rangeLow = v;
   CalcScaling();
   repaintRule();
@@ -247,8 +251,12 @@ void TCustomPolChart::SetRangeLow(double v) {
 void TCustomPolChart::SetRangeHigh(double v) {
   if (!usable(v))
     return;
-  if (m_rangeLow == v)
-    m_rangeLow = v - 1;
+  double low = m_rangeLow;
+  if (low == v)
+    low = v - 1;
+  if (low == v)
+    return;
+  m_rangeLow = low;
   m_rangeHigh = v;
   CalcScaling();
   repaintRule();

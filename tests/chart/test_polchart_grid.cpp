@@ -291,3 +291,18 @@ TEST(PolChartShadow, FrameLine) {
       EXPECT_EQ(polylines[0].points, (P{{0, 154}, {0, 0}, {234, 0}, {234, 154}, {0, 154}}));
   }
 }
+
+TEST(PolChartGrid, SingleRayFollowsTheOffset) {
+  PaintedChart p([](TPolChart &c) {
+    c.SetAngleBtwRays(360);
+    c.SetAngleOffset(90);
+    c.SetLabelModeAngular(C::almRadians);
+    c.SetLabelModeRadial(C::rlmNone);
+  });
+  const auto lines = p.on(TCanvasOp::LineTo);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].points[1], QPoint(100, 200));
+  EXPECT_EQ(p.texts(C::skAngular), std::vector<QString>{QStringLiteral("0.00")});
+  EXPECT_EQ(p.hooked[0].x, 100);
+  EXPECT_EQ(p.hooked[0].y, 203);
+}

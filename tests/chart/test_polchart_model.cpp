@@ -163,6 +163,12 @@ TEST(PolChartModel, RangesNeverBecomeEqual) {
   EXPECT_LT(c.Mapping().ScaleX, 0);
   c.SetRangeLow(INFINITY);
   EXPECT_EQ(c.RangeLow(), 0);
+  // Where adding one changes nothing, equal ranges are refused rather than dividing by zero.
+  c.SetRangeHigh(1e17);
+  c.SetRangeLow(1e17);
+  EXPECT_EQ(c.RangeLow(), 0);
+  EXPECT_EQ(c.RangeHigh(), 1e17);
+  EXPECT_TRUE(std::isfinite(c.Mapping().ScaleX));
 }
 
 TEST(PolChartModel, CenterSettersClampOrRecentre) {
