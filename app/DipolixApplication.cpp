@@ -1,0 +1,23 @@
+#include "DipolixApplication.h"
+
+#include <QMessageBox>
+#include <exception>
+
+#include "PlatformError.h"
+
+TDipolixApplication::TDipolixApplication(int &argc, char **argv) : QApplication(argc, argv) {
+  ShowError = [](const QString &message) {
+    QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationName(), message);
+  };
+}
+
+bool TDipolixApplication::notify(QObject *receiver, QEvent *event) {
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (const EBaseError &e) {
+    ShowError(e.message());
+  } catch (const std::exception &e) {
+    ShowError(QString::fromLocal8Bit(e.what()));
+  }
+  return false;
+}

@@ -1,0 +1,135 @@
+#include "Headless.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QPixmap>
+#include <QSaveFile>
+#include <QScrollBar>
+#include <QTextStream>
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+
+#include "Nuvra_polchart.h"
+#include "Pattern.h"
+#include "Rounding.h"
+#include "mainfrm.h"
+
+namespace headless {
+namespace {
+
+const QStringList kFileOptions = {QStringLiteral("--screenshot"), QStringLiteral("--export-csv"),
+                                  QStringLiteral("--screenshot-about")};
+const QStringList kValueOptions = {QStringLiteral("--distance"), QStringLiteral("--phase")};
+
+// A finite number, or nothing.
+std::optional<double> number(const QString &text) {
+  bool ok = false;
+  const double v = text.trimmed().toDouble(&ok);
+  if (!ok || !std::isfinite(v))
+    return std::nullopt;
+  return v;
+}
+
+int clampedPosition(double scaled, int max) {
+  const std::int64_t r = roundTiesEven(scaled);
+  return static_cast<int>(std::clamp<std::int64_t>(r, 0, max));
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes) {
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly))
+    return false;
+  file.write(bytes);
+  return file.commit();
+}
+
+void fail(const QString &message) { std::fprintf(stderr, "dipolix: %s\n", qPrintable(message)); }
+
+} // namespace
+
+bool requested(const QStringList &args) {
+  for (const QString &a : args)
+    if (kFileOptions.contains(a) || kValueOptions.contains(a))
+      return true;
+  return false;
+}
+
+ParseResult parse(const QStringList &args) {
+  ParseResult r;
+  for (qsizetype i = 0; i < args.size(); ++i) {
+    const QString &opt = args[i];
+    const bool isFile = kFileOptions.contains(opt);
+    if (!isFile && !kValueOptions.contains(opt)) {
+      r.error = QStringLiteral("unknown argument \"%1\"").arg(opt);
+      return r;
+    }
+    if (i + 1 >= args.size() || args[i + 1].isEmpty()) {
+      r.error = QStringLiteral("%1 needs a value").arg(opt);
+      return r;
+    }
+    const QString value = args[++i];
+    if (opt == QLatin1String("--screenshot")) {
+      r.options.screenshot = value;
+    } else if (opt == QLatin1String("--export-csv")) {
+      r.options.exportCsv = value;
+    } else if (opt == QLatin1String("--screenshot-about")) {
+      r.options.screenshotAbout = value;
+    } else {
+      const std::optional<double> v = number(value);
+      if (!v) {
+        r.error = QStringLiteral("%1 needs a number, not \"%2\"").arg(opt, value);
+        return r;
+      }
+      if (opt == QLatin1String("--distance"))
+        r.options.distancePosition = clampedPosition(*v * 2000.0, pattern::kDistanceMax);
+      else
+        r.options.phasePosition =
+            clampedPosition(*v * std::numbers::pi * 2000.0, pattern::kPhaseMax);
+    }
+  }
+  if (!r.options.any())
+    r.error = QStringLiteral("--distance and --phase need --screenshot or --export-csv");
+  return r;
+}
+
+QByteArray csv(const TPolChart &chart) {
+  QByteArray out("phi_deg,R,rho\n");
+  const double low = chart.RangeLow();
+  const double span = chart.RangeHigh() - low;
+  for (int i = 0; i < chart.Count(); ++i) {
+    const TpcDrawItem &item = chart.Item(i);
+    if (item.Kind != ikDrawTo)
+      continue;
+    out += QByteArray::number(item.Phi, 'g', 17) + ',' + QByteArray::number(item.R, 'g', 17) + ',' +
+           QByteArray::number((item.R - low) / span, 'g', 17) + '\n';
+  }
+  return out;
+}
+
+int run(const Options &options) {
+  TFrmRadPattern window(/*headless=*/true);
+  window.SBarL->setValue(options.distancePosition);
+  window.SBarPhaseDiff->setValue(options.phasePosition);
+  window.show(); // runs the start-up work; nothing reaches a screen
+  int rc = 0;
+  if (!options.exportCsv.isEmpty() && !writeFile(options.exportCsv, csv(*window.PCRicht))) {
+    fail(QStringLiteral("cannot write \"%1\"").arg(options.exportCsv));
+    rc = 1;
+  }
+  if (!options.screenshot.isEmpty()) {
+    QByteArray png;
+    {
+      QBuffer buffer(&png);
+      buffer.open(QIODevice::WriteOnly);
+      window.grab().save(&buffer, "PNG");
+    }
+    if (!writeFile(options.screenshot, png)) {
+      fail(QStringLiteral("cannot write \"%1\"").arg(options.screenshot));
+      rc = 1;
+    }
+  }
+  return rc;
+}
+
+} // namespace headless

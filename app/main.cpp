@@ -1,0 +1,37 @@
+// Program entry: the main window, then the About box, then the message loop. With a
+// headless option the program renders to files instead and shows nothing.
+
+#include <QStringList>
+#include <cstdio>
+
+#include "DipolixApplication.h"
+#include "Headless.h"
+#include "mainfrm.h"
+
+int main(int argc, char **argv) {
+  QStringList args;
+  for (int i = 1; i < argc; ++i)
+    args << QString::fromLocal8Bit(argv[i]);
+
+  const bool headlessRun = headless::requested(args);
+  headless::ParseResult parsed;
+  if (headlessRun) {
+    parsed = headless::parse(args);
+    if (!parsed.error.isEmpty()) {
+      std::fprintf(stderr, "dipolix: %s\n", qPrintable(parsed.error));
+      return 2;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+      qputenv("QT_QPA_PLATFORM", "offscreen");
+  }
+
+  TDipolixApplication app(argc, argv);
+  TDipolixApplication::setApplicationName(QStringLiteral("Dipolix"));
+  TDipolixApplication::setApplicationVersion(QStringLiteral("1.0"));
+  if (headlessRun)
+    return headless::run(parsed.options);
+
+  TFrmRadPattern frmRadPattern;
+  frmRadPattern.show();
+  return TDipolixApplication::exec();
+}

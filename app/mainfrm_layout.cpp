@@ -1,0 +1,216 @@
+// The main window's layout: every control with its position and the values that differ
+// from its defaults, applied the way a layout description is, through the published
+// properties, while the components are in their loading state.
+
+#include <QFile>
+#include <QFont>
+#include <QIcon>
+#include <QLabel>
+#include <QMetaProperty>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QToolButton>
+#include <initializer_list>
+#include <utility>
+
+#include "Nuvra_NumLab.h"
+#include "Pattern.h"
+#include "TMemo.h"
+#include "mainfrm.h"
+
+namespace {
+
+using Layout = std::initializer_list<std::pair<const char *, QVariant>>;
+
+// Applies layout values by property name. A name the component does not publish is a
+// programming error, caught here instead of silently creating a dynamic property.
+void apply(QObject *component, Layout values) {
+  for (const auto &[name, value] : values) {
+    const int index = component->metaObject()->indexOfProperty(name);
+    Q_ASSERT_X(index >= 0, "layout", name);
+    if (index >= 0)
+      component->metaObject()->property(index).write(component, value);
+  }
+}
+
+QFont formFont() {
+  // The layout's font; on systems without it, a metric-compatible sans serif.
+  QFont f;
+  f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")});
+  f.setStyleHint(QFont::SansSerif);
+  f.setPixelSize(13);
+  return f;
+}
+
+QScrollBar *makeScrollBar(QWidget *parent, const char *name, QRect geometry, int max, int position,
+                          int smallChange, int largeChange, QWidget *after) {
+  auto *bar = new QScrollBar(Qt::Horizontal, parent);
+  bar->setObjectName(QLatin1String(name));
+  bar->setGeometry(geometry);
+  bar->setRange(0, max);
+  bar->setValue(position);
+  bar->setSingleStep(smallChange);
+  bar->setPageStep(largeChange);
+  if (after)
+    QWidget::setTabOrder(after, bar);
+  return bar;
+}
+
+QToolButton *makePreset(QWidget *parent, const char *name, int left, const QString &caption) {
+  auto *button = new QToolButton(parent);
+  button->setObjectName(QLatin1String(name));
+  button->setGeometry(left, 160, 49, 22);
+  button->setText(caption);
+  button->setFocusPolicy(Qt::NoFocus); // speed buttons take no keyboard focus
+  QFont symbol = formFont();
+  symbol.setFamilies({QStringLiteral("Symbol"), QStringLiteral("DejaVu Sans")});
+  button->setFont(symbol);
+  return button;
+}
+
+QLabel *makeLabel(QWidget *parent, const char *name, QRect geometry, const QString &caption,
+                  Qt::Alignment alignment) {
+  auto *label = new QLabel(caption, parent);
+  label->setObjectName(QLatin1String(name));
+  label->setGeometry(geometry);
+  label->setAlignment(alignment | Qt::AlignTop);
+  return label;
+}
+
+void configureReadout(TNumLab *label, const QString &left, const QString &right, int leftSpace,
+                      int labelWidth) {
+  apply(label, {
+                   {"LeftText", left},
+                   {"RightText", right},
+                   {"LeftSpace", leftSpace},
+                   {"LabelWidth", labelWidth},
+                   {"DisplayType", TNumLab::dtFixP},
+                   {"Precision", 3},
+                   {"Alignment", Nuvra::taCenter},
+                   {"LeftTextAlignment", Nuvra::taRightJustify},
+                   {"RightTextAlignment", Nuvra::taLeftJustify},
+                   {"FrameStyle", Nuvra::fsLowered},
+                   {"ColorScheme", Nuvra::csBWG},
+                   {"ColorLabBakG", clBtnFace},
+                   {"ColorOutBakG", clBtnFace},
+                   {"ColorLabText", clBlack},
+                   {"ColorOutText", clBlack},
+                   {"Comma", false},
+                   {"ForcePlusSign", false},
+                   {"Empty", false},
+                   {"Transparent", false},
+                   {"DTFormat", QStringLiteral("mmm-dd, yyyy")},
+                   {"OverflowIndicator", QStringLiteral("*********")},
+                   {"StateText", QStringLiteral("undefined")},
+               });
+}
+
+QIcon glyph(const QString &name) {
+  const QString path = QStringLiteral(":/glyphs/%1.png").arg(name);
+  return QFile::exists(path) ? QIcon(path) : QIcon();
+}
+
+} // namespace
+
+void TFrmRadPattern::createControls() {
+  setObjectName(QStringLiteral("FrmRadPattern"));
+  setWindowTitle(QStringLiteral("GL_Radiation Pattern of two Aerials"));
+  setFixedSize(752, 460);
+  setFont(formFont());
+  setAutoFillBackground(true);
+
+  TLayoutLoader loader;
+
+  PCRicht = loader.Add(new TPolChart(this));
+  PCRicht->setObjectName(QStringLiteral("PCRicht"));
+  PCRicht->setGeometry(8, 8, 465, 441);
+  apply(PCRicht, {
+                     {"AllocSize", 1000},
+                     {"AutoRedraw", false},
+                     {"AutoCenter", true},
+                     {"ClassDefault", 0},
+                     {"RangeLow", -1.0},
+                     {"RangeHigh", 1.0},
+                     {"UseDegrees", true},
+                     {"AngleBtwRays", 30.0},
+                     {"MagFactor", 0.9},
+                     {"RotationDir", TPolChart::rdClockwise},
+                     {"GridColor", clSilver},
+                     {"GridStyleAngular", TPolChart::gsAngDots},
+                     {"GridStyleRadial", TPolChart::gsRadBothMixed},
+                     {"ScaleColor", clNavy},
+                     {"LabelModeAngular", TPolChart::almDegrees},
+                     {"LabelModeRadial", TPolChart::rlmNone},
+                     {"MouseAction", Nuvra::maZoomDrag},
+                     {"ShadowStyle", Nuvra::ssFlying},
+                     {"ShadowColor", clGrayText},
+                     {"ShadowBakColor", clBtnFace},
+                     {"TextBkStyle", TPolChart::tbClear},
+                     {"TextBkColor", clWhite},
+                     {"TextAlignment", Nuvra::taCenter},
+                 });
+  for (TpcCrossHair *ch :
+       {PCRicht->CrossHair1(), PCRicht->CrossHair2(), PCRicht->CrossHair3(), PCRicht->CrossHair4()})
+    apply(ch, {{"Color", clBlack},
+               {"LineType", Nuvra::psSolid},
+               {"LineWid", 1},
+               {"Mode", TpcCrossHair::chOff}});
+
+  NLabdphi = loader.Add(new TNumLab(this));
+  NLabdphi->setObjectName(QStringLiteral("NLabdphi"));
+  NLabdphi->setGeometry(552, 16, 201, 20);
+  configureReadout(NLabdphi, QStringLiteral("GL_Phase Difference"), QStringLiteral("Pi"), 120, 50);
+
+  SBarPhaseDiff = makeScrollBar(this, "SBarPhaseDiff", QRect(488, 40, 257, 16), pattern::kPhaseMax,
+                                0, 31, 314, nullptr);
+  Label1 = makeLabel(this, "Label1", QRect(488, 60, 75, 16), QStringLiteral("GL_in phase"),
+                     Qt::AlignLeft);
+  Label2 = makeLabel(this, "Label2", QRect(664, 60, 83, 16), QStringLiteral("GL_antiphase"),
+                     Qt::AlignRight);
+
+  NumLabL = loader.Add(new TNumLab(this));
+  NumLabL->setObjectName(QStringLiteral("NumLabL"));
+  NumLabL->setGeometry(482, 112, 273, 20);
+  configureReadout(NumLabL, QStringLiteral("GL_Distance between Aerials:"),
+                   QStringLiteral("GL_Lambda"), 164, 42);
+
+  SBarL = makeScrollBar(this, "SBarL", QRect(488, 136, 257, 16), pattern::kDistanceMax, 1000, 50,
+                        500, SBarPhaseDiff);
+
+  // Without a symbol font the Greek letter itself is shown.
+  SBLamda4 = makePreset(this, "SBLamda4", 488, QStringLiteral("λ/4"));
+  SBLamda2 = makePreset(this, "SBLamda2", 540, QStringLiteral("λ/2"));
+  SB3Lamda4 = makePreset(this, "SB3Lamda4", 592, QStringLiteral("3λ/4"));
+  SBarLamda = makePreset(this, "SBarLamda", 644, QStringLiteral("λ"));
+  SB2Lamda = makePreset(this, "SB2Lamda", 696, QStringLiteral("2λ"));
+
+  MMInfo = new TMemo(this);
+  MMInfo->setObjectName(QStringLiteral("MMInfo"));
+  MMInfo->setGeometry(488, 216, 257, 193);
+  MMInfo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  MMInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  MMInfo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  MMInfo->setReadOnly(false);
+  {
+    QPalette pal = MMInfo->palette();
+    pal.setColor(QPalette::Base, colorToQColor(clCream));
+    MMInfo->setPalette(pal);
+  }
+  MMInfo->SetLines({QStringLiteral("GL_MMInfo")});
+  QWidget::setTabOrder(SBarL, MMInfo);
+
+  BButInfo = new QPushButton(QStringLiteral("GL_Info"), this);
+  BButInfo->setObjectName(QStringLiteral("BButInfo"));
+  BButInfo->setGeometry(488, 420, 126, 29);
+  BButInfo->setIcon(glyph(QStringLiteral("info")));
+  QWidget::setTabOrder(MMInfo, BButInfo);
+
+  BButExit = new QPushButton(QStringLiteral("GL_Exit"), this);
+  BButExit->setObjectName(QStringLiteral("BButExit"));
+  BButExit->setGeometry(618, 420, 126, 29);
+  BButExit->setIcon(glyph(QStringLiteral("exit")));
+  QWidget::setTabOrder(BButInfo, BButExit);
+
+  loader.Finish();
+  createServerLink();
+}

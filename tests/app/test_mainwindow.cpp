@@ -1,0 +1,115 @@
+// The main window as a user meets it: layout, presets, read-outs and one repaint per change.
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include "Nuvra_NumLab.h"
+#include "Nuvra_canvas.h"
+#include "TMemo.h"
+#include "mainfrm.h"
+
+namespace {
+
+struct Window : ::testing::Test {
+  TFrmRadPattern form{/*headless=*/true};
+  void SetUp() override { form.show(); }
+};
+
+TEST_F(Window, LayoutMatchesTheDialog) {
+  EXPECT_EQ(form.size(), QSize(752, 460));
+  EXPECT_EQ(form.PCRicht->geometry(), QRect(8, 8, 465, 441));
+  EXPECT_EQ(form.NLabdphi->geometry(), QRect(552, 16, 201, 20));
+  EXPECT_EQ(form.NumLabL->geometry(), QRect(482, 112, 273, 20));
+  EXPECT_EQ(form.SBarL->geometry(), QRect(488, 136, 257, 16));
+  EXPECT_EQ(form.SB2Lamda->geometry(), QRect(696, 160, 49, 22));
+  EXPECT_EQ(form.MMInfo->geometry(), QRect(488, 216, 257, 193));
+  EXPECT_EQ(form.BButExit->geometry(), QRect(618, 420, 126, 29));
+  EXPECT_EQ(form.SBarPhaseDiff->maximum(), 6283);
+  EXPECT_EQ(form.SBarPhaseDiff->singleStep(), 31);
+  EXPECT_EQ(form.SBarL->pageStep(), 500);
+  EXPECT_EQ(form.SBLamda4->focusPolicy(), Qt::NoFocus);
+  EXPECT_EQ(form.SB3Lamda4->text(), QStringLiteral("3λ/4"));
+}
+
+TEST_F(Window, StartUpShowsTheFirstPattern) {
+  EXPECT_EQ(form.NumLabL->property("Value").toDouble(), 0.5);
+  EXPECT_EQ(form.NLabdphi->property("Value").toDouble(), 0.0);
+  EXPECT_EQ(form.PCRicht->Count(), 360 * 2 + 3);
+  // Centred in its area (no shadow): the chart stays centred even though the stored layout
+  // gives other values.
+  EXPECT_EQ(form.PCRicht->property("CenterX").toInt(), 465 / 2);
+  EXPECT_EQ(form.PCRicht->property("CenterY").toInt(), 441 / 2);
+}
+
+TEST_F(Window, PresetsMoveOnlyTheDistanceBar) {
+  const struct {
+    QToolButton *button;
+    int position;
+    double value;
+  } presets[] = {{form.SBLamda4, 500, 0.25},
+                 {form.SBLamda2, 1000, 0.5},
+                 {form.SB3Lamda4, 1500, 0.75},
+                 {form.SBarLamda, 2000, 1.0},
+                 {form.SB2Lamda, 4000, 2.0}};
+  form.SBarPhaseDiff->setValue(1234);
+  for (const auto &p : presets) {
+    p.button->click();
+    EXPECT_EQ(form.SBarL->value(), p.position);
+    EXPECT_DOUBLE_EQ(form.NumLabL->property("Value").toDouble(), p.value);
+    EXPECT_EQ(form.SBarPhaseDiff->value(), 1234);
+  }
+  // The same preset again changes nothing, so nothing is recomputed.
+  const int before = form.RecomputeCount();
+  form.SB2Lamda->click();
+  EXPECT_EQ(form.RecomputeCount(), before);
+}
+
+TEST_F(Window, EachChangeRepaintsTheChartOnce) {
+  TCanvasRecorder rec;
+  form.SBarL->setValue(7777);
+  // One repaint of the chart is one finished frame copied to its screen canvas (the
+  // read-outs copy their own, smaller frames).
+  int chartFrames = 0;
+  for (const TCanvasCall &c : rec.of(TCanvasOp::Draw, QStringLiteral("screen")))
+    chartFrames += c.points.at(1) == QPoint(465, 441);
+  EXPECT_EQ(chartFrames, 1);
+  EXPECT_EQ(form.PCRicht->Count(), 360 * 8 + 3);
+  rec.clear();
+  form.SBarPhaseDiff->setValue(100); // the phase leaves the number of items alone
+  EXPECT_EQ(form.PCRicht->Count(), 360 * 8 + 3);
+}
+
+TEST_F(Window, AngleLabelsCarryTheDegreeSign) {
+  TCanvasRecorder rec;
+  form.PCRicht->ShowGraf();
+  QStringList labels;
+  for (const TCanvasCall &c : rec.of(TCanvasOp::TextOut, QStringLiteral("chart")))
+    labels << c.text;
+  QStringList expected;
+  for (int a = 0; a < 360; a += 30)
+    expected << QString::number(a) + QChar(0x00B0);
+  EXPECT_EQ(labels, expected); // and no radial labels
+}
+
+TEST_F(Window, DegreeHandlerAppendsWhateverTheScale) {
+  QString label = QStringLiteral("1.00");
+  TCanvas *canvas = nullptr;
+  form.PCRichtBeforeDrawScaleLabel(form.PCRicht, canvas, TCustomPolChart::skRadial, label, 0, 0);
+  EXPECT_EQ(label, QStringLiteral("1.00°"));
+}
+
+TEST_F(Window, PhaseBarAtItsEndReadsOnePi) {
+  form.SBarPhaseDiff->setValue(6283);
+  EXPECT_NEAR(form.NLabdphi->property("Value").toDouble(), 0.99997, 1e-5);
+  EXPECT_EQ(form.NLabdphi->property("RightText").toString(), QStringLiteral("Pi"));
+}
+
+TEST_F(Window, ExitClosesTheWindow) {
+  form.BButExit->click();
+  EXPECT_FALSE(form.isVisible());
+}
+
+} // namespace
