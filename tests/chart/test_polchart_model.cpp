@@ -15,53 +15,20 @@ std::size_t paints(const TCanvasRecorder &rec) { return rec.count(TCanvasOp::Dra
 
 } // namespace
 
-TEST(PolChartModel, ConstructorDefaults) {
+TEST(PolChartModel, ConstructionState) {
   QWidget parent;
   TPolChart c(&parent);
-  EXPECT_EQ(c.width(), 240);
-  EXPECT_EQ(c.height(), 160);
+  EXPECT_EQ(c.size(), QSize(240, 160));
   EXPECT_TRUE(c.SuppressPaint());
-  EXPECT_FALSE(c.TransparentFill);
-  EXPECT_EQ(c.AllocSize(), 1000);
-  EXPECT_EQ(c.CenterX(), 120);
-  EXPECT_EQ(c.CenterY(), 80);
-  EXPECT_EQ(c.AngleBtwRays(), 30);
-  EXPECT_EQ(c.RangeLow(), 0);
-  EXPECT_EQ(c.RangeHigh(), 1);
-  EXPECT_EQ(c.MagFactor(), 1);
-  EXPECT_TRUE(c.UseDegrees());
-  EXPECT_TRUE(c.AutoRedraw());
-  EXPECT_TRUE(c.AutoCenter());
-  EXPECT_EQ(c.RotationDir(), C::rdClockwise);
-  EXPECT_EQ(c.GridStyleRadial(), C::gsRadBothDots);
-  EXPECT_EQ(c.GridStyleAngular(), C::gsAngDots);
-  EXPECT_EQ(c.LabelModeAngular(), C::almDegrees);
-  EXPECT_EQ(c.LabelModeRadial(), C::rlmVertCenter);
-  EXPECT_EQ(c.FillColor(), clSilver);
-  EXPECT_EQ(c.ChartColor(), clWhite);
-  EXPECT_EQ(c.ShadowColor(), clGrayText);
-  EXPECT_EQ(c.ShadowBakColor(), clBtnFace);
+  EXPECT_EQ(c.UseDegrees(), true);
   EXPECT_EQ(c.Count(), 0);
   EXPECT_EQ(c.Capacity(), 0);
   EXPECT_EQ(c.FrameBitmap().size(), QSize(240, 160));
   EXPECT_EQ(c.ChartBitmap().size(), QSize(241, 161));
-
-  for (int i = 1; i <= 4; ++i) {
-    const TpcCrossHair *ch = c.CrossHair(i);
-    EXPECT_EQ(ch->Mode(), TpcCrossHair::chOff);
-    EXPECT_EQ(ch->LineWid(), 1);
-    EXPECT_EQ(ch->Color(), clBlack);
-    EXPECT_EQ(ch->parent(), &c);
-  }
-  for (int i = 1; i <= 20; ++i) {
-    const TpcTextLabel *l = c.TextLabel(i);
-    EXPECT_EQ(l->Mode(), TpcTextLabel::tlOff);
-    EXPECT_TRUE(l->AttachToData());
-    EXPECT_EQ(l->Alignment(), Nuvra::taCenter);
-    EXPECT_EQ(l->ShadowDx(), 3);
-    EXPECT_EQ(l->ColorShadow(), clGray);
-    EXPECT_EQ(l->Font(), c.font());
-  }
+  for (int i = 1; i <= 4; ++i)
+    EXPECT_EQ(c.CrossHair(i)->parent(), &c);
+  // Labels start with a copy of the chart's font as it is before any layout value.
+  EXPECT_EQ(c.TextLabel(20)->Font(), c.font());
   EXPECT_THROW(c.TextLabel(0), ENuvraError);
   EXPECT_THROW(c.TextLabel(21), ENuvraError);
   EXPECT_THROW(c.Item(0), ENuvraError);
