@@ -2,15 +2,25 @@
 #include "Glossan2000.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
 
 namespace {
 
+// DIPOLIX_TEST_DATA names the tests folder or one of its subfolders; app/lang lies beside
+// the tests folder.
+QString LangDir() {
+  QDir dir(qEnvironmentVariable("DIPOLIX_TEST_DATA"));
+  for (int up = 0; up < 3; ++up, dir.cdUp())
+    if (dir.exists(QStringLiteral("../app/lang")))
+      return dir.filePath(QStringLiteral("../app/lang/"));
+  return QString();
+}
+
 QByteArray ReadLang(const char *name) {
-  QFile f(qEnvironmentVariable("DIPOLIX_TEST_DATA") + QStringLiteral("/../app/lang/") +
-          QLatin1String(name));
+  QFile f(LangDir() + QLatin1String(name));
   EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << f.fileName().toStdString();
   return f.readAll();
 }
