@@ -377,7 +377,8 @@ void formatParts(QString &out, const QString &pattern, const TDateTimeParts &t, 
     return count;
   };
   auto expand = [&](const char *sub) {
-    if (depth < 1)
+    // Expansions nest at most twice (c gives ddddd, which gives m/d/yyyy).
+    if (depth < 2)
       formatParts(out, QString::fromLatin1(sub), t, depth + 1);
   };
   while (i < n) {

@@ -65,7 +65,7 @@ void TNumLab::ensureScreen() {
 }
 
 void TNumLab::Paint() {
-  if (isHidden() || IsDesigning())
+  if (isHidden() && !IsDesigning())
     return;
   // Rendering the parent for a transparent label may send events that would paint again.
   if (m_painting)

@@ -174,6 +174,8 @@ TEST(NumLabFormat, DateTimePatterns) {
   EXPECT_EQ(dt(jan14 + 0.5 + 1.5 / 86400.0, "hh:nn:ss.zzz"), "12:00:01.500");
   EXPECT_EQ(dt(jan14, "\"day\" d 'of' mmm"), "day 14 of Jan");
   EXPECT_EQ(dt(jan14 + 0.5, "ddddd t"), "1/14/2004 12:00 PM");
+  EXPECT_EQ(dt(jan14 + 0.5, "c"), "1/14/2004 12:00:00 PM");
+  EXPECT_EQ(dt(jan14, "dddddd"), "Wednesday, January 14, 2004");
   EXPECT_EQ(dt(0, "yyyy-mm-dd"), "1899-12-30");
   // Before 1899 the fraction still is the time of day.
   EXPECT_EQ(dt(-1.25, "yyyy-mm-dd hh:nn"), "1899-12-29 06:00");
