@@ -16,6 +16,7 @@
 #include <QScopeGuard>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <map>
 #include <sys/socket.h>
@@ -238,8 +239,19 @@ TEST(MessageWindow, MessagesArrivingDuringASendAreDispatchedOnceInOrder) {
   own.received.clear();
   PeerProcess a({"spam", QString::number(own.handle, 16), "100", "A"});
   PeerProcess b({"spam", QString::number(own.handle, 16), "100", "B"});
-  ASSERT_TRUE(sendCopyData(ph, own.handle, 5, "400", &result));
-  const std::size_t duringTheSend = own.received.size();
+  // Once each has been answered once, both wait on us for their next message, so the rest
+  // can only arrive while our send below waits.
+  auto seen = [&](char id) {
+    return std::any_of(own.received.cbegin(), own.received.cend(),
+                       [id](const CopyDataMessage &m) { return m.data.startsWith(id); });
+  };
+  QElapsedTimer started;
+  started.start();
+  while (!(seen('A') && seen('B')) && started.elapsed() < 10000)
+    pumpMessages(100);
+  const std::size_t beforeTheSend = own.received.size();
+  ASSERT_TRUE(sendCopyData(ph, own.handle, 5, "200", &result));
+  const std::size_t duringTheSend = own.received.size() - beforeTheSend;
   while ((a.process().state() != QProcess::NotRunning ||
           b.process().state() != QProcess::NotRunning) &&
          own.received.size() < 200)
@@ -255,6 +267,8 @@ TEST(MessageWindow, MessagesArrivingDuringASendAreDispatchedOnceInOrder) {
   }
   EXPECT_EQ(next["A"], 100);
   EXPECT_EQ(next["B"], 100);
+  std::printf("nested arrivals: %zu of 200 while the send waited, all once and in order\n",
+              duringTheSend);
 }
 
 TEST(MessageWindow, HandlerMayDestroyItsOwnWindowWhileDispatching) {
