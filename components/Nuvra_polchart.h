@@ -275,27 +275,31 @@ public:
   explicit TCustomPolChart(QWidget *parent = nullptr);
   ~TCustomPolChart() override;
 
-  // ---- properties (published by TPolChart); setter rules in the implementation ----
+  // ---- properties (published by TPolChart) ----
+  // "Repaints" below means the repaint rule: Paint when AutoRedraw is true. "Rescales" means
+  // CalcScaling runs first. Attributes for items (DataColor, PenStyle, LineWidth, FillColor,
+  // ClassDefault) are only stored: they affect items appended later and never repaint.
+  // Real-valued setters ignore values that are not finite.
   int AllocSize() const { return m_allocSize; }
-  void SetAllocSize(int v);
+  void SetAllocSize(int v); // growth step of the list; outside 1..1000000 ignored
   double AngleOffset() const { return m_angleOffset; }
-  void SetAngleOffset(double v);
+  void SetAngleOffset(double v); // clamped to +-180 (+-pi in radians); rescales, repaints
   bool AutoRedraw() const { return m_autoRedraw; }
   void SetAutoRedraw(bool v) { m_autoRedraw = v; }
   bool AutoCenter() const { return m_autoCenter; }
-  void SetAutoCenter(bool v);
+  void SetAutoCenter(bool v); // becoming true re-centres (CenterChart)
   int CenterX() const { return m_centerX; }
-  void SetCenterX(int v);
+  void SetCenterX(int v); // -Width..2*Width; re-centres instead while AutoCenter; repaints
   int CenterY() const { return m_centerY; }
-  void SetCenterY(int v);
+  void SetCenterY(int v); // -Height..2*Height; otherwise as CenterX
   int ClassDefault() const { return m_classDefault; }
-  void SetClassDefault(int v);
+  void SetClassDefault(int v); // a byte stamped on new items; 255 is ignored
   int DecPlaceRad() const { return m_decPlaceRad; }
-  void SetDecPlaceRad(int v);
+  void SetDecPlaceRad(int v); // -2..12 (negative: scientific); repaints
   int DecPlacePhi() const { return m_decPlacePhi; }
-  void SetDecPlacePhi(int v);
+  void SetDecPlacePhi(int v); // 0..3, for radian angle labels; repaints
   TColor GridColor() const { return m_gridColor; }
-  void SetGridColor(TColor v);
+  void SetGridColor(TColor v); // this and the other look settings below repaint
   TpcGridStyleAng GridStyleAngular() const { return m_gridStyleAng; }
   void SetGridStyleAngular(TpcGridStyleAng v);
   TpcGridStyleRad GridStyleRadial() const { return m_gridStyleRad; }
@@ -327,19 +331,19 @@ public:
   void SetCrossHair4(TpcCrossHair *v) { assignCrossHair(3, v); }
   TpcCrossHair *CrossHair(int index) const; // 1..4
   double RangeLow() const { return m_rangeLow; }
-  void SetRangeLow(double v);
+  void SetRangeLow(double v); // radius at the centre; equal to RangeHigh pushes it up by 1
   double RangeHigh() const { return m_rangeHigh; }
-  void SetRangeHigh(double v);
+  void SetRangeHigh(double v); // radius at the rim; equal to RangeLow pulls that down by 1
   double AngleBtwRays() const { return m_angleBtwRays; }
-  void SetAngleBtwRays(double v);
+  void SetAngleBtwRays(double v); // snapped to kRaySpacings; rescales, repaints
   double MagFactor() const { return m_magFactor; }
-  void SetMagFactor(double v);
+  void SetMagFactor(double v); // 0.01..1000; rescales, repaints
   Nuvra::TMouseActMode MouseAction() const { return m_mouseAction; }
   void SetMouseAction(Nuvra::TMouseActMode v) { m_mouseAction = v; }
   TpcRotationDir RotationDir() const { return m_rotSign == 1 ? rdClockwise : rdCounterCW; }
   void SetRotationDir(TpcRotationDir v);
   int ShadowWidth() const { return m_shadowWidth; }
-  void SetShadowWidth(int v);
+  void SetShadowWidth(int v); // 0..32; rescales, repaints
   Nuvra::TShadowStyle ShadowStyle() const { return m_shadowStyle; }
   void SetShadowStyle(Nuvra::TShadowStyle v);
   TColor ShadowColor() const { return m_shadowColor; }
@@ -356,7 +360,7 @@ public:
   Nuvra::TAlignment TextAlignment() const { return m_textAlignment; }
   void SetTextAlignment(Nuvra::TAlignment v);
   bool UseDegrees() const { return m_angleFactor != 1.0; }
-  void SetUseDegrees(bool v);
+  void SetUseDegrees(bool v); // the unit of every angle; rescales, repaints
 
   // Not published: true until the window exists (CreateWnd); while true Paint does nothing.
   bool SuppressPaint() const { return m_suppressPaint; }
