@@ -231,14 +231,13 @@ TEST_F(NumLab, FrameStylesDrawTheirOutlineAndEdgeLines) {
 
 TEST_F(NumLab, SystemSchemeUsesButtonColoursButKeepsTheDarkLine) {
   lab->SetColorScheme(Nuvra::csSystem);
-  EXPECT_EQ(lab->FrameShadow(), clBtnShadow);
-  EXPECT_EQ(lab->FrameHighlight(), clBtnHighlight);
-  EXPECT_EQ(lab->FrameDark(), clBlack);
-  const auto rects = paintAndRecord(TCanvasOp::Rectangle);
+  TCanvasRecorder rec;
+  lab->Paint();
+  const auto rects = rec.of(TCanvasOp::Rectangle, QStringLiteral("numlab"));
+  const auto lines = rec.of(TCanvasOp::Polyline, QStringLiteral("numlab"));
   ASSERT_EQ(rects.size(), 2u);
-  EXPECT_EQ(rects[1].penColor, clBtnShadow);
-  const auto lines = paintAndRecord(TCanvasOp::Polyline);
   ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(rects[1].penColor, clBtnShadow);
   EXPECT_EQ(lines[0].penColor, clBlack);
   EXPECT_EQ(lines[1].penColor, clBtnHighlight);
   lab->SetColorScheme(Nuvra::csBWG);
@@ -398,26 +397,30 @@ TEST_F(NumLab, LoweredFrameOnScreen) {
 
 TEST_F(NumLab, AssignCopiesTheLookButNotTheFormattingChoices) {
   TNumLab src(&parent);
-  src.SetLeftSpace(20);
-  src.SetEmpty(true);
-  src.SetLabelWidth(33);
-  src.SetPrecision(5);
-  src.SetLeftText(QStringLiteral("L"));
-  src.SetRightText(QStringLiteral("R"));
-  src.SetFrameStyle(Nuvra::fsRaised);
-  src.SetAlignment(Nuvra::taLeftJustify);
-  src.SetRightTextAlignment(Nuvra::taCenter);
-  src.SetLeftTextAlignment(Nuvra::taLeftJustify);
-  src.SetOverflowIndicator(QStringLiteral("##"));
-  src.SetValue(9.25);
-  src.SetStateText(QStringLiteral("off"));
-  src.SetTransparent(true);
-  src.SetColorLabBakG(clRed);
-  src.SetColorLabText(clNavy);
-  src.SetColorOutBakG(clSilver);
-  src.SetColorOutText(clGreen);
-  src.SetColorScheme(Nuvra::csSystem);
-  src.SetDisplayType(TNumLab::dtHex);
+  const std::pair<const char *, QVariant> copied[] = {
+      {"LeftSpace", 20},
+      {"Empty", true},
+      {"LabelWidth", 33},
+      {"Precision", 5},
+      {"LeftText", QStringLiteral("L")},
+      {"RightText", QStringLiteral("R")},
+      {"FrameStyle", QVariant::fromValue(Nuvra::fsRaised)},
+      {"Alignment", QVariant::fromValue(Nuvra::taLeftJustify)},
+      {"RightTextAlignment", QVariant::fromValue(Nuvra::taCenter)},
+      {"LeftTextAlignment", QVariant::fromValue(Nuvra::taLeftJustify)},
+      {"OverflowIndicator", QStringLiteral("##")},
+      {"Value", 9.25},
+      {"StateText", QStringLiteral("off")},
+      {"Transparent", true},
+      {"ColorLabBakG", QVariant::fromValue(clRed)},
+      {"ColorLabText", QVariant::fromValue(clNavy)},
+      {"ColorOutBakG", QVariant::fromValue(clSilver)},
+      {"ColorOutText", QVariant::fromValue(clGreen)},
+      {"ColorScheme", QVariant::fromValue(Nuvra::csSystem)},
+      {"DisplayType", QVariant::fromValue(TNumLab::dtHex)},
+  };
+  for (const auto &[name, value] : copied)
+    ASSERT_TRUE(src.setProperty(name, value)) << name;
   src.SetComma(true);
   src.SetForcePlusSign(true);
   src.SetDTFormat(QStringLiteral("yyyy"));
@@ -428,29 +431,10 @@ TEST_F(NumLab, AssignCopiesTheLookButNotTheFormattingChoices) {
   TCanvasRecorder rec;
   lab->Assign(&src);
   EXPECT_EQ(rec.count(TCanvasOp::DrawAnd, QStringLiteral("screen")), 1u); // now transparent
-  EXPECT_EQ(lab->LeftSpace(), 20);
-  EXPECT_TRUE(lab->Empty());
-  EXPECT_EQ(lab->LabelWidth(), 33);
-  EXPECT_EQ(lab->Precision(), 5);
-  EXPECT_EQ(lab->LeftText(), "L");
-  EXPECT_EQ(lab->RightText(), "R");
-  EXPECT_EQ(lab->FrameStyle(), Nuvra::fsRaised);
-  EXPECT_EQ(lab->Alignment(), Nuvra::taLeftJustify);
-  EXPECT_EQ(lab->RightTextAlignment(), Nuvra::taCenter);
-  EXPECT_EQ(lab->LeftTextAlignment(), Nuvra::taLeftJustify);
-  EXPECT_EQ(lab->OverflowIndicator(), "##");
-  EXPECT_EQ(lab->Value(), 9.25);
-  EXPECT_EQ(lab->StateText(), "off");
-  EXPECT_TRUE(lab->Transparent());
-  EXPECT_EQ(lab->ColorLabBakG(), clRed);
-  EXPECT_EQ(lab->ColorLabText(), clNavy);
-  EXPECT_EQ(lab->ColorOutBakG(), clSilver);
-  EXPECT_EQ(lab->ColorOutText(), clGreen);
-  EXPECT_EQ(lab->ColorScheme(), Nuvra::csSystem);
+  for (const auto &[name, value] : copied)
+    EXPECT_EQ(lab->property(name), value) << name;
   EXPECT_EQ(lab->FrameShadow(), clBtnShadow);
   EXPECT_EQ(lab->FrameHighlight(), clBtnHighlight);
-  EXPECT_EQ(lab->DisplayType(), TNumLab::dtHex);
-  // Not copied.
   EXPECT_FALSE(lab->Comma());
   EXPECT_FALSE(lab->ForcePlusSign());
   EXPECT_EQ(lab->DTFormat(), "dd");
