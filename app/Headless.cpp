@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <numbers>
 
+#include "AboutBox.h"
 #include "Nuvra_polchart.h"
 #include "Pattern.h"
 #include "Rounding.h"
@@ -42,6 +43,14 @@ bool writeFile(const QString &path, const QByteArray &bytes) {
     return false;
   file.write(bytes);
   return file.commit();
+}
+
+QByteArray png(const QImage &image) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, "PNG");
+  return bytes;
 }
 
 void fail(const QString &message) { std::fprintf(stderr, "dipolix: %s\n", qPrintable(message)); }
@@ -89,7 +98,8 @@ ParseResult parse(const QStringList &args) {
     }
   }
   if (!r.options.any())
-    r.error = QStringLiteral("--distance and --phase need --screenshot or --export-csv");
+    r.error = QStringLiteral(
+        "--distance and --phase need --screenshot, --screenshot-about or --export-csv");
   return r;
 }
 
@@ -109,6 +119,8 @@ QByteArray csv(const TPolChart &chart) {
 
 int run(const Options &options) {
   TFrmRadPattern window(/*headless=*/true);
+  TFrmAbout about;
+  window.FrmAbout = &about;
   window.SBarL->setValue(options.distancePosition);
   window.SBarPhaseDiff->setValue(options.phasePosition);
   window.show(); // runs the start-up work; nothing reaches a screen
@@ -117,17 +129,15 @@ int run(const Options &options) {
     fail(QStringLiteral("cannot write \"%1\"").arg(options.exportCsv));
     rc = 1;
   }
-  if (!options.screenshot.isEmpty()) {
-    QByteArray png;
-    {
-      QBuffer buffer(&png);
-      buffer.open(QIODevice::WriteOnly);
-      window.grab().save(&buffer, "PNG");
-    }
-    if (!writeFile(options.screenshot, png)) {
-      fail(QStringLiteral("cannot write \"%1\"").arg(options.screenshot));
-      rc = 1;
-    }
+  if (!options.screenshot.isEmpty() &&
+      !writeFile(options.screenshot, png(window.grab().toImage()))) {
+    fail(QStringLiteral("cannot write \"%1\"").arg(options.screenshot));
+    rc = 1;
+  }
+  if (!options.screenshotAbout.isEmpty() &&
+      !writeFile(options.screenshotAbout, png(renderAboutBox(about)))) {
+    fail(QStringLiteral("cannot write \"%1\"").arg(options.screenshotAbout));
+    rc = 1;
   }
   return rc;
 }

@@ -4,8 +4,10 @@
 #include <QStringList>
 #include <cstdio>
 
+#include "AboutBox.h"
 #include "DipolixApplication.h"
 #include "Headless.h"
+#include "Resources.h"
 #include "mainfrm.h"
 
 int main(int argc, char **argv) {
@@ -31,7 +33,12 @@ int main(int argc, char **argv) {
   if (headlessRun)
     return headless::run(parsed.options);
 
+  TDipolixApplication::setWindowIcon(dipolixAppIcon());
+  // The main window first: it is the application's main window; closing it ends the program.
   TFrmRadPattern frmRadPattern;
+  // The About box exists, hidden, from now on; the main window's start-up work shows it.
+  TFrmAbout frmAbout;
+  frmRadPattern.FrmAbout = &frmAbout;
   frmRadPattern.show();
   return TDipolixApplication::exec();
 }

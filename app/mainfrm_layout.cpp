@@ -2,7 +2,6 @@
 // from its defaults, applied the way a layout description is, through the published
 // properties, while the components are in their loading state.
 
-#include <QFile>
 #include <QFont>
 #include <QIcon>
 #include <QLabel>
@@ -15,6 +14,7 @@
 
 #include "Nuvra_NumLab.h"
 #include "Pattern.h"
+#include "Resources.h"
 #include "TMemo.h"
 #include "mainfrm.h"
 
@@ -105,9 +105,11 @@ void configureReadout(TNumLab *label, const QString &left, const QString &right,
                });
 }
 
-QIcon glyph(const QString &name) {
-  const QString path = QStringLiteral(":/glyphs/%1.png").arg(name);
-  return QFile::exists(path) ? QIcon(path) : QIcon();
+QIcon glyph(const char *normal, const char *disabled = nullptr) {
+  QIcon icon{QString::fromLatin1(normal)};
+  if (disabled)
+    icon.addFile(QString::fromLatin1(disabled), QSize(), QIcon::Disabled);
+  return icon;
 }
 
 } // namespace
@@ -118,6 +120,8 @@ void TFrmRadPattern::createControls() {
   setFixedSize(752, 460);
   setFont(formFont());
   setAutoFillBackground(true);
+  initDipolixResources();
+  setWindowIcon(dipolixAppIcon());
 
   TLayoutLoader loader;
 
@@ -202,13 +206,13 @@ void TFrmRadPattern::createControls() {
   BButInfo = new QPushButton(QStringLiteral("GL_Info"), this);
   BButInfo->setObjectName(QStringLiteral("BButInfo"));
   BButInfo->setGeometry(488, 420, 126, 29);
-  BButInfo->setIcon(glyph(QStringLiteral("info")));
+  BButInfo->setIcon(glyph(resources::kInfoGlyph, resources::kInfoGlyphDisabled));
   QWidget::setTabOrder(MMInfo, BButInfo);
 
   BButExit = new QPushButton(QStringLiteral("GL_Exit"), this);
   BButExit->setObjectName(QStringLiteral("BButExit"));
   BButExit->setGeometry(618, 420, 126, 29);
-  BButExit->setIcon(glyph(QStringLiteral("exit")));
+  BButExit->setIcon(glyph(resources::kExitGlyph));
   QWidget::setTabOrder(BButInfo, BButExit);
 
   loader.Finish();

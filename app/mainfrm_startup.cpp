@@ -1,14 +1,103 @@
 // The main window's start-up work, run when it is shown: icon, About box texts, chart
 // centring and the first pattern, then the About box, before the window itself appears.
 
+#include <QApplication>
+#include <QBuffer>
+#include <QFile>
+#include <QIcon>
+#include <QImageReader>
+#include <QLabel>
+#include <QSaveFile>
+
+#include "AboutBox.h"
+#include "Glossan2000.h"
+#include "MarloDemon.h"
+#include "Nuvra_urllab.h"
 #include "Pattern.h"
 #include "mainfrm.h"
 
-void TFrmRadPattern::createServerLink() {}
+namespace {
 
-void TFrmRadPattern::FormShow(QObject *Sender) {
-  PCRicht->CenterChart();
-  SbarChange(Sender);
+// Case folding of the program's keys and values touches ASCII letters only.
+QString asciiLower(QString text) {
+  for (QChar &c : text)
+    if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+      c = QChar(c.unicode() + ('a' - 'A'));
+  return text;
 }
 
-void TFrmRadPattern::BButInfoClick(QObject *) {}
+// Keeps the file's old contents when the new ones cannot be written completely.
+void saveStream(QBuffer &stream, const QString &path) {
+  QSaveFile file(path);
+  if (file.open(QIODevice::WriteOnly)) {
+    file.write(stream.data());
+    file.commit();
+  }
+}
+
+} // namespace
+
+void TFrmRadPattern::createServerLink() {
+  cliDemon = new TkdbDemonClient(this);
+  cliDemon->setObjectName(QStringLiteral("cliDemon"));
+  cliDemon->BeginLoading();
+  cliDemon->SetAutoTranslate(true);
+  cliDemon->SetAutoCreateItlFile(false);
+  // Headless renderings run beside the user's program: they take no part in the
+  // single-instance rule.
+  cliDemon->SetMultiStart(m_headless);
+  cliDemon->SetUseMarloServer(false);
+  // OnParamsChange stays unconnected, as in the layout: a parameter change from the server
+  // does not bring the window to the front.
+  cliDemon->Loaded();
+}
+
+void TFrmRadPattern::FormShow(QObject *Sender) {
+  TGlossan2000 &translator = *cliDemon->Translator;
+  const QString iconName = translator.Translate(QStringLiteral("AppIconName"));
+  const QString workArea = cliDemon->GetServerParam(QStringLiteral("MarloWorkArea"));
+
+  if (iconName != QLatin1String("AppIconName")) {
+    const QString iconFile = workArea + iconName;
+    if (cliDemon->GetUseMarloServer()) {
+      std::unique_ptr<QBuffer> stream = cliDemon->GetFileStream(iconName);
+      if (stream && stream->size() > 0)
+        saveStream(*stream, iconFile);
+    }
+    // A file that is there but holds no image leaves the built-in icons alone.
+    if (QFile::exists(iconFile) && QImageReader(iconFile).canRead()) {
+      const QIcon icon(iconFile);
+      QApplication::setWindowIcon(icon);
+      setWindowIcon(icon);
+      if (FrmAbout)
+        FrmAbout->setWindowIcon(icon);
+    }
+  }
+
+  if (FrmAbout) {
+    FrmAbout->LblName->setText(QStringLiteral("Dipolix"));
+    FrmAbout->LblVersion->setText(QStringLiteral("Version 1.0"));
+    FrmAbout->UrlLabHomepage->setURL(translator.Translate(QStringLiteral("HomePageURL")));
+  }
+  const QString language = asciiLower(translator.Translate(QStringLiteral("$dlglanguage$")));
+  if (FrmAbout) {
+    translator.TranslateComponent(FrmAbout);
+    // Set after the translation, so these texts always show.
+    const bool german = language == QLatin1String("lggerman");
+    FrmAbout->LblWebSite->setText(german ? TFrmAbout::WebSiteTextGerman()
+                                         : TFrmAbout::WebSiteTextEnglish());
+    FrmAbout->LblDescription->setText(german ? TFrmAbout::DescriptionGerman()
+                                             : TFrmAbout::DescriptionEnglish());
+  }
+
+  PCRicht->CenterChart();
+  SbarChange(Sender);
+
+  if (FrmAbout && !m_headless)
+    FrmAbout->exec();
+}
+
+void TFrmRadPattern::BButInfoClick(QObject *) {
+  if (FrmAbout)
+    FrmAbout->exec();
+}

@@ -1,0 +1,157 @@
+// The complete start-up: language file beside the program, translation of both windows,
+// About box texts by language, icon loading, and the About box before the main window.
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QWindow>
+#include <gtest/gtest.h>
+
+#include "AboutBox.h"
+#include "Cp1252.h"
+#include "Nuvra_NumLab.h"
+#include "Nuvra_urllab.h"
+#include "TMemo.h"
+#include "mainfrm.h"
+
+namespace {
+
+// The language file the server link reads: beside this test program, named after it.
+QString languageFile() { return QCoreApplication::applicationFilePath() + QStringLiteral(".itl"); }
+
+void writeLanguage(const QString &records) {
+  QFile f(languageFile());
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  f.write(cp1252::encode(records));
+}
+
+struct StartUp : ::testing::Test {
+  std::unique_ptr<TFrmRadPattern> form;
+  std::unique_ptr<TFrmAbout> about;
+  void TearDown() override {
+    form.reset();
+    about.reset();
+    QFile::remove(languageFile());
+  }
+  // Builds both windows as the program entry does and runs the start-up work, without the
+  // modal About box.
+  void start() {
+    form = std::make_unique<TFrmRadPattern>(/*headless=*/true);
+    about = std::make_unique<TFrmAbout>();
+    form->FrmAbout = about.get();
+    form->show();
+    about->FormShow();
+  }
+  std::vector<int> visibleLinkTops() const {
+    std::vector<int> tops;
+    for (TUrlLab *l : {about->UrlLabNuvraSuite, about->UrlLabSimulations, about->UrlLabHomepage})
+      if (!l->isHidden())
+        tops.push_back(l->y());
+    std::sort(tops.begin(), tops.end());
+    return tops;
+  }
+};
+
+TEST_F(StartUp, WithoutLanguageFileMarkersAreDroppedAndTwoLinksShow) {
+  QFile::remove(languageFile());
+  start();
+  EXPECT_EQ(form->windowTitle(), QStringLiteral("Radiation Pattern of two Aerials"));
+  EXPECT_EQ(form->BButExit->text(), QStringLiteral("Exit"));
+  EXPECT_EQ(form->NumLabL->property("RightText").toString(), QStringLiteral("Lambda"));
+  EXPECT_EQ(form->NLabdphi->property("RightText").toString(), QStringLiteral("Pi"));
+  EXPECT_EQ(form->MMInfo->Lines(), QStringList{QStringLiteral("MMInfo")});
+  EXPECT_EQ(about->windowTitle(), QStringLiteral("About"));
+  EXPECT_EQ(about->BButOK->text(), QStringLiteral("OK"));
+  EXPECT_EQ(about->LblName->text(), QStringLiteral("Dipolix"));
+  EXPECT_EQ(about->LblVersion->text(), QStringLiteral("Version 1.0"));
+  EXPECT_EQ(visibleLinkTops(), (std::vector<int>{16, 32}));
+  EXPECT_EQ(about->UrlLabHomepage->URL(), QStringLiteral("HomePageURL"));
+  EXPECT_EQ(about->LblWebSite->text(), TFrmAbout::WebSiteTextEnglish());
+  EXPECT_EQ(form->PCRicht->Count(), 723); // the first pattern is there
+}
+
+TEST_F(StartUp, TranslatedHomePageShowsThreeLinksAndGermanTexts) {
+  writeLanguage(QStringLiteral("[HomePage]=Unsere Seite|$$\r\n"
+                               "[HomePageURL]=http://www.dipolix.example/de/|$$\r\n"
+                               "[$dlglanguage$]=LgGerMAN|$$\r\n"
+                               "[Exit]=Beenden|$$\r\n"
+                               "[MMInfo]=Zeile eins\\nZeile zwei|$$\r\n"));
+  start();
+  EXPECT_EQ(visibleLinkTops(), (std::vector<int>{8, 24, 40}));
+  EXPECT_EQ(about->UrlLabHomepage->text(), QStringLiteral("Unsere Seite"));
+  EXPECT_EQ(about->UrlLabHomepage->URL(), QStringLiteral("http://www.dipolix.example/de/"));
+  EXPECT_EQ(about->LblWebSite->text(), TFrmAbout::WebSiteTextGerman());
+  EXPECT_EQ(about->LblDescription->text(), TFrmAbout::DescriptionGerman());
+  EXPECT_EQ(form->BButExit->text(), QStringLiteral("Beenden"));
+  EXPECT_EQ(form->MMInfo->Lines().size(), 2);
+}
+
+TEST_F(StartUp, HomePageTranslatedToNothingIsHidden) {
+  writeLanguage(QStringLiteral("[HomePage]=|$$\r\n[$dlglanguage$]=lgenglish|$$\r\n"));
+  start();
+  EXPECT_EQ(visibleLinkTops(), (std::vector<int>{16, 32}));
+  EXPECT_EQ(about->LblDescription->text(), TFrmAbout::DescriptionEnglish());
+}
+
+TEST_F(StartUp, IconFromTheWorkAreaWhenTheTableNamesOne) {
+  const QString dir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+  QImage red(32, 32, QImage::Format_RGB32);
+  red.fill(Qt::red);
+  ASSERT_TRUE(red.save(dir + QStringLiteral("startup-test-icon.png")));
+  QFile(dir + QStringLiteral("not-an-image.png")).open(QIODevice::WriteOnly);
+
+  writeLanguage(QStringLiteral("[AppIconName]=startup-test-icon.png|$$\r\n"));
+  start();
+  auto pixel = [](const QIcon &icon) { return icon.pixmap(32).toImage().pixel(16, 16); };
+  EXPECT_EQ(pixel(form->windowIcon()), QColor(Qt::red).rgb());
+  EXPECT_EQ(pixel(about->windowIcon()), QColor(Qt::red).rgb());
+  EXPECT_EQ(pixel(QApplication::windowIcon()), QColor(Qt::red).rgb());
+  TearDown();
+
+  // A missing file, or one that holds no image, leaves the built-in icon.
+  for (const char *name : {"no-such-icon.png", "not-an-image.png"}) {
+    writeLanguage(QStringLiteral("[AppIconName]=%1|$$\r\n").arg(QLatin1String(name)));
+    start();
+    EXPECT_NE(pixel(form->windowIcon()), QColor(Qt::red).rgb()) << name;
+    TearDown();
+  }
+  QFile::remove(dir + QStringLiteral("startup-test-icon.png"));
+  QFile::remove(dir + QStringLiteral("not-an-image.png"));
+}
+
+TEST(StartUpOrder, AboutBoxComesFirstWithThePatternAlreadyComputed) {
+  QFile::remove(languageFile());
+  TFrmRadPattern form; // a real start: the About box is shown modally from the start-up work
+  TFrmAbout about;
+  form.FrmAbout = &about;
+  bool checked = false;
+  QTimer::singleShot(0, [&] {
+    EXPECT_TRUE(about.isVisible());
+    EXPECT_TRUE(about.isModal());
+    // The main window is not on the screen yet, but its first pattern is ready.
+    EXPECT_TRUE(!form.windowHandle() || !form.windowHandle()->isVisible());
+    EXPECT_EQ(form.PCRicht->Count(), 723);
+    EXPECT_EQ(form.RecomputeCount(), 1);
+    checked = true;
+    about.BButOKClick();
+  });
+  form.show();
+  EXPECT_TRUE(checked);
+  EXPECT_FALSE(about.isVisible());
+  EXPECT_TRUE(form.windowHandle() && form.windowHandle()->isVisible());
+
+  // Info shows the same box again.
+  bool shownAgain = false;
+  QTimer::singleShot(0, [&] {
+    shownAgain = about.isVisible();
+    about.close(); // the close box acts as OK
+  });
+  form.BButInfo->click();
+  EXPECT_TRUE(shownAgain);
+  EXPECT_EQ(form.RecomputeCount(), 1);
+}
+
+} // namespace
