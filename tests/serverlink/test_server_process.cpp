@@ -1,0 +1,242 @@
+// The client against a real quillon-server process: the request/reply cycle, a server killed
+// in the middle of a request, a quit message during a request, the server's shutdown, and the
+// hand-over of a second start's parameters to the first instance (a second process).
+
+#include "SlSupport.h"
+
+#include "Glossan2000.h"
+#include "QuillonServer.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QPointer>
+#include <QProcess>
+#include <QTextStream>
+
+#include <csignal>
+
+using namespace sltest;
+
+namespace {
+
+auto *const gEnv = ::testing::AddGlobalTestEnvironment(new TIsolatedEnvironment);
+
+class TServerProcess {
+public:
+  TServerProcess(const QString &handle, const QString &folder, const QStringList &extra = {}) {
+    FProcess.setProcessChannelMode(QProcess::MergedChannels);
+    FProcess.start(QStringLiteral(QUILLON_SERVER_PATH),
+                   QStringList{QStringLiteral("--handle"), handle, QStringLiteral("--files"),
+                               folder, QStringLiteral("--verbose")} +
+                       extra);
+    Ready = PumpUntil([&] {
+      FLog += FProcess.readAll();
+      return FLog.contains("ready");
+    });
+  }
+  ~TServerProcess() {
+    if (FProcess.state() != QProcess::NotRunning) {
+      FProcess.kill();
+      FProcess.waitForFinished(5000);
+    }
+  }
+  QString Log() {
+    FLog += FProcess.readAll();
+    return QString::fromUtf8(FLog);
+  }
+  QProcess FProcess;
+  QByteArray FLog;
+  bool Ready = false;
+};
+
+class ProcessTest : public ::testing::Test {
+protected:
+  TkdbDemonClient *Connect(const QString &handle, bool useServer = true) {
+    auto c = MakeClient(endings, Env({QStringLiteral("/serverhandle=") + handle}, program));
+    c->SetUseMarloServer(useServer);
+    c->SetMultiStart(true);
+    return c.release();
+  }
+  void SetUp() override {
+    program = dir.filePath(QStringLiteral("bin/labprog"));
+    QDir(dir.path()).mkpath(QStringLiteral("bin"));
+    QDir(dir.path()).mkpath(QStringLiteral("srv"));
+    QFile itl(dir.filePath(QStringLiteral("srv/labprog.itl")));
+    ASSERT_TRUE(itl.open(QIODevice::WriteOnly));
+    itl.write("[AppIconName]=lab.png|$$\r\n");
+    itl.close();
+    QFile icon(dir.filePath(QStringLiteral("srv/lab.png")));
+    ASSERT_TRUE(icon.open(QIODevice::WriteOnly));
+    icon.write("PNG-BYTES");
+  }
+  QTemporaryDir dir;
+  QString program;
+  TEndings endings;
+};
+
+TEST_F(ProcessTest, RequestReplyCycle) {
+  const QString srv = dir.filePath(QStringLiteral("srv"));
+  TServerProcess server(QStringLiteral("cycle"), srv,
+                        {QStringLiteral("--param"), QStringLiteral("Colour=blue")});
+  ASSERT_TRUE(server.Ready) << server.Log().toStdString();
+  TkdbDemonClient *c = Connect(QStringLiteral("cycle"));
+  QPointer<TkdbDemonClient> alive = c;
+  ASSERT_NE(c->ServerEntity->WindowHandle, 0u);
+  c->Loaded(); // logs on, loads the language file through the server
+  EXPECT_EQ(c->Translator->Translate(QStringLiteral("AppIconName")), QStringLiteral("lab.png"));
+  EXPECT_EQ(c->GetServerParam(QStringLiteral("MarloWorkArea")), srv + QLatin1Char('/'));
+  EXPECT_EQ(c->GetServerParam(QStringLiteral("Colour")), QStringLiteral("blue"));
+  EXPECT_EQ(c->GetServerParam(QStringLiteral("Nothing")), QString());
+  EXPECT_EQ(c->MapFileName(program), srv + QStringLiteral("/labprog"));
+
+  auto icon = c->GetFileStream(srv + QStringLiteral("/lab.png"));
+  ASSERT_TRUE(icon);
+  EXPECT_EQ(icon->readAll(), QByteArray("PNG-BYTES"));
+  EXPECT_TRUE(c->GetFileStream(QStringLiteral("lab.png")));
+  EXPECT_FALSE(c->GetFileStream(QStringLiteral("missing.png")));
+  EXPECT_FALSE(c->GetFileStream(srv + QStringLiteral("/../bin/labprog"))) << "outside the folder";
+
+  auto self = c->QueryEntityByTitle(QStringLiteral("Lab Program"));
+  ASSERT_TRUE(self);
+  EXPECT_EQ(self->WindowHandle, c->WindowHandle());
+  EXPECT_EQ(self->FileName, program);
+  auto srvEntity = c->QueryEntityByHandle(c->ServerEntity->WindowHandle);
+  ASSERT_TRUE(srvEntity);
+  EXPECT_EQ(srvEntity->Title, QStringLiteral("Quillon server"));
+  EXPECT_FALSE(c->QueryEntityByTitle(QStringLiteral("nobody")));
+
+  EXPECT_GT(c->RunProgram(QStringLiteral("/bin/true"), QString(), false, 0), 0);
+  // The program is the server's child: its end is waited for, its code is not ours to know.
+  EXPECT_EQ(c->RunProgram(QStringLiteral("/bin/sh"), QStringLiteral("-c \"exit 3\""), true, 0), -1);
+  EXPECT_THROW(c->RunProgram(dir.filePath(QStringLiteral("none")), QString(), false, 0), EQuillon);
+
+  delete c;
+  PumpUntil([&] { return server.Log().contains("mcLogoff"); }, 3000);
+  const QString log = server.Log();
+  EXPECT_TRUE(log.contains(QStringLiteral("received mcLogon (4098) from"))) << log.toStdString();
+  EXPECT_TRUE(log.contains(QStringLiteral("received mcLogoff (4099)"))) << log.toStdString();
+}
+
+TEST_F(ProcessTest, ServerKilledInTheMiddleOfARequestMakesItFailAndTheProgramGoesOn) {
+  int passed = 0;
+  const int rounds = 5;
+  for (int i = 0; i < rounds; ++i) {
+    TServerProcess server(QStringLiteral("dies"), dir.path(),
+                          {QStringLiteral("--test-die-on"), QString::number(mcGetServerParam)});
+    ASSERT_TRUE(server.Ready);
+    TkdbDemonClient *c = Connect(QStringLiteral("dies"));
+    QPointer<TkdbDemonClient> alive = c;
+    c->Loaded();
+    bool failed = false;
+    try {
+      c->GetServerParam(QStringLiteral("MarloWorkArea"));
+    } catch (const EStreamReadError &) {
+      failed = true;
+    }
+    server.FProcess.waitForFinished(5000);
+    // The program goes on: the next requests fail at once, nothing hangs.
+    const bool after =
+        !c->QueryEntityByTitle(QStringLiteral("Lab Program")) && c->PendingReplies.empty();
+    delete c;
+    if (failed && after)
+      ++passed;
+  }
+  EXPECT_EQ(passed, rounds);
+  RecordProperty("killed_server_pass", passed);
+}
+
+TEST_F(ProcessTest, QuitDuringARequestEndsCleanly) {
+  TServerProcess server(QStringLiteral("quits"), dir.path(),
+                        {QStringLiteral("--test-quit-during"), QString::number(mcGetServerParam)});
+  ASSERT_TRUE(server.Ready);
+  TkdbDemonClient *c = Connect(QStringLiteral("quits"));
+  QPointer<TkdbDemonClient> alive = c;
+  c->Loaded();
+  EXPECT_EQ(c->GetServerParam(QStringLiteral("MarloWorkArea")), dir.path() + QLatin1Char('/'));
+  ASSERT_TRUE(alive);
+  EXPECT_TRUE(c->ServerDown);
+  RunDeferredDeletes();
+  EXPECT_FALSE(alive);
+  EXPECT_EQ(endings.AppQuitRequests, 1);
+  EXPECT_FALSE(server.Log().contains(QStringLiteral("mcLogoff")));
+}
+
+TEST_F(ProcessTest, ServerShutdownTellsLoggedOnClientsToQuit) {
+  TServerProcess server(QStringLiteral("down"), dir.path());
+  ASSERT_TRUE(server.Ready);
+  TkdbDemonClient *c = Connect(QStringLiteral("down"));
+  QPointer<TkdbDemonClient> alive = c;
+  c->Loaded();
+  ::kill(static_cast<pid_t>(server.FProcess.processId()), SIGTERM);
+  EXPECT_TRUE(PumpUntil([&] {
+    RunDeferredDeletes();
+    return alive.isNull();
+  }));
+  EXPECT_TRUE(server.FProcess.waitForFinished(5000));
+  EXPECT_EQ(server.FProcess.exitCode(), 0);
+  EXPECT_EQ(endings.AppQuitRequests, 1);
+  EXPECT_FALSE(server.Log().contains(QStringLiteral("mcLogoff")));
+}
+
+TEST_F(ProcessTest, SecondStartHandsItsParametersToTheFirstInstance) {
+  TServerProcess server(QStringLiteral("hand"), dir.path());
+  ASSERT_TRUE(server.Ready);
+  auto first = MakeClient(
+      endings, Env({QStringLiteral("/serverhandle=hand"), QStringLiteral("one")}, program));
+  int changes = 0;
+  first->OnParamsChange = [&](TkdbCustomDemon *) { ++changes; };
+  first->Loaded(); // logs on and takes the lock QL_labprog
+  ASSERT_EQ(endings.Terminations, 0);
+
+  QProcess second;
+  second.start(QStringLiteral(SL_CLIENT_HELPER_PATH),
+               {dir.filePath(QStringLiteral("copy/labprog")), QStringLiteral("Lab Program"),
+                QStringLiteral("1"), QStringLiteral("/serverhandle=hand"),
+                QStringLiteral("two.dat"), QStringLiteral("-x")});
+  EXPECT_TRUE(PumpUntil([&] { return second.state() == QProcess::NotRunning; }));
+  EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(second.exitCode(), 0);
+  EXPECT_FALSE(second.readAllStandardOutput().contains("running"));
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(first->Params,
+            (QStringList{dir.filePath(QStringLiteral("copy/labprog")), "two.dat", "-x"}));
+  EXPECT_EQ(first->ParamStr(0), program);
+
+  // Without a server the second start ends the same way and hands nothing over.
+  QProcess third;
+  third.start(
+      QStringLiteral(SL_CLIENT_HELPER_PATH),
+      {program, QStringLiteral("Lab Program"), QStringLiteral("0"), QStringLiteral("three")});
+  EXPECT_TRUE(PumpUntil([&] { return third.state() == QProcess::NotRunning; }));
+  EXPECT_EQ(third.exitCode(), 0);
+}
+
+TEST(ServerCore, ServesOnlyFilesInsideItsFolder) {
+  QTemporaryDir d;
+  QDir(d.path()).mkpath(QStringLiteral("srv/sub"));
+  QFile f(d.filePath(QStringLiteral("srv/sub/a.txt")));
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write("A");
+  f.close();
+  QFile secret(d.filePath(QStringLiteral("secret")));
+  ASSERT_TRUE(secret.open(QIODevice::WriteOnly));
+  secret.close();
+  QFile::link(d.filePath(QStringLiteral("secret")), d.filePath(QStringLiteral("srv/link")));
+  QString log;
+  QTextStream out(&log);
+  TQuillonServerOptions o;
+  o.FilesFolder = d.filePath(QStringLiteral("srv"));
+  TQuillonServer s(o, out);
+  QByteArray bytes;
+  EXPECT_TRUE(s.ReadServedFile(QStringLiteral("sub/a.txt"), bytes));
+  EXPECT_EQ(bytes, QByteArray("A"));
+  EXPECT_TRUE(s.ReadServedFile(d.filePath(QStringLiteral("srv/sub/a.txt")), bytes));
+  EXPECT_FALSE(s.ReadServedFile(QStringLiteral("../secret"), bytes));
+  EXPECT_FALSE(s.ReadServedFile(QStringLiteral("link"), bytes));
+  EXPECT_FALSE(s.ReadServedFile(QStringLiteral("sub"), bytes));
+  EXPECT_FALSE(s.ReadServedFile(QString(), bytes));
+  EXPECT_EQ(s.MapFileName(QStringLiteral("/usr/bin/dipolix")),
+            o.FilesFolder + QStringLiteral("/dipolix"));
+}
+
+} // namespace

@@ -1,0 +1,264 @@
+#include "QuillonServer.h"
+
+#include "MessageWindow.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <csignal>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char **environ;
+
+namespace {
+
+QString codeName(std::int32_t code) {
+  switch (code) {
+  case mcQuit: return QStringLiteral("mcQuit");
+  case mcReply: return QStringLiteral("mcReply");
+  case mcLogon: return QStringLiteral("mcLogon");
+  case mcLogoff: return QStringLiteral("mcLogoff");
+  case mcQueryEntity: return QStringLiteral("mcQueryEntity");
+  case mcParams: return QStringLiteral("mcParams");
+  case mcRunProgram: return QStringLiteral("mcRunProgram");
+  case mcGetFile: return QStringLiteral("mcGetFile");
+  case mcMapFileName: return QStringLiteral("mcMapFileName");
+  case mcQueryString: return QStringLiteral("mcQueryString");
+  case mcGetServerParam: return QStringLiteral("mcGetServerParam");
+  default: return QStringLiteral("unknown");
+  }
+}
+
+QString hex(THandle h) { return QStringLiteral("0x%1").arg(h, 8, 16, QLatin1Char('0')); }
+
+} // namespace
+
+TQuillonServer::TQuillonServer(TQuillonServerOptions options, QTextStream &log)
+    : FOptions(std::move(options)), FLog(log) {
+  FSelf.FileName = QCoreApplication::applicationFilePath();
+  FSelf.Title = QStringLiteral("Quillon server");
+}
+
+TQuillonServer::~TQuillonServer() {
+  if (FWindow != 0)
+    platform::destroyWindow(FWindow);
+  if (!FClass.isEmpty())
+    platform::unregisterWindowClass(FClass);
+  for (const TChild &child : FChildren)
+    ::waitpid(child.Pid, nullptr, WNOHANG);
+}
+
+bool TQuillonServer::Start() {
+  const QString className = ServerWindowClassName(FOptions.HandleText);
+  if (platform::findWindow(className, ServerWindowName(FOptions.HandleText)) != 0) {
+    FLog << "quillon-server: a server with handle text \"" << FOptions.HandleText
+         << "\" is running already\n";
+    FLog.flush();
+    return false;
+  }
+  if (!platform::registerWindowClass(className)) {
+    FLog << "quillon-server: cannot register the window class: " << LastErrorText() << "\n";
+    FLog.flush();
+    return false;
+  }
+  FClass = className;
+  FWindow =
+      platform::createWindow(className, ServerWindowName(FOptions.HandleText),
+                             [this](const platform::CopyDataMessage &m) { return OnMessage(m); });
+  if (FWindow == 0) {
+    FLog << "quillon-server: cannot create the window: " << LastErrorText() << "\n";
+    FLog.flush();
+    return false;
+  }
+  FSelf.WindowHandle = FWindow;
+  return true;
+}
+
+void TQuillonServer::ShutDown() {
+  DropDeadClients();
+  // A client leaves on the quit message without logging off; take the list first.
+  const std::vector<TEntity> clients = std::move(FClients);
+  FClients.clear();
+  for (const TEntity &client : clients)
+    SendQuit(client.WindowHandle);
+}
+
+std::int64_t TQuillonServer::OnMessage(const platform::CopyDataMessage &m) {
+  const auto code = static_cast<std::int32_t>(m.code);
+  const qsizetype bodySize = m.data.size() - 8;
+  if (FOptions.Verbose) {
+    FLog << "received " << codeName(code) << " (" << code << ") from " << hex(m.sender) << ", "
+         << (bodySize < 0 ? QStringLiteral("frame of %1 bytes, too short").arg(m.data.size())
+                          : QStringLiteral("%1 bytes body").arg(bodySize))
+         << "\n";
+    FLog.flush();
+  }
+  std::unique_ptr<TQuillonMessageStream> msg = DecodeFrame(nullptr, code, m.sender, m.data);
+  if (!msg)
+    return 0;
+  if (FOptions.DieOnCode != 0 && code == FOptions.DieOnCode)
+    ::raise(SIGKILL);
+  TQuillonRequest request;
+  if (!ParseRequest(code, *msg, request)) {
+    if (FOptions.Verbose && code >= mcLogon && code <= mcGetServerParam && code != mcParams) {
+      FLog << "  rejected: the body does not hold what " << codeName(code) << " needs\n";
+      FLog.flush();
+    }
+    return 0;
+  }
+  if (FOptions.QuitDuringCode != 0 && code == FOptions.QuitDuringCode)
+    SendQuit(m.sender);
+  Answer(request, m.sender, msg->TimeStamp);
+  ReapChildren();
+  return 0;
+}
+
+void TQuillonServer::Answer(const TQuillonRequest &r, THandle requester, TTimeStamp stamp) {
+  TMemoryStream body;
+  switch (r.Code) {
+  case mcLogon: {
+    TEntity entity = r.Entity;
+    if (entity.WindowHandle == 0)
+      entity.WindowHandle = requester;
+    std::erase_if(FClients,
+                  [&](const TEntity &e) { return e.WindowHandle == entity.WindowHandle; });
+    FClients.push_back(entity);
+    return; // no reply
+  }
+  case mcLogoff: {
+    const THandle h = r.Entity.WindowHandle != 0 ? r.Entity.WindowHandle : requester;
+    std::erase_if(FClients, [&](const TEntity &e) { return e.WindowHandle == h; });
+    return;
+  }
+  case mcQueryEntity: {
+    DropDeadClients();
+    const TEntity *found =
+        r.Selector == qeByHandle ? FindByHandle(r.Handle) : FindByTitle(r.Text, requester);
+    if (found) {
+      TEntity copy = *found;
+      copy.WriteToStream(body);
+    }
+    break;
+  }
+  case mcRunProgram:
+    body.WriteInteger(static_cast<std::int32_t>(Spawn(r.Text, r.Parameters)));
+    break;
+  case mcGetFile: {
+    QByteArray bytes;
+    const bool found = ReadServedFile(r.Text, bytes);
+    body.WriteBoolean(found);
+    if (found)
+      body.Write(bytes.constData(), bytes.size());
+    break;
+  }
+  case mcMapFileName: body.WriteString(MapFileName(r.Text)); break;
+  case mcQueryString:
+  case mcGetServerParam: body.WriteString(FOptions.Params.value(r.Text)); break;
+  default: return;
+  }
+  Reply(requester, stamp, body);
+}
+
+void TQuillonServer::Reply(THandle requester, TTimeStamp stamp, const TMemoryStream &body) {
+  platform::sendCopyData(requester, FWindow, mcReply, EncodeFrameBlock(stamp, body.Memory()));
+}
+
+void TQuillonServer::SendQuit(THandle client) {
+  TMemoryStream body;
+  body.WriteBoolean(true);
+  platform::sendCopyData(client, FWindow, mcQuit, EncodeFrameBlock(NowTimeStamp(), body.Memory()));
+}
+
+void TQuillonServer::DropDeadClients() {
+  std::erase_if(FClients, [](const TEntity &e) { return !platform::isWindow(e.WindowHandle); });
+}
+
+const TEntity *TQuillonServer::FindByHandle(THandle handle) const {
+  if (handle == FWindow)
+    return &FSelf;
+  for (const TEntity &e : FClients)
+    if (e.WindowHandle == handle)
+      return &e;
+  return nullptr;
+}
+
+const TEntity *TQuillonServer::FindByTitle(const QString &title, THandle requester) const {
+  // The longest-running participant of that title, preferring one that is not the requester:
+  // a second start that has logged on asks for the first one.
+  const TEntity *own = nullptr;
+  for (const TEntity &e : FClients) {
+    if (e.Title != title)
+      continue;
+    if (e.WindowHandle != requester)
+      return &e;
+    own = &e;
+  }
+  return own;
+}
+
+QString TQuillonServer::MapFileName(const QString &name) const {
+  return FOptions.FilesFolder + QLatin1Char('/') + name.mid(name.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+bool TQuillonServer::ReadServedFile(const QString &name, QByteArray &bytes) const {
+  if (name.isEmpty())
+    return false;
+  const QString path =
+      QDir::isAbsolutePath(name) ? name : FOptions.FilesFolder + QLatin1Char('/') + name;
+  const QString canonical = QFileInfo(path).canonicalFilePath();
+  const QString root = QFileInfo(FOptions.FilesFolder).canonicalFilePath();
+  // Only what lies inside the served folder, whatever ".." or links the name holds.
+  if (canonical.isEmpty() || root.isEmpty() || !canonical.startsWith(root + QLatin1Char('/')))
+    return false;
+  QFile file(canonical);
+  if (!QFileInfo(canonical).isFile() || !file.open(QIODevice::ReadOnly))
+    return false;
+  bytes = file.readAll();
+  return true;
+}
+
+pid_t TQuillonServer::Spawn(const QString &fileName, const QString &parameters) {
+  QStringList args = QProcess::splitCommand(parameters);
+  args.prepend(fileName);
+  std::vector<QByteArray> storage;
+  storage.reserve(static_cast<std::size_t>(args.size()));
+  for (const QString &a : args)
+    storage.push_back(QFile::encodeName(a));
+  std::vector<char *> argv;
+  for (QByteArray &a : storage)
+    argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  if (::posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
+    return 0;
+  // Kept unreaped for a while: a client that waits for the program opens it by its number,
+  // which must still name it even when the program has already ended.
+  FChildren.push_back(TChild{pid, 0});
+  return pid;
+}
+
+void TQuillonServer::ReapChildren() {
+  // A program that has ended stays a zombie for a while before it is reaped, so that a client
+  // that waits for it can still open it by its number.
+  const qint64 now = QDateTime::currentMSecsSinceEpoch();
+  std::erase_if(FChildren, [now](TChild &child) {
+    if (child.EndedSeenMs == 0) {
+      siginfo_t info{};
+      if (::waitid(P_PID, static_cast<id_t>(child.Pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0)
+        return true; // not ours any more
+      if (info.si_pid == 0)
+        return false; // still running
+      child.EndedSeenMs = now;
+    }
+    if (now - child.EndedSeenMs < kZombieKeepMs)
+      return false;
+    ::waitpid(child.Pid, nullptr, WNOHANG);
+    return true;
+  });
+}

@@ -1,0 +1,74 @@
+#pragma once
+// The coordinating server: a window named after its handle text that answers the requests of
+// the programs of the family during the request, keeps the logged-on participants, serves
+// files from one folder, answers its parameters and starts programs.
+
+#include "MarloDemon.h"
+#include "MessageWindow.h"
+
+#include <QHash>
+#include <QString>
+#include <QTextStream>
+
+#include <sys/types.h>
+#include <vector>
+
+struct TQuillonServerOptions {
+  QString HandleText;
+  QString FilesFolder;            // absolute, without trailing "/"
+  QHash<QString, QString> Params; // answered by mcGetServerParam and mcQueryString
+  bool Verbose = false;
+  // Testing aids: end the process with SIGKILL on receiving a request of this code, or send
+  // the quit message to the requester before answering a request of this code.
+  std::int32_t DieOnCode = 0;
+  std::int32_t QuitDuringCode = 0;
+};
+
+class TQuillonServer {
+public:
+  explicit TQuillonServer(TQuillonServerOptions options, QTextStream &log);
+  ~TQuillonServer();
+  TQuillonServer(const TQuillonServer &) = delete;
+  TQuillonServer &operator=(const TQuillonServer &) = delete;
+
+  // Registers the class and creates the window; false (and a message on the log) on failure.
+  bool Start();
+  THandle Window() const { return FWindow; }
+  // Sends the quit message with ServerDown true to every logged-on client.
+  void ShutDown();
+  const std::vector<TEntity> &Clients() const { return FClients; }
+
+  // "<folder>/<file-name part of name>": where this server keeps a program's files.
+  QString MapFileName(const QString &name) const;
+  // The bytes of a file inside the served folder; false for anything outside it or unreadable.
+  bool ReadServedFile(const QString &name, QByteArray &bytes) const;
+
+private:
+  std::int64_t OnMessage(const platform::CopyDataMessage &message);
+  void Answer(const TQuillonRequest &request, THandle requester, TTimeStamp stamp);
+  void Reply(THandle requester, TTimeStamp stamp, const TMemoryStream &body);
+  void SendQuit(THandle client);
+  void DropDeadClients();
+  const TEntity *FindByHandle(THandle handle) const;
+  const TEntity *FindByTitle(const QString &title, THandle requester) const;
+  pid_t Spawn(const QString &fileName, const QString &parameters);
+
+public:
+  // Reaps programs that ended long enough ago; called on every message and by a timer.
+  void ReapChildren();
+
+private:
+  struct TChild {
+    pid_t Pid;
+    qint64 EndedSeenMs; // 0 while running
+  };
+  static constexpr qint64 kZombieKeepMs = 10000;
+
+  TQuillonServerOptions FOptions;
+  QTextStream &FLog;
+  THandle FWindow = 0;
+  QString FClass;
+  TEntity FSelf{nullptr};
+  std::vector<TEntity> FClients;
+  std::vector<TChild> FChildren;
+};

@@ -1,0 +1,174 @@
+// quillon-server: the coordinating server for programs of the family, on this machine.
+// See README.md beside this file.
+
+#include "QuillonServer.h"
+
+#include "Registry.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int gSignalPipe[2] = {-1, -1};
+
+void onSignal(int) {
+  const char byte = 1;
+  [[maybe_unused]] const ssize_t n = ::write(gSignalPipe[1], &byte, 1);
+}
+
+const QString kDemonGroup = QString::fromLatin1(platform::kRegistryDemonGroup);
+const QString kViewerHandle = QString::fromLatin1(platform::kRegistryViewerHandleKey);
+
+} // namespace
+
+int main(int argc, char **argv) {
+  QCoreApplication app(argc, argv);
+  QCoreApplication::setApplicationName(QStringLiteral("quillon-server"));
+  QTextStream out(stdout);
+
+  QCommandLineParser parser;
+  parser.setApplicationDescription(
+      QStringLiteral("Coordinating server for the programs of the family. Arguments after the "
+                     "options form a program to start under this server (it gets "
+                     "/serverhandle=<handle text> appended)."));
+  parser.addHelpOption();
+  const QCommandLineOption handleOpt(
+      QStringList{QStringLiteral("handle")},
+      QStringLiteral("Handle text that ends the server's window class and name (default empty)."),
+      QStringLiteral("text"));
+  const QCommandLineOption filesOpt(QStringList{QStringLiteral("files")},
+                                    QStringLiteral("Folder the server serves files from "
+                                                   "(default: the current folder)."),
+                                    QStringLiteral("folder"));
+  const QCommandLineOption workOpt(QStringList{QStringLiteral("work-area")},
+                                   QStringLiteral("Value of MarloWorkArea (default: the files "
+                                                  "folder with a trailing /)."),
+                                   QStringLiteral("folder"));
+  const QCommandLineOption homeOpt(QStringList{QStringLiteral("home-dir")},
+                                   QStringLiteral("Value of MarloHomeDir (default: the files "
+                                                  "folder with a trailing /)."),
+                                   QStringLiteral("folder"));
+  const QCommandLineOption paramOpt(QStringList{QStringLiteral("param")},
+                                    QStringLiteral("A further server parameter NAME=VALUE "
+                                                   "(repeatable)."),
+                                    QStringLiteral("NAME=VALUE"));
+  const QCommandLineOption publishOpt(
+      QStringList{QStringLiteral("publish")},
+      QStringLiteral("Publish the handle text as \"ViewerHandle\" in the system settings store, "
+                     "so that programs find the server without /serverhandle=."));
+  const QCommandLineOption verboseOpt(
+      QStringList{QStringLiteral("verbose")},
+      QStringLiteral("Log every message received (code, sender window, body size)."));
+  const QCommandLineOption dieOpt(QStringList{QStringLiteral("test-die-on")},
+                                  QStringLiteral("Testing: kill this server (SIGKILL) on "
+                                                 "receiving a request of this code."),
+                                  QStringLiteral("code"));
+  const QCommandLineOption quitOpt(QStringList{QStringLiteral("test-quit-during")},
+                                   QStringLiteral("Testing: send the quit message to the "
+                                                  "requester while answering this code."),
+                                   QStringLiteral("code"));
+  for (const auto *o : {&handleOpt, &filesOpt, &workOpt, &homeOpt, &paramOpt, &publishOpt,
+                        &verboseOpt, &dieOpt, &quitOpt})
+    parser.addOption(*o);
+  parser.addPositionalArgument(QStringLiteral("program"),
+                               QStringLiteral("Program (with its arguments) to start."),
+                               QStringLiteral("[-- program args...]"));
+  parser.process(app);
+
+  TQuillonServerOptions options;
+  options.HandleText = parser.value(handleOpt);
+  const QString folder = parser.isSet(filesOpt) ? parser.value(filesOpt) : QDir::currentPath();
+  const QFileInfo folderInfo(folder);
+  if (!folderInfo.isDir()) {
+    QTextStream(stderr) << "quillon-server: not a folder: " << folder << "\n";
+    return 2;
+  }
+  options.FilesFolder = folderInfo.absoluteFilePath();
+  const QString folderSlash = options.FilesFolder + QLatin1Char('/');
+  options.Params.insert(QStringLiteral("MarloWorkArea"),
+                        parser.isSet(workOpt) ? parser.value(workOpt) : folderSlash);
+  options.Params.insert(QStringLiteral("MarloHomeDir"),
+                        parser.isSet(homeOpt) ? parser.value(homeOpt) : folderSlash);
+  for (const QString &p : parser.values(paramOpt)) {
+    const qsizetype eq = p.indexOf(QLatin1Char('='));
+    if (eq <= 0) {
+      QTextStream(stderr) << "quillon-server: --param needs NAME=VALUE, got: " << p << "\n";
+      return 2;
+    }
+    options.Params.insert(p.left(eq), p.mid(eq + 1));
+  }
+  options.Verbose = parser.isSet(verboseOpt);
+  options.DieOnCode = parser.value(dieOpt).toInt();
+  options.QuitDuringCode = parser.value(quitOpt).toInt();
+
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, gSignalPipe) != 0) {
+    QTextStream(stderr) << "quillon-server: cannot set up signal handling\n";
+    return 1;
+  }
+  struct sigaction sa {};
+  sa.sa_handler = onSignal;
+  sigemptyset(&sa.sa_mask);
+  sa.sa_flags = SA_RESTART;
+  ::sigaction(SIGTERM, &sa, nullptr);
+  ::sigaction(SIGINT, &sa, nullptr);
+
+  TQuillonServer server(options, out);
+  try {
+    if (!server.Start())
+      return 1;
+  } catch (const std::exception &e) {
+    QTextStream(stderr) << "quillon-server: " << e.what() << "\n";
+    return 1;
+  }
+
+  bool published = false;
+  if (parser.isSet(publishOpt)) {
+    published = platform::writeSystemString(kDemonGroup, kViewerHandle, options.HandleText);
+    if (!published)
+      QTextStream(stderr) << "quillon-server: could not write "
+                          << platform::systemSettingsFilePath() << "\n";
+  }
+
+  QSocketNotifier signalNotifier(gSignalPipe[0], QSocketNotifier::Read);
+  QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [&] {
+    char byte = 0;
+    [[maybe_unused]] const ssize_t n = ::read(gSignalPipe[0], &byte, 1);
+    signalNotifier.setEnabled(false);
+    out << "quillon-server: shutting down, telling " << server.Clients().size()
+        << " client(s) to quit\n";
+    out.flush();
+    server.ShutDown();
+    QCoreApplication::quit();
+  });
+  QTimer reaper;
+  QObject::connect(&reaper, &QTimer::timeout, &app, [&] { server.ReapChildren(); });
+  reaper.start(2000);
+
+  out << "quillon-server: ready, handle text \"" << options.HandleText << "\", window "
+      << server.Window() << ", files from " << options.FilesFolder << "\n";
+  out.flush();
+
+  const QStringList program = parser.positionalArguments();
+  if (!program.isEmpty()) {
+    QStringList args = program.mid(1);
+    args.append(QStringLiteral("/serverhandle=") + options.HandleText);
+    qint64 pid = 0;
+    if (!QProcess::startDetached(program.first(), args, QString(), &pid))
+      QTextStream(stderr) << "quillon-server: could not start " << program.first() << "\n";
+  }
+
+  const int rc = QCoreApplication::exec();
+  if (published && platform::readSystemString(kDemonGroup, kViewerHandle) == options.HandleText)
+    platform::writeSystemString(kDemonGroup, kViewerHandle, QString());
+  return rc;
+}
