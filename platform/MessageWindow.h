@@ -97,7 +97,12 @@ bool sendCopyData(WindowHandle target, WindowHandle sender, std::uint32_t code,
 
 // Dispatches the messages that have arrived at this process's windows, waiting up to
 // `timeoutMs` milliseconds (0: do not wait, -1: until one was dispatched) for the first.
-// Returns the number dispatched. For helpers and tests that do not run a Qt event loop.
+// Returns the number dispatched; 0 at once when this process has no window and no message
+// on its way in. For helpers and tests that do not run a Qt event loop.
+//
+// A window created before the QCoreApplication exists, or on another thread than the
+// application's, gets no notifier: its messages arrive only through pumpMessages and
+// through the wait of sendCopyData.
 int pumpMessages(int timeoutMs);
 
 } // namespace platform
