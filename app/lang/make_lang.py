@@ -18,14 +18,12 @@ ENGLISH = [
     ("Distance between Aerials:", "Distance between Aerials:"),
     ("Lambda", "Lambda"),
     ("MMInfo",
-     "Upper scroll bar: phase difference of the two feeds (0 to pi). "
-     "Lower scroll bar and the buttons below it: distance between the aerials "
-     "(0 to 5 wavelengths).\\n"
-     "The aerials stand on the 0\u00b0\u2013180\u00b0 axis. The distance of the curve from "
-     "the centre is the power radiated in that direction, relative to the maximum at the "
-     "outer ring.\\n"
-     "Red circle: 71 % of the maximum (half power lies at half the radius).\\n"
-     "Drag the mouse up or down over the chart to zoom."),
+     "Upper scroll bar: phase difference of the feed currents (0 to pi). "
+     "Lower scroll bar and buttons: distance between the aerials (0 to 5 wavelengths).\\n"
+     "The aerials lie on the 0\u00b0\u2013180\u00b0 axis. The distance of the curve from the "
+     "centre is the power radiated in that direction (outer ring = maximum).\\n"
+     "Red circle: 71 % of the maximum; half power lies at half the radius.\\n"
+     "Drag up or down over the chart with the left mouse button to zoom."),
     ("Info", "Info"),
     ("Exit", "Exit"),
     ("About", "About Dipolix"),
@@ -44,14 +42,12 @@ GERMAN = [
     ("Distance between Aerials:", "Abstand der Strahler:"),
     ("Lambda", "Lambda"),
     ("MMInfo",
-     "Oberer Schieberegler: Phasendifferenz der beiden Speisungen (0 bis pi). "
-     "Unterer Schieberegler und die Kn\u00f6pfe darunter: Abstand der Strahler "
-     "(0 bis 5 Wellenl\u00e4ngen).\\n"
-     "Die Strahler stehen auf der Achse 0\u00b0\u2013180\u00b0. Der Abstand der Kurve vom "
-     "Mittelpunkt ist die in diese Richtung abgestrahlte Leistung, bezogen auf das Maximum "
-     "am \u00e4u\u00dferen Ring.\\n"
-     "Roter Kreis: 71 % des Maximums (die halbe Leistung liegt beim halben Radius).\\n"
-     "Zum Zoomen die Maus \u00fcber dem Diagramm nach oben oder unten ziehen."),
+     "Oberer Schieberegler: Phasendifferenz der Speisestr\u00f6me (0 bis pi). "
+     "Unterer Schieberegler und Kn\u00f6pfe: Abstand der Strahler (0 bis 5 Wellenl\u00e4ngen).\\n"
+     "Die Strahler liegen auf der Achse 0\u00b0\u2013180\u00b0. Der Abstand der Kurve vom "
+     "Mittelpunkt ist die dorthin abgestrahlte Leistung (\u00e4u\u00dferer Ring = Maximum).\\n"
+     "Roter Kreis: 71 % des Maximums; halbe Leistung liegt beim halben Radius.\\n"
+     "Zum Zoomen \u00fcber dem Diagramm nach oben oder unten ziehen."),
     ("Info", "Info"),
     ("Exit", "Beenden"),
     ("About", "\u00dcber Dipolix"),

@@ -85,6 +85,6 @@ TEST(LanguageFiles, GermanHasEveryKeyAndItsUmlauts) {
   EXPECT_EQ(g.Translate("EXIT"), QStringLiteral("Beenden"));
   const QString info = g.Translate("MMInfo");
   EXPECT_TRUE(info.contains(QStringLiteral("Wellenl\u00e4ngen")));
-  EXPECT_TRUE(info.contains(QStringLiteral("\u00e4u\u00dferen")));
+  EXPECT_TRUE(info.contains(QStringLiteral("\u00e4u\u00dferer")));
   EXPECT_TRUE(info.contains(QStringLiteral("0\u00b0\u2013180\u00b0")));
 }
