@@ -22,7 +22,10 @@ int maxRuntimeDirectoryLength() noexcept {
 
 QString runtimeDirectoryPath() {
   const QByteArray xdg = qgetenv("XDG_RUNTIME_DIR");
-  if (!xdg.isEmpty())
+  // A folder of another user (kept in the environment across a change of user) is not ours
+  // to create things in; the fallback keeps that user's own runs working.
+  struct stat info {};
+  if (!xdg.isEmpty() && (::stat(xdg.constData(), &info) != 0 || info.st_uid == ::geteuid()))
     return QFile::decodeName(xdg) + QStringLiteral("/dipolix");
   return QStringLiteral("/tmp/dipolix-%1").arg(geteuid());
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The private folder where this user's message windows and named mutexes live.
 //
-// It is $XDG_RUNTIME_DIR/dipolix when XDG_RUNTIME_DIR is set, else /tmp/dipolix-<uid>.
+// It is $XDG_RUNTIME_DIR/dipolix when XDG_RUNTIME_DIR is set (and is not a folder of
+// another user), else /tmp/dipolix-<effective uid>.
 // It is created with mode 0700 when missing; an existing folder is only used when it is a
 // real directory (no symbolic link), owned by the effective user, and has no group or
 // other permissions. The environment is read on every call, so tests can point

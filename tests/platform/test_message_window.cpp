@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
@@ -398,6 +399,15 @@ TEST(MessageWindow, UnusableRuntimeFolderGivesAClearError) {
   }
   EXPECT_EQ(findWindow(OwnWindow::kClass, QStringLiteral("long")), 0u);
   EXPECT_FALSE(sendCopyData(0x1234, 0, 1, {}));
+
+  // The folder of another user in the environment (say after a change of user) is left
+  // alone; the fallback folder of this user is used instead.
+  if (::geteuid() == 0) {
+    QTemporaryDir foreign;
+    ASSERT_EQ(::chown(QFile::encodeName(foreign.path()).constData(), 65534, 65534), 0);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(foreign.path()));
+    EXPECT_EQ(runtimeDirectoryPath(), QStringLiteral("/tmp/dipolix-0"));
+  }
 
   // A folder others may enter is refused, not used.
   qputenv("XDG_RUNTIME_DIR", saved);
