@@ -101,6 +101,7 @@ class TpcTextLabel : public QObject {
   Q_PROPERTY(bool Transparent READ Transparent WRITE SetTransparent)
   Q_PROPERTY(Nuvra::TAlignment Alignment READ Alignment WRITE SetAlignment)
   Q_PROPERTY(QFont Font READ Font WRITE SetFont)
+  Q_PROPERTY(TColor FontColor READ FontColor WRITE SetFontColor)
   Q_PROPERTY(TTxtLblMode Mode READ Mode WRITE SetMode)
   Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
 
@@ -135,6 +136,9 @@ public:
   void SetFont(const QFont &v);
   // The label's own font object; changing it directly notifies nobody.
   QFont &FontObject() { return m_font; }
+  // The text colour (a QFont carries none); starts as the window text colour.
+  TColor FontColor() const { return m_fontColor; }
+  void SetFontColor(TColor v);
   TTxtLblMode Mode() const { return m_mode; }
   void SetMode(TTxtLblMode v);
   const QString &Caption() const { return m_caption; }
@@ -159,6 +163,7 @@ private:
   TColor m_colorBorder = clBlack;
   bool m_transparent = false;
   QFont m_font;
+  TColor m_fontColor = clWindowText;
   QString m_caption;
   TTxtLblMode m_mode = tlOff;
 };
@@ -249,6 +254,8 @@ public:
   };
   Q_DECLARE_FLAGS(TShiftState, TShiftStateFlag)
   Q_FLAG(TShiftState)
+  enum TMouseButton { mbLeft, mbRight, mbMiddle };
+  Q_ENUM(TMouseButton)
 
   // Events; Sender is always the chart. Reference parameters may be changed by the handler.
   // Called once per scale label before it is measured and drawn; an empty text suppresses it.
@@ -263,6 +270,10 @@ public:
   using TpcCrossHairMoveEvent = std::function<void(QObject *Sender, TpcCrossHair *WhichCrossHair)>;
   using TpcTextLabelMoveEvent = std::function<void(QObject *Sender, TpcTextLabel *WhichTextLabel)>;
   using TNotifyEvent = std::function<void(QObject *Sender)>;
+  // The toolkit's mouse events; X and Y are control pixels.
+  using TMouseEvent =
+      std::function<void(QObject *Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+  using TMouseMoveEvent = std::function<void(QObject *Sender, TShiftState Shift, int X, int Y)>;
 
   // AngleBtwRays always snaps to one of these spacings (degrees, whatever UseDegrees says).
   static constexpr std::array<double, 17> kRaySpacings = {6,  7.5, 9,  10, 12, 15,  18,  20, 22.5,
@@ -339,7 +350,9 @@ public:
   double MagFactor() const { return m_magFactor; }
   void SetMagFactor(double v); // 0.01..1000; rescales, repaints
   Nuvra::TMouseActMode MouseAction() const { return m_mouseAction; }
-  void SetMouseAction(Nuvra::TMouseActMode v) { m_mouseAction = v; }
+  // Only stored (and the pointer shape chosen); a drag or zoom window under way is ended by
+  // the next mouse event, not here.
+  void SetMouseAction(Nuvra::TMouseActMode v);
   TpcRotationDir RotationDir() const { return m_rotSign == 1 ? rdClockwise : rdCounterCW; }
   void SetRotationDir(TpcRotationDir v);
   int ShadowWidth() const { return m_shadowWidth; }
@@ -370,6 +383,13 @@ public:
 
   TpcTextLabel *TextLabel(int index) const; // 1..20; ENuvraError outside
 
+  // Hit tests in chart pixels, for picking what a drag moves. NearestCrossHair measures to the
+  // nearer of a visible cross-hair's two lines, NearestTextLabel to a visible label's anchor;
+  // there is no maximum distance, ties keep the lower number, and with nothing visible the
+  // answer is 1.
+  int NearestCrossHair(int X, int Y) const; // 1..4
+  int NearestTextLabel(int X, int Y) const; // 1..20
+
   // ---- events ----
   TpcBeforeDrawScaleLabelEvent OnBeforeDrawScaleLabel;
   TpcRenderEvent OnDataRendered;
@@ -379,6 +399,10 @@ public:
   TpcTextLabelMoveEvent OnTextLabelMove;
   // Replaces the chart's own resize handling (re-centring while AutoCenter is true).
   TNotifyEvent OnResize;
+  // Fired first by each mouse handler, before the chart reacts according to MouseAction.
+  TMouseEvent OnMouseDown;
+  TMouseMoveEvent OnMouseMove;
+  TMouseEvent OnMouseUp;
 
   // ---- the drawing list, read only (the application exports it) ----
   int Count() const { return m_count; }
@@ -408,6 +432,23 @@ public:
   // ---- pure helpers (reachable without a window) ----
   // Raises each coordinate to -30000 / lowers it to 30000.
   static void ClampScreenPoint(int &X, int &Y);
+  // The magnification a zoom-drag gives after moving the pointer by dy pixels on a control
+  // `height` pixels high: up by the height adds 1. Kept within MagFactor's 0.01..1000.
+  static double ZoomDragMagFactor(double startMag, int dy, int height);
+  // The opposite corner of a square zoom window anchored at `anchor` for the pointer at
+  // (X, Y), limited to the chart area 0..wc x 0..hc.
+  static QPoint ZoomWindowCorner(QPoint anchor, int X, int Y, int wc, int hc);
+  // The view after zooming into the window spanned by two corners: the window's bottom-left
+  // goes to the bottom-left of the control's centred square and its size to that square's.
+  // False (view untouched) for a window without width or height or a control without room.
+  // The magnification stays at most 1000; the window then fills less of the square.
+  struct TpcView {
+    int CenterX = 0;
+    int CenterY = 0;
+    double MagFactor = 1;
+  };
+  static bool ZoomWindowView(TpcView &view, QPoint a, QPoint b, int width, int height,
+                             int shadowWidth);
   // Decimals >= 0: fixed point; -1: scientific with a trimmed two-digit exponent ("*" for an
   // exponent of 100 or more); -2: scientific with a four-digit exponent.
   static QString FormatScaleValue(int Width, int Decimals, double Value);
@@ -426,6 +467,17 @@ protected:
 
   void paintEvent(QPaintEvent *event) override;
   void resizeEvent(QResizeEvent *event) override;
+  // Mouse input: positions become signed 16-bit control pixels, then go to MouseDown,
+  // MouseMove (followed by OnMouseMoveInChart) and MouseUp.
+  void mousePressEvent(QMouseEvent *event) override;
+  void mouseMoveEvent(QMouseEvent *event) override;
+  void mouseReleaseEvent(QMouseEvent *event) override;
+  // Each fires its On… event first, then does the chart's own work for MouseAction.
+  virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+  virtual void MouseMove(TShiftState Shift, int X, int Y);
+  virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
+  // Reports the pointer position in polar coordinates (OnMouseMoveInChart).
+  void MouseMoveInChart(TShiftState Shift, int X, int Y);
   void showEvent(QShowEvent *event) override;
   void changeEvent(QEvent *event) override;
 
@@ -449,6 +501,16 @@ private:
   void drawShadow(TCanvas &canvas);
   void drawGrid(TCanvas &canvas, int &lastTextHeight);
   void renderChart(TCanvas &canvas);
+  QPoint labelAnchor(const TpcTextLabel &label) const;
+  void drawTextLabel(TCanvas &canvas, const TpcTextLabel &label);
+  void drawCrossHair(TCanvas &canvas, const TpcCrossHair &ch);
+  // Screen position to polar; false (R = RangeLow, Phi = 0) while the mapping has no scale.
+  bool pointerToPolar(int X, int Y, double &R, double &Phi) const;
+  bool inChartArea(int X, int Y) const;
+  void dragMove(TShiftState Shift, int X, int Y);
+  void zoomWindowMove(int X, int Y);
+  void zoomWindowEnd(bool apply);
+  void xorZoomRect(QPoint a, QPoint b);
 
   // properties
   int m_allocSize = 1000;
@@ -509,6 +571,22 @@ private:
   bool m_painting = false;
   bool m_inPaintEvent = false;
   bool m_windowCreated = false;
+
+  // Mouse state; positions in chart pixels.
+  struct MouseState {
+    bool dragging = false;
+    Nuvra::TMouseActMode dragMode = Nuvra::maNone; // the mode that started the drag
+    QPoint dragStart;
+    int startCenterX = 0;
+    int startCenterY = 0;
+    double startMag = 1;
+    int crossHair = 0; // 0 none yet, else 1..4
+    int label = 0;     // 0 none yet, else 1..20
+    bool window = false;
+    QPoint anchor;
+    QPoint corner;
+    bool rectShown = false; // the rubber rectangle is on the screen image
+  } m_mouse;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(TCustomPolChart::TShiftState)

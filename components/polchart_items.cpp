@@ -114,6 +114,11 @@ void TpcTextLabel::SetFont(const QFont &v) {
   changed();
 }
 
+void TpcTextLabel::SetFontColor(TColor v) {
+  m_fontColor = v;
+  changed();
+}
+
 void TpcTextLabel::SetMode(TTxtLblMode v) {
   m_mode = v;
   changed();

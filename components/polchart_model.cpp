@@ -25,6 +25,7 @@ QString TCustomPolChart::componentMessage(const QString &what) const {
 TCustomPolChart::TCustomPolChart(QWidget *parent) : QWidget(parent) {
   resize(240, 160);
   setAttribute(Qt::WA_OpaquePaintEvent);
+  setMouseTracking(true); // pointer positions are reported without a button held too
   for (int i = 0; i < kCrossHairCount; ++i) {
     m_crossHairs[static_cast<std::size_t>(i)] = new TpcCrossHair(this);
     m_crossHairs[static_cast<std::size_t>(i)]->OnChange = [this](QObject *) { repaintRule(); };

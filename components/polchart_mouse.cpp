@@ -1,0 +1,381 @@
+// Mouse interaction: the pointer position reported in polar coordinates, and the MouseAction
+// modes that pan, zoom by dragging, zoom into a square window, or drag a cross-hair or a text
+// label. Each applied step repaints the whole chart once; the zoom window's rubber rectangle
+// is drawn in exclusive-or mode straight onto the screen image and repaints nothing.
+#include "Nuvra_polchart.h"
+
+#include <QCursor>
+#include <QMouseEvent>
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "Rounding.h"
+
+namespace {
+
+using Shift = TCustomPolChart::TShiftState;
+
+constexpr double kMinMag = 0.01;
+constexpr double kMaxMag = 1000.0;
+
+bool isDragMode(Nuvra::TMouseActMode m) {
+  switch (m) {
+  case Nuvra::maPan:
+  case Nuvra::maPanHoriz:
+  case Nuvra::maPanVert:
+  case Nuvra::maZoomDrag:
+  case Nuvra::maDragCrossH:
+  case Nuvra::maDragLabel: return true;
+  default: return false;
+  }
+}
+
+bool isWindowMode(Nuvra::TMouseActMode m) {
+  return m == Nuvra::maZoomWind || m == Nuvra::maZoomWindPos;
+}
+
+int saturate(std::int64_t v) {
+  return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(),
+                                                   std::numeric_limits<int>::max()));
+}
+
+// The window system reports pointer positions as signed 16-bit values.
+QPoint messagePoint(const QMouseEvent *e) {
+  const QPointF p = e->position();
+  return {std::clamp(roundToInt(p.x()), -32768, 32767),
+          std::clamp(roundToInt(p.y()), -32768, 32767)};
+}
+
+Shift shiftOf(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods) {
+  Shift s;
+  if (mods & Qt::ShiftModifier)
+    s |= TCustomPolChart::ssShift;
+  if (mods & Qt::AltModifier)
+    s |= TCustomPolChart::ssAlt;
+  if (mods & Qt::ControlModifier)
+    s |= TCustomPolChart::ssCtrl;
+  if (buttons & Qt::LeftButton)
+    s |= TCustomPolChart::ssLeft;
+  if (buttons & Qt::RightButton)
+    s |= TCustomPolChart::ssRight;
+  if (buttons & Qt::MiddleButton)
+    s |= TCustomPolChart::ssMiddle;
+  return s;
+}
+
+bool buttonOf(Qt::MouseButton b, TCustomPolChart::TMouseButton &out) {
+  switch (b) {
+  case Qt::LeftButton: out = TCustomPolChart::mbLeft; return true;
+  case Qt::RightButton: out = TCustomPolChart::mbRight; return true;
+  case Qt::MiddleButton: out = TCustomPolChart::mbMiddle; return true;
+  default: return false;
+  }
+}
+
+} // namespace
+
+// ---- pure helpers ------------------------------------------------------------------------------
+
+double TCustomPolChart::ZoomDragMagFactor(double startMag, int dy, int height) {
+  if (height <= 0 || !std::isfinite(startMag))
+    return std::clamp(std::isfinite(startMag) ? startMag : 1.0, kMinMag, kMaxMag);
+  // Unbounded, a long drag downwards would reach zero (no scale) or below (a mirrored chart).
+  return std::clamp(startMag - static_cast<double>(dy) / height, kMinMag, kMaxMag);
+}
+
+QPoint TCustomPolChart::ZoomWindowCorner(QPoint anchor, int X, int Y, int wc, int hc) {
+  const std::int64_t x = std::clamp<std::int64_t>(X, 0, std::max(0, wc));
+  const std::int64_t ax = anchor.x(), ay = anchor.y();
+  // The window stays square: its height follows its width, on the pointer's side.
+  std::int64_t y;
+  if ((std::int64_t{Y} - ay) * (x - ax) > 0)
+    y = ay + (x - ax);
+  else
+    y = ay - (x - ax);
+  y = std::clamp<std::int64_t>(y, 0, std::max(0, hc));
+  return {static_cast<int>(x), static_cast<int>(y)};
+}
+
+bool TCustomPolChart::ZoomWindowView(TpcView &view, QPoint a, QPoint b, int width, int height,
+                                     int shadowWidth) {
+  if (a.x() == b.x() || a.y() == b.y())
+    return false;
+  const double left = std::min(a.x(), b.x()), right = std::max(a.x(), b.x());
+  const double top = std::min(a.y(), b.y()), bottom = std::max(a.y(), b.y());
+  const double W = width, H = height;
+  const bool wide = height < width;
+  double f = wide ? (H - shadowWidth + 1) / (bottom - top) : (W - shadowWidth + 1) / (right - left);
+  if (!(f > 0) || !std::isfinite(f) || !(view.MagFactor > 0))
+    return false; // a control without room: there is no square to zoom into
+  // The magnification keeps its upper bound; the window then lands smaller in the square.
+  f = std::min(f, kMaxMag / view.MagFactor);
+  const double cx = view.CenterX, cy = view.CenterY;
+  if (wide) {
+    view.CenterY = saturate(roundTiesEven(f * (cy - bottom)) + height);
+    view.CenterX = saturate(roundTiesEven(f * (cx - left) + (W - H) / 2));
+  } else {
+    view.CenterY = saturate(roundTiesEven(f * (cy - bottom) + (W - H) / 2) + height);
+    view.CenterX = saturate(roundTiesEven(f * (cx - left)));
+  }
+  view.MagFactor = std::clamp(view.MagFactor * f, kMinMag, kMaxMag);
+  return true;
+}
+
+// ---- properties --------------------------------------------------------------------------------
+
+void TCustomPolChart::SetMouseAction(Nuvra::TMouseActMode v) {
+  m_mouseAction = v;
+  // The pointer tells what a drag will do.
+  switch (v) {
+  case Nuvra::maPan: setCursor(Qt::OpenHandCursor); break;
+  case Nuvra::maPanHoriz: setCursor(Qt::SizeHorCursor); break;
+  case Nuvra::maPanVert:
+  case Nuvra::maZoomDrag: setCursor(Qt::SizeVerCursor); break;
+  case Nuvra::maZoomWind:
+  case Nuvra::maZoomWindPos:
+  case Nuvra::maDragCrossH: setCursor(Qt::CrossCursor); break;
+  case Nuvra::maDragLabel: setCursor(Qt::SizeAllCursor); break;
+  default: unsetCursor(); break;
+  }
+}
+
+// ---- Qt's mouse events -------------------------------------------------------------------------
+
+void TCustomPolChart::mousePressEvent(QMouseEvent *event) {
+  event->accept();
+  TMouseButton button{};
+  if (!buttonOf(event->button(), button))
+    return;
+  const QPoint p = messagePoint(event);
+  MouseDown(button, shiftOf(event->buttons(), event->modifiers()), p.x(), p.y());
+}
+
+void TCustomPolChart::mouseMoveEvent(QMouseEvent *event) {
+  event->accept();
+  const QPoint p = messagePoint(event);
+  const Shift shift = shiftOf(event->buttons(), event->modifiers());
+  MouseMove(shift, p.x(), p.y());
+  MouseMoveInChart(shift, p.x(), p.y());
+}
+
+void TCustomPolChart::mouseReleaseEvent(QMouseEvent *event) {
+  event->accept();
+  TMouseButton button{};
+  if (!buttonOf(event->button(), button))
+    return;
+  const QPoint p = messagePoint(event);
+  MouseUp(button, shiftOf(event->buttons(), event->modifiers()), p.x(), p.y());
+}
+
+// ---- the chart's handlers ----------------------------------------------------------------------
+
+bool TCustomPolChart::inChartArea(int X, int Y) const {
+  return X >= 0 && X <= width() - m_shadowWidth && Y >= 0 && Y <= height() - m_shadowWidth;
+}
+
+bool TCustomPolChart::pointerToPolar(int X, int Y, double &R, double &Phi) const {
+  // A chart without room has no scale: every pixel would divide by zero.
+  if (m_map.ScaleX == 0 || m_map.ScaleY == 0 || !std::isfinite(m_map.ScaleX) ||
+      !std::isfinite(m_map.ScaleY)) {
+    R = m_rangeLow;
+    Phi = 0;
+    return false;
+  }
+  ScreenToPolar(X, Y, R, Phi);
+  return std::isfinite(R) && std::isfinite(Phi);
+}
+
+void TCustomPolChart::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (OnMouseDown)
+    OnMouseDown(this, Button, Shift, X, Y);
+  if (m_mouse.window && !isWindowMode(m_mouseAction))
+    zoomWindowEnd(false); // the mode changed while the window was open
+  if (isWindowMode(m_mouseAction) && !m_mouse.window && Button == mbLeft && inChartArea(X, Y)) {
+    m_mouse.window = true;
+    m_mouse.anchor = m_mouse.corner = QPoint(X, Y);
+    m_mouse.rectShown = false; // nothing drawn yet
+  }
+}
+
+void TCustomPolChart::MouseMove(TShiftState Shift, int X, int Y) {
+  if (OnMouseMove)
+    OnMouseMove(this, Shift, X, Y);
+  if (m_mouse.window) {
+    if (isWindowMode(m_mouseAction))
+      zoomWindowMove(X, Y);
+    else
+      zoomWindowEnd(false);
+  }
+  if (isDragMode(m_mouseAction))
+    dragMove(Shift, X, Y);
+}
+
+void TCustomPolChart::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (OnMouseUp)
+    OnMouseUp(this, Button, Shift, X, Y);
+  if (Button == mbLeft)
+    m_mouse.dragging = false; // the next press starts a new drag, even without a move between
+  if (!m_mouse.window)
+    return;
+  if (!isWindowMode(m_mouseAction)) {
+    zoomWindowEnd(false);
+    return;
+  }
+  if (Button == mbRight) {
+    zoomWindowEnd(false);
+  } else if (Button == mbLeft) {
+    // The window ends where the button is released, even when no move reported that point.
+    if (ZoomWindowCorner(m_mouse.anchor, X, Y, width() - m_shadowWidth, height() - m_shadowWidth) !=
+        m_mouse.corner)
+      zoomWindowMove(X, Y);
+    zoomWindowEnd(true);
+  }
+  // The middle button leaves the window open.
+}
+
+void TCustomPolChart::MouseMoveInChart(TShiftState Shift, int X, int Y) {
+  if (!OnMouseMoveInChart)
+    return;
+  double R = 0, Phi = 0;
+  pointerToPolar(X, Y, R, Phi);
+  OnMouseMoveInChart(this, inChartArea(X, Y), Shift, R, Phi);
+}
+
+// ---- dragging ----------------------------------------------------------------------------------
+
+void TCustomPolChart::dragMove(TShiftState Shift, int X, int Y) {
+  if (!Shift.testFlag(ssLeft)) {
+    m_mouse.dragging = false;
+    return;
+  }
+  // The first move of a drag (or the first after a change of mode) records where it starts.
+  if (!m_mouse.dragging || m_mouse.dragMode != m_mouseAction) {
+    m_mouse.dragging = true;
+    m_mouse.dragMode = m_mouseAction;
+    m_mouse.dragStart = QPoint(X, Y);
+    m_mouse.startCenterX = m_centerX;
+    m_mouse.startCenterY = m_centerY;
+    m_mouse.startMag = m_magFactor;
+    if (m_mouseAction == Nuvra::maDragCrossH)
+      m_mouse.crossHair = NearestCrossHair(X, Y);
+    else if (m_mouseAction == Nuvra::maDragLabel)
+      m_mouse.label = NearestTextLabel(X, Y);
+    return;
+  }
+
+  const std::int64_t dx = std::int64_t{X} - m_mouse.dragStart.x();
+  const std::int64_t dy = std::int64_t{Y} - m_mouse.dragStart.y();
+  switch (m_mouseAction) {
+  case Nuvra::maPan:
+  case Nuvra::maPanHoriz:
+  case Nuvra::maPanVert:
+    if (!inChartArea(X, Y))
+      return;
+    if (m_mouseAction != Nuvra::maPanVert)
+      m_centerX = saturate(m_mouse.startCenterX + dx);
+    if (m_mouseAction != Nuvra::maPanHoriz)
+      m_centerY = saturate(m_mouse.startCenterY + dy);
+    CalcScaling();
+    Paint();
+    if (OnZoomPan)
+      OnZoomPan(this);
+    return;
+  case Nuvra::maZoomDrag:
+    if (!inChartArea(X, Y))
+      return;
+    m_magFactor = ZoomDragMagFactor(m_mouse.startMag, saturate(dy), height());
+    CalcScaling();
+    Paint();
+    if (OnZoomPan)
+      OnZoomPan(this);
+    return;
+  case Nuvra::maDragCrossH: {
+    if (m_mouse.crossHair < 1 || m_mouse.crossHair > kCrossHairCount)
+      return;
+    double R = 0, Phi = 0;
+    if (!pointerToPolar(X, Y, R, Phi))
+      return; // no position to move to on a chart without scale
+    TpcCrossHair *ch = m_crossHairs[static_cast<std::size_t>(m_mouse.crossHair - 1)];
+    ch->PosRadRef() = R;
+    ch->PosPhiRef() = Phi;
+    Paint();
+    if (OnCrossHairMove)
+      OnCrossHairMove(this, ch);
+    return;
+  }
+  case Nuvra::maDragLabel: {
+    if (m_mouse.label < 1 || m_mouse.label > kTextLabelCount)
+      return;
+    TpcTextLabel *label = m_textLabels[static_cast<std::size_t>(m_mouse.label - 1)];
+    if (label->AttachToData()) {
+      double R = 0, Phi = 0;
+      if (!pointerToPolar(X, Y, R, Phi))
+        return;
+      label->PosRadRef() = R;
+      label->PosPhiRef() = Phi;
+    } else {
+      label->PosRadRef() = X;
+      label->PosPhiRef() = Y;
+    }
+    Paint();
+    if (OnTextLabelMove)
+      OnTextLabelMove(this, label);
+    return;
+  }
+  default: return;
+  }
+}
+
+// ---- zoom window -------------------------------------------------------------------------------
+
+void TCustomPolChart::xorZoomRect(QPoint a, QPoint b) {
+  // A rectangle without width or height is never drawn, so it never needs erasing either.
+  if (a.x() == b.x() || a.y() == b.y() || m_screen.isNull())
+    return;
+  TCanvas &cv = m_screenCanvas;
+  cv.SetTarget(&m_screen);
+  cv.SetPenMode(Nuvra::pmXor);
+  cv.SetPenColor(clWhite);
+  cv.SetPenStyle(Nuvra::psSolid);
+  cv.SetPenWidth(1);
+  cv.SetBrushStyle(Nuvra::bsClear);
+  cv.Rectangle(a.x(), a.y(), b.x(), b.y());
+  cv.SetPenMode(Nuvra::pmCopy);
+  cv.SetBrushStyle(Nuvra::bsSolid);
+  cv.Release();
+  update();
+}
+
+void TCustomPolChart::zoomWindowMove(int X, int Y) {
+  const QPoint corner =
+      ZoomWindowCorner(m_mouse.anchor, X, Y, width() - m_shadowWidth, height() - m_shadowWidth);
+  if (m_mouse.rectShown)
+    xorZoomRect(m_mouse.anchor, m_mouse.corner);
+  xorZoomRect(m_mouse.anchor, corner);
+  m_mouse.rectShown = true;
+  m_mouse.corner = corner;
+}
+
+void TCustomPolChart::zoomWindowEnd(bool apply) {
+  if (m_mouse.rectShown)
+    xorZoomRect(m_mouse.anchor, m_mouse.corner);
+  m_mouse.rectShown = false;
+  m_mouse.window = false;
+  if (!apply)
+    return;
+  TpcView view{m_centerX, m_centerY, m_magFactor};
+  if (!ZoomWindowView(view, m_mouse.anchor, m_mouse.corner, width(), height(), m_shadowWidth))
+    return; // no width or no height: discarded, the view stays
+  // One repaint for the whole change, and only when painting was allowed before.
+  const bool suppressed = m_suppressPaint;
+  m_suppressPaint = true;
+  m_centerX = view.CenterX;
+  m_centerY = view.CenterY;
+  m_magFactor = view.MagFactor;
+  CalcScaling();
+  SetSuppressPaint(suppressed);
+  if (OnZoomPan)
+    OnZoomPan(this);
+}
