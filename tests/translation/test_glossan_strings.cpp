@@ -1,4 +1,4 @@
-// String routines: searching, replacing, and the normalisation of keys and texts.
+// String routines: searching and replacing, and the generated file's name.
 #include "Glossan2000.h"
 
 #include <gtest/gtest.h>
@@ -30,23 +30,6 @@ TEST(GlossanStrings, ReplaceAllNeverLooksIntoInsertedText) {
   EXPECT_EQ(ReplaceAll(u"Hello HELLO", u"hello", u"bye", false), QStringLiteral("Hello HELLO"));
   // An empty text to look for replaces nothing instead of looping forever.
   EXPECT_EQ(ReplaceAll(u"abc", u"", u"x", false), QStringLiteral("abc"));
-}
-
-TEST(GlossanStrings, NormalizeKeyTurnsControlsIntoSingleBlanks) {
-  EXPECT_EQ(NormalizeKey(u""), QString());
-  EXPECT_EQ(NormalizeKey(u"radiation\r\npattern"), QStringLiteral("radiation pattern"));
-  EXPECT_EQ(NormalizeKey(u" \t a \t\t b  "), QStringLiteral("a b "));
-  EXPECT_EQ(NormalizeKey(u" \r\n\t "), QString());
-}
-
-TEST(GlossanStrings, NormalizeValueKeepsBlanksAndExpandsEscapes) {
-  EXPECT_EQ(NormalizeValue(u"", u"App"), QString());
-  EXPECT_EQ(NormalizeValue(u"one\\ntwo", u""), QStringLiteral("one\r\ntwo"));
-  EXPECT_EQ(NormalizeValue(u"one\\Ntwo", u""), QStringLiteral("one\\Ntwo"));
-  EXPECT_EQ(NormalizeValue(u"a\r\nb\nc\rd", u""), QStringLiteral("a  b c d"));
-  EXPECT_EQ(NormalizeValue(u"  x  ", u""), QStringLiteral("  x  "));
-  EXPECT_EQ(NormalizeValue(u"<%appName%> is <%APPNAME%>", u""), QStringLiteral(" is "));
-  EXPECT_EQ(NormalizeValue(u"<%AppName%>!", u"Dipolix"), QStringLiteral("Dipolix!"));
 }
 
 TEST(GlossanStrings, ItlFileNameFollowsTheProgramName) {

@@ -120,8 +120,11 @@ TEST(GlossanTable, LookupsFoldAsciiCaseOnly) {
 
 TEST(GlossanTable, TextsExpandEscapesAndTheApplicationName) {
   TGlossan2000 g(QStringLiteral("Dipolix"));
-  Load(g, "[a]=Line one\\nLine two|$$[b]=raw\r\nbreak|$$[c]=<%appname%> v1|$$");
+  Load(g, "[a]=Line one\\nLine two|$$[b]=raw\r\nbreak|$$[c]=<%appname%> v1|$$"
+          "[ \t d \t\t e  ]=  \\N kept  |$$");
   EXPECT_EQ(g.Translate("a"), QStringLiteral("Line one\r\nLine two"));
+  EXPECT_EQ(g.Keys().last(), QStringLiteral("d e ")); // leading blanks go, trailing stay
+  EXPECT_EQ(g.Values().last(), QStringLiteral("  \\N kept  "));
   EXPECT_EQ(g.Translate("b"), QStringLiteral("raw  break"));
   EXPECT_EQ(g.Translate("c"), QStringLiteral("Dipolix v1"));
   TGlossan2000 nameless(QString{});
