@@ -15,6 +15,7 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -322,9 +323,11 @@ protected:
     ~TBusyScope();
     TBusyScope(const TBusyScope &) = delete;
     TBusyScope &operator=(const TBusyScope &) = delete;
+    // False when a handler deleted the component while the scope was open.
+    bool Alive() const { return !FDemon.isNull(); }
 
   private:
-    TkdbCustomDemon &FDemon;
+    QPointer<TkdbCustomDemon> FDemon;
   };
 
   TDemonEnvironment FEnv;

@@ -205,6 +205,8 @@ void TkdbCustomDemon::SendTo(TEntity &target, TQuillonMessageStream &msg,
     const QByteArray block = EncodeFrameBlock(stamp, msg.Memory());
     platform::sendCopyData(target.WindowHandle, FWindow, static_cast<std::uint32_t>(msg.MsgCode),
                            block);
+    if (!busy.Alive())
+      return;
     std::unique_ptr<TQuillonMessageStream> answer = FindReply(stamp);
     if (answer && reply)
       reply->TakeOver(*answer);
@@ -254,11 +256,14 @@ void TkdbCustomDemon::HandleMessage(std::unique_ptr<TQuillonMessageStream> &) {}
 
 // ---- destruction ----
 
-TkdbCustomDemon::TBusyScope::TBusyScope(TkdbCustomDemon &demon) : FDemon(demon) { ++FDemon.FBusy; }
+TkdbCustomDemon::TBusyScope::TBusyScope(TkdbCustomDemon &demon) : FDemon(&demon) { ++demon.FBusy; }
 
 TkdbCustomDemon::TBusyScope::~TBusyScope() {
-  if (--FDemon.FBusy == 0 && FDemon.FDestroyPending && !FDemon.FDestroying)
-    FDemon.deleteLater();
+  TkdbCustomDemon *demon = FDemon.data();
+  if (!demon)
+    return; // an event handler deleted the component itself
+  if (--demon->FBusy == 0 && demon->FDestroyPending && !demon->FDestroying)
+    demon->deleteLater();
 }
 
 void TkdbCustomDemon::DestroyWhenIdle() {
