@@ -14,7 +14,8 @@ namespace shell {
 int execute(const QString &verb, const QString &file, const QString &params);
 
 // Tests replace the real shell; an empty function restores it.
-using ExecuteFn = std::function<int(const QString &verb, const QString &file, const QString &params)>;
+using ExecuteFn =
+    std::function<int(const QString &verb, const QString &file, const QString &params)>;
 void setExecuteHook(ExecuteFn fn);
 
 } // namespace shell
