@@ -127,12 +127,6 @@ TEST_F(DemonTest, HandleTextComesFromTheSettingsStoreFirstThenTheLastSwitch) {
   EXPECT_EQ(GetServerHandleText({QStringLiteral("/serverhandle=99")}), QStringLiteral("12AB"));
 }
 
-TEST_F(DemonTest, TheServerWindowIsFoundByItsHandleText) {
-  TScriptedServer server(QStringLiteral("0000abcd"));
-  auto c = MakeClient(endings, Env({QStringLiteral("/serverhandle=0000ABCD")}));
-  EXPECT_EQ(c->ServerEntity->WindowHandle, server.Window);
-}
-
 TEST_F(DemonTest, WithoutServerAndServerRequiredLoadingFails) {
   auto c = MakeClient(endings, Env());
   try {
@@ -455,24 +449,6 @@ TEST_F(DispatchTest, SameMillisecondRequestsTakeTheFirstPendingReplyOfThatStamp)
   ASSERT_EQ(demon->PendingReplies.size(), 1u);
   EXPECT_EQ(demon->GetServerParam(QStringLiteral("x")), QStringLiteral("late"));
   EXPECT_EQ(demon->PendingReplies.size(), 1u);
-}
-
-TEST_F(DispatchTest, QuitDuringARequestEndsAfterTheRequestReturned) {
-  server->Script = [&](TQuillonMessageStream &msg) -> std::optional<QByteArray> {
-    if (msg.MsgCode != mcGetServerParam)
-      return std::nullopt;
-    server->Send(msg.SenderEntity->WindowHandle, mcQuit, QByteArray("\x01", 1));
-    return StringBytes(QStringLiteral("/srv/"));
-  };
-  EXPECT_EQ(demon->GetServerParam(QStringLiteral("MarloWorkArea")), QStringLiteral("/srv/"));
-  ASSERT_TRUE(guard);
-  EXPECT_TRUE(demon->ServerDown);
-  EXPECT_EQ(demon->GetServerParam(QStringLiteral("again")), QStringLiteral("/srv/"))
-      << "still usable until the event loop runs";
-  RunDeferredDeletes();
-  EXPECT_FALSE(guard);
-  EXPECT_EQ(endings.AppQuitRequests, 1);
-  EXPECT_EQ(std::count(server->Received.begin(), server->Received.end(), mcLogoff), 0);
 }
 
 TEST_F(DispatchTest, TenThousandRandomMessagesChangeNothing) {

@@ -153,8 +153,10 @@ TEST_F(ProcessTest, QuitDuringARequestEndsCleanly) {
   QPointer<TkdbDemonClient> alive = c;
   c->Loaded();
   EXPECT_EQ(c->GetServerParam(QStringLiteral("MarloWorkArea")), dir.path() + QLatin1Char('/'));
-  ASSERT_TRUE(alive);
+  ASSERT_TRUE(alive) << "destroyed only after the request returned";
   EXPECT_TRUE(c->ServerDown);
+  EXPECT_EQ(c->GetServerParam(QStringLiteral("Other")), QString())
+      << "still usable until the event loop runs";
   RunDeferredDeletes();
   EXPECT_FALSE(alive);
   EXPECT_EQ(endings.AppQuitRequests, 1);
