@@ -222,6 +222,13 @@ void RegisterHiddenWindowClass(const QString &className);
 QString ServerWindowClassName(const QString &handleText);
 QString ServerWindowName(const QString &handleText);
 
+// The server link component. Its life ends the application: the destructor logs off (unless
+// the server announced it is going down), releases the window and the single-instance lock,
+// frees the translator and asks the application to quit (OnRequestAppQuit).
+// An accepted quit message never destroys the component under its own dispatch or under a
+// send that still waits for its reply: deleteLater() is posted once the outermost of them has
+// returned (sends do not spin the Qt event loop), so the component goes from the event loop.
+// Whoever keeps a pointer to it should keep a QPointer.
 class TkdbCustomDemon : public QObject {
   Q_OBJECT
   Q_PROPERTY(bool AutoTranslate READ GetAutoTranslate WRITE SetAutoTranslate)
