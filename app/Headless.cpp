@@ -13,6 +13,7 @@
 #include "AboutBox.h"
 #include "Nuvra_polchart.h"
 #include "Pattern.h"
+#include "PlatformError.h"
 #include "Rounding.h"
 #include "mainfrm.h"
 
@@ -54,6 +55,8 @@ QByteArray png(const QImage &image) {
 }
 
 void fail(const QString &message) { std::fprintf(stderr, "dipolix: %s\n", qPrintable(message)); }
+
+int render(const Options &options);
 
 } // namespace
 
@@ -118,6 +121,17 @@ QByteArray csv(const TPolChart &chart) {
 }
 
 int run(const Options &options) {
+  try {
+    return render(options);
+  } catch (const EBaseError &e) {
+    fail(e.message());
+    return 1;
+  }
+}
+
+namespace {
+
+int render(const Options &options) {
   TFrmRadPattern window(/*headless=*/true);
   TFrmAbout about;
   window.FrmAbout = &about;
@@ -141,5 +155,7 @@ int run(const Options &options) {
   }
   return rc;
 }
+
+} // namespace
 
 } // namespace headless

@@ -46,7 +46,8 @@ public:
   TMemo *MMInfo = nullptr;
   QPushButton *BButInfo = nullptr;
   QPushButton *BButExit = nullptr;
-  TkdbDemonClient *cliDemon = nullptr;
+  // The server link; an accepted quit message from the server deletes it.
+  QPointer<TkdbDemonClient> cliDemon;
 
   // Handlers, named after the control and the event.
   void FormShow(QObject *Sender);

@@ -38,29 +38,38 @@ void saveStream(QBuffer &stream, const QString &path) {
 } // namespace
 
 void TFrmRadPattern::createServerLink() {
-  cliDemon = new TkdbDemonClient(this);
-  cliDemon->setObjectName(QStringLiteral("cliDemon"));
-  cliDemon->BeginLoading();
-  cliDemon->SetAutoTranslate(true);
-  cliDemon->SetAutoCreateItlFile(false);
+  auto *demon = new TkdbDemonClient(this);
+  demon->setObjectName(QStringLiteral("cliDemon"));
+  demon->BeginLoading();
+  demon->SetAutoTranslate(true);
+  demon->SetAutoCreateItlFile(false);
   // Headless renderings run beside the user's program: they take no part in the
   // single-instance rule.
-  cliDemon->SetMultiStart(m_headless);
-  cliDemon->SetUseMarloServer(false);
+  demon->SetMultiStart(m_headless);
+  demon->SetUseMarloServer(false);
   // OnParamsChange stays unconnected, as in the layout: a parameter change from the server
   // does not bring the window to the front.
-  cliDemon->Loaded();
+  cliDemon = demon;
+  demon->Loaded();
 }
 
 void TFrmRadPattern::FormShow(QObject *Sender) {
-  TGlossan2000 &translator = *cliDemon->Translator;
+  // An accepted quit message deletes the server link only from the event loop, so it lives
+  // through this handler once it is there.
+  TkdbDemonClient *demon = cliDemon;
+  if (!demon) { // the server ended the program before it was shown
+    PCRicht->CenterChart();
+    SbarChange(Sender);
+    return;
+  }
+  TGlossan2000 &translator = *demon->Translator;
   const QString iconName = translator.Translate(QStringLiteral("AppIconName"));
-  const QString workArea = cliDemon->GetServerParam(QStringLiteral("MarloWorkArea"));
+  const QString workArea = demon->GetServerParam(QStringLiteral("MarloWorkArea"));
 
   if (iconName != QLatin1String("AppIconName")) {
     const QString iconFile = workArea + iconName;
-    if (cliDemon->GetUseMarloServer()) {
-      std::unique_ptr<QBuffer> stream = cliDemon->GetFileStream(iconName);
+    if (demon->GetUseMarloServer()) {
+      std::unique_ptr<QBuffer> stream = demon->GetFileStream(iconName);
       if (stream && stream->size() > 0)
         saveStream(*stream, iconFile);
     }

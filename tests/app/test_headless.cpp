@@ -1,4 +1,5 @@
 // The headless modes: argument checking, the CSV export and the real program's exit codes.
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -59,8 +60,14 @@ TEST(HeadlessCsv, OneRowPerLinePointWithFullPrecision) {
 
 struct Program : ::testing::Test {
   QTemporaryDir dir;
-  int run(const QStringList &args, QByteArray *err = nullptr) {
+  int run(const QStringList &args, QByteArray *err = nullptr,
+          const QString &runtimeDir = QString()) {
     QProcess p;
+    if (!runtimeDir.isEmpty()) {
+      QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+      env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
+      p.setProcessEnvironment(env);
+    }
     p.start(QStringLiteral(DIPOLIX_EXE), args);
     EXPECT_TRUE(p.waitForFinished(30000));
     if (err)
@@ -91,6 +98,17 @@ TEST_F(Program, UnwritableFileIsReported) {
   QByteArray err;
   EXPECT_NE(run({"--export-csv", dir.filePath("no/such/dir/x.csv")}, &err), 0);
   EXPECT_TRUE(err.contains("cannot write"));
+}
+
+TEST_F(Program, UnusableRuntimeFolderIsAClearErrorNotACrash) {
+  // Too long to name a socket in it.
+  const QString deep = dir.filePath(QString(120, QLatin1Char('x')));
+  ASSERT_TRUE(QDir().mkpath(deep));
+  QFile::setPermissions(deep,
+                        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  QByteArray err;
+  EXPECT_EQ(run({"--export-csv", dir.filePath("x.csv")}, &err, deep), 1);
+  EXPECT_TRUE(err.contains("too long")) << err.toStdString();
 }
 
 } // namespace
