@@ -5,42 +5,10 @@
 #include <QMouseEvent>
 #include <QWidget>
 #include <benchmark/benchmark.h>
-#include <cmath>
 
-#include "Nuvra_polchart.h"
+#include "program_chart.h"
 
 namespace {
-
-void configure(TPolChart &c) {
-  c.resize(465, 441);
-  c.SetAutoRedraw(false);
-  c.SetRangeLow(-1);
-  c.SetRangeHigh(1);
-  c.SetMagFactor(0.9);
-  c.SetGridColor(clSilver);
-  c.SetGridStyleRadial(TCustomPolChart::gsRadBothMixed);
-  c.SetScaleColor(clNavy);
-  c.SetLabelModeRadial(TCustomPolChart::rlmNone);
-  c.SetMouseAction(Nuvra::maZoomDrag);
-  c.CenterChart();
-}
-
-// The reference circle, a move and 3961 draws of R = cos(10 pi cos theta), 1/11 degree apart.
-void appendPattern(TPolChart &c) {
-  constexpr double kPi = 3.14159265358979323846;
-  constexpr int b = 11;
-  const double kd = 10 * kPi;
-  c.ClearGraf();
-  c.TransparentFill = true;
-  c.SetDataColor(clRed);
-  c.SetPenStyle(Nuvra::psDot);
-  c.Circle(std::sqrt(2.0) - 1);
-  c.SetDataColor(clBlack);
-  c.SetPenStyle(Nuvra::psSolid);
-  c.MoveTo(std::cos(kd), 0);
-  for (int i = 0; i <= 360 * b; ++i)
-    c.DrawTo(std::cos(std::cos(i * kPi / (180 * b)) * kd), static_cast<double>(i) / b);
-}
 
 void send(QWidget *w, QEvent::Type type, int x, int y, Qt::MouseButton button,
           Qt::MouseButtons held) {
@@ -53,9 +21,9 @@ struct Fixture {
   QWidget parent;
   TPolChart *chart = new TPolChart(&parent);
   Fixture() {
-    configure(*chart);
+    configureProgramChart(*chart);
     chart->CreateWnd();
-    appendPattern(*chart);
+    plotLargestPattern(*chart);
   }
 };
 
