@@ -84,6 +84,24 @@ TEST(Pattern, HalfWaveInPhaseHasLobesAcrossTheAxis) {
   EXPECT_DOUBLE_EQ(chart.Item(2 + 2 * 45).Phi, 45.0);
 }
 
+TEST(Pattern, ValuesMatchAnExtendedPrecisionReference) {
+  TPolChart chart;
+  for (int p : {0, 999, 1000, 5000, 7777, 10000})
+    for (int q : {0, 1234, 3142, 6283}) {
+      pattern::plot(chart, p, q);
+      const int b = pattern::resolution(p);
+      const long double pi = std::numbers::pi_v<long double>;
+      for (int i = 0; i <= 360 * b; ++i) {
+        const long double theta = static_cast<long double>(i) * pi / (180.0L * b);
+        const long double ref =
+            std::cos(std::cos(theta) * (p * pi / 1000.0L) + static_cast<long double>(q) / 2000.0L);
+        ASSERT_NEAR(chart.Item(2 + i).R, static_cast<double>(ref), 4e-16)
+            << p << ' ' << q << ' ' << i;
+        ASSERT_EQ(chart.Item(2 + i).Phi, static_cast<double>(static_cast<long double>(i) / b));
+      }
+    }
+}
+
 TEST(Pattern, QuarterWaveInQuadratureHasOneLobe) {
   EXPECT_NEAR(pattern::valueAt(500, 3142, 0), -1.0, 1e-6);
   EXPECT_NEAR(pattern::valueAt(500, 3142, 180), 1.0, 1e-6);
