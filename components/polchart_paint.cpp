@@ -4,6 +4,7 @@
 #include "Nuvra_polchart.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 // The state of one item replay; nothing of it survives a repaint.
@@ -17,6 +18,7 @@ struct TCustomPolChart::Renderer {
   int penWidth = 1;
   TColor brushColor = 0;
   QPoint current{0, 0};
+  bool penUp = false; // after an item without a position: the next line starts afresh
   std::vector<QPoint> run;
 
   Renderer(TCustomPolChart &c, TCanvas &canvas) : chart(c), cv(canvas) { run.reserve(kRunLength); }
@@ -65,6 +67,12 @@ struct TCustomPolChart::Renderer {
   }
 
   void add(QPoint p) {
+    if (penUp) {
+      penUp = false;
+      current = p;
+      cv.MoveTo(p.x(), p.y());
+      return;
+    }
     if (run.empty())
       run.push_back(current);
     run.push_back(p);
@@ -108,7 +116,19 @@ struct TCustomPolChart::Renderer {
     cv.Ellipse(left, top, right, bottom);
   }
 
+  // An item without a position: a radius that is not a number or an angle that is not
+  // finite. Joining its neighbours across it would draw a line that is not in the data.
+  static bool noPosition(const TpcDrawItem &it) {
+    return std::isnan(it.R) || (it.Kind != ikCircle && !std::isfinite(it.Phi));
+  }
+
   void replay(const TpcDrawItem &it) {
+    if (noPosition(it)) {
+      flush();
+      if (it.Kind != ikCircle)
+        penUp = true;
+      return;
+    }
     if (it.LineWidth != penWidth) {
       flush();
       penWidth = it.LineWidth;
@@ -119,6 +139,7 @@ struct TCustomPolChart::Renderer {
       const QPoint p = map(it.R, it.Phi);
       flush();
       current = p;
+      penUp = false;
       cv.MoveTo(p.x(), p.y());
       break;
     }
@@ -138,6 +159,15 @@ struct TCustomPolChart::Renderer {
   }
 };
 
+void TCustomPolChart::replayItems(TCanvas &cv) {
+  Renderer r(*this, cv);
+  r.start();
+  for (int i = 0; i < m_count; ++i)
+    r.replay(m_items[static_cast<std::size_t>(i)]);
+  r.flush();
+  cv.SetPenWidth(1);
+}
+
 void TCustomPolChart::renderChart(TCanvas &cv) {
   // Background.
   cv.SetPenStyle(Nuvra::psSolid);
@@ -149,12 +179,7 @@ void TCustomPolChart::renderChart(TCanvas &cv) {
   int lastTextHeight = 0;
   drawGrid(cv, lastTextHeight);
 
-  Renderer r(*this, cv);
-  r.start();
-  for (int i = 0; i < m_count; ++i)
-    r.replay(m_items[static_cast<std::size_t>(i)]);
-  r.flush();
-  cv.SetPenWidth(1);
+  replayItems(cv);
 
   DrawTextLabels(cv);
 

@@ -1,0 +1,136 @@
+// The program's update path, measured in the real main window under the offscreen platform,
+// beside a bare QPainter loop that computes and draws the same picture with no chart
+// machinery: the ratio of the two is the cost of the components.
+#include <QImage>
+#include <QPainter>
+#include <QScrollBar>
+#include <benchmark/benchmark.h>
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "Nuvra_NumLab.h"
+#include "Nuvra_canvas.h"
+#include "mainfrm.h"
+#include "program_chart.h"
+
+// Reaches the chart's grid pass and item replay, so each can be timed on its own.
+struct TPolChartProbe {
+  static void grid(TCustomPolChart &c, TCanvas &cv) {
+    int lastTextHeight = 0;
+    c.drawGrid(cv, lastTextHeight);
+  }
+  static void replay(TCustomPolChart &c, TCanvas &cv) { c.replayItems(cv); }
+};
+
+namespace {
+
+void BM_FullUpdate(benchmark::State &state) {
+  TFrmRadPattern form(/*headless=*/true);
+  form.show();
+  form.SBarL->setValue(static_cast<int>(state.range(0)));
+  for (auto _ : state)
+    form.SbarChange(form.SBarL);
+  state.counters["items"] = form.PCRicht->Count();
+}
+BENCHMARK(BM_FullUpdate)->Arg(0)->Arg(1000)->Arg(5000)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+struct ChartOnImage {
+  TPolChart chart;
+  QImage image{465, 441, QImage::Format_RGB32};
+  TCanvas canvas{QStringLiteral("bench")};
+  ChartOnImage() {
+    configureProgramChart(chart);
+    plotLargestPattern(chart);
+    image.fill(Qt::white);
+    canvas.SetTarget(&image);
+    canvas.SetFont(chart.font());
+  }
+};
+
+void BM_GridPass(benchmark::State &state) {
+  ChartOnImage c;
+  for (auto _ : state)
+    TPolChartProbe::grid(c.chart, c.canvas);
+}
+BENCHMARK(BM_GridPass)->Unit(benchmark::kMicrosecond);
+
+void BM_ItemReplay(benchmark::State &state) {
+  ChartOnImage c;
+  for (auto _ : state)
+    TPolChartProbe::replay(c.chart, c.canvas);
+  state.counters["items"] = c.chart.Count();
+}
+BENCHMARK(BM_ItemReplay)->Unit(benchmark::kMicrosecond);
+
+void BM_ReadoutRepaint(benchmark::State &state) {
+  TFrmRadPattern form(/*headless=*/true);
+  form.show();
+  for (auto _ : state)
+    form.NumLabL->Paint();
+}
+BENCHMARK(BM_ReadoutRepaint)->Unit(benchmark::kMicrosecond);
+
+// The same picture with nothing but QPainter: background, dotted rays with labels, rings,
+// the red dotted circle and the curve as 200-point polylines, then one copy to the screen.
+void BM_BareQPainterFloor(benchmark::State &state) {
+  const int p = static_cast<int>(state.range(0));
+  constexpr double pi = std::numbers::pi;
+  const int b = p / 1000 + 1, n = 360 * b;
+  const double kd = p * pi / 1000, cx = 232, cy = 220, radius = 441 * 0.9 / 2;
+  QImage chart(466, 442, QImage::Format_RGB32), screen(465, 441, QImage::Format_RGB32);
+  QFont font;
+  font.setPixelSize(13);
+  std::vector<QPoint> pts;
+  pts.reserve(200);
+  for (auto _ : state) {
+    QPainter g(&chart);
+    g.fillRect(chart.rect(), Qt::white);
+    g.setFont(font);
+    QPen grid(QColor(192, 192, 192), 0, Qt::DotLine);
+    for (int i = 0; i < 12; ++i) {
+      const double a = 2 * i * pi / 12;
+      g.setPen(grid);
+      g.drawLine(QPointF(cx, cy), QPointF(cx + radius * std::cos(a), cy + radius * std::sin(a)));
+      const QString label = QString::number(i * 30) + QChar(0xB0);
+      const QPointF at(cx + (radius + 16) * std::cos(a) - 12, cy + (radius + 9) * std::sin(a) - 7);
+      g.fillRect(QRectF(at, QSizeF(24, 15)), Qt::white);
+      g.setPen(QColor(0, 0, 128));
+      g.drawText(at + QPointF(0, 12), label);
+    }
+    g.setBrush(Qt::NoBrush);
+    g.setPen(QPen(QColor(192, 192, 192), 0));
+    g.drawEllipse(QPointF(cx, cy), radius, radius);
+    g.setPen(grid);
+    for (int j = 1; j < 5; ++j)
+      g.drawEllipse(QPointF(cx, cy), radius * j / 5, radius * j / 5);
+    g.setPen(QPen(Qt::red, 0, Qt::DotLine));
+    g.drawEllipse(QPointF(cx, cy), radius / std::sqrt(2.0), radius / std::sqrt(2.0));
+    g.setPen(QPen(Qt::black, 0));
+    pts.clear();
+    for (int i = 0; i <= n; ++i) {
+      const double theta = i * pi / (180.0 * b);
+      const double d = (std::cos(std::cos(theta) * kd) + 1) * radius / 2;
+      pts.emplace_back(static_cast<int>(std::lround(cx + d * std::cos(theta))),
+                       static_cast<int>(std::lround(cy + d * std::sin(theta))));
+      if (pts.size() == 200) {
+        g.drawPolyline(pts.data(), static_cast<int>(pts.size()));
+        const QPoint last = pts.back();
+        pts.assign(1, last);
+      }
+    }
+    if (pts.size() > 1)
+      g.drawPolyline(pts.data(), static_cast<int>(pts.size()));
+    g.end();
+    QPainter s(&screen);
+    s.drawImage(0, 0, chart);
+  }
+}
+BENCHMARK(BM_BareQPainterFloor)
+    ->Arg(0)
+    ->Arg(1000)
+    ->Arg(5000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMicrosecond);
+
+} // namespace
