@@ -1,11 +1,10 @@
 #include "Headless.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFile>
 #include <QPixmap>
-#include <QSaveFile>
 #include <QScrollBar>
-#include <QTextStream>
 #include <cmath>
 #include <cstdio>
 #include <numbers>
@@ -38,12 +37,23 @@ int clampedPosition(double scaled, int max) {
   return static_cast<int>(std::clamp<std::int64_t>(r, 0, max));
 }
 
+// Writes beside the target and renames, so a failed write never leaves a half file under
+// the target's name. (No flush to disk: these are renderings, not the program's own files,
+// and a forced flush would cost more than the rendering.)
 bool writeFile(const QString &path, const QByteArray &bytes) {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly))
+  const QString temp =
+      QStringLiteral("%1.%2.part").arg(path).arg(QCoreApplication::applicationPid());
+  QFile file(temp);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
     return false;
-  file.write(bytes);
-  return file.commit();
+  const bool written = file.write(bytes) == bytes.size() && file.flush();
+  file.close();
+  if (!written ||
+      std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0) {
+    QFile::remove(temp);
+    return false;
+  }
+  return true;
 }
 
 QByteArray png(const QImage &image) {
