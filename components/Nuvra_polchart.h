@@ -198,10 +198,13 @@ struct TpcMapping {
   double AngleFactor = 1; // pi/180 for degrees, 1 for radians
   double RotSign = 1;     // +1 clockwise, -1 counter-clockwise
 
-  // Scale and centre for a chart area of (width - shadow) x (height - shadow) pixels.
+  // Scale and centre for a chart area of (width - shadow) x (height - shadow) pixels; an
+  // area below zero counts as zero (no scale).
   void Calc(int width, int height, int shadow, double magFactor, int centerX, int centerY);
   // Radii below RangeLow (beyond it, for reversed ranges) map to the centre; radii beyond
-  // RangeHigh are not clamped. Coordinates are limited to the int range, then rounded.
+  // RangeHigh are not clamped. Coordinates are limited to the int range, then rounded; a
+  // coordinate that cannot be computed (a radius that is not a number, an angle that is not
+  // finite) is the centre's. The item replay leaves such items out as gaps in the line.
   void PolarToScreen(int &X, int &Y, double R, double Phi) const;
   // Phi comes back in 0..360 degrees (or 0..2 pi), both ends included.
   void ScreenToPolar(int X, int Y, double &R, double &Phi) const;

@@ -15,7 +15,8 @@
 
 void TpcMapping::Calc(int width, int height, int shadow, double magFactor, int centerX,
                       int centerY) {
-  const int m = std::min(width - shadow, height - shadow);
+  // A shadow wider than the control leaves no area, not a negative one (a mirrored chart).
+  const int m = std::max(0, std::min(width - shadow, height - shadow));
   ScaleX = m * magFactor / (RangeHigh - RangeLow) / 2;
   ScaleY = ScaleX;
   OffsetX = centerX;
@@ -30,8 +31,10 @@ void TpcMapping::PolarToScreen(int &X, int &Y, double R, double Phi) const {
   constexpr double kLimit = 2147483647.0;
   const double x = OffsetX + ScaleX * d * std::cos(theta);
   const double y = OffsetY + ScaleY * d * RotSign * std::sin(theta);
-  X = roundToInt(std::clamp(x, -kLimit, kLimit));
-  Y = roundToInt(std::clamp(y, -kLimit, kLimit));
+  // A coordinate that cannot be computed (no radius, no direction, or an infinite radius
+  // times a zero scale) is the centre's rather than the corner's, where NaN would round to.
+  X = std::isnan(x) ? roundToInt(OffsetX) : roundToInt(std::clamp(x, -kLimit, kLimit));
+  Y = std::isnan(y) ? roundToInt(OffsetY) : roundToInt(std::clamp(y, -kLimit, kLimit));
 }
 
 void TpcMapping::ScreenToPolar(int X, int Y, double &R, double &Phi) const {
@@ -173,6 +176,9 @@ QString TCustomPolChart::FormatScaleValue(int Width, int Decimals, double Value)
 }
 
 double TCustomPolChart::SnapRaySpacing(double v) {
+  // Beyond the table's ends the distances to neighbouring entries become equal in double
+  // precision (1e300 - 360 == 1e300 - 6), so the nearest end is taken directly.
+  v = std::clamp(v, kRaySpacings.front(), kRaySpacings.back());
   double best = kRaySpacings[0];
   double bestDist = std::fabs(v - best);
   for (double s : kRaySpacings) {

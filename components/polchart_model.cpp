@@ -264,6 +264,8 @@ void TCustomPolChart::SetRangeHigh(double v) {
 }
 
 void TCustomPolChart::SetAngleBtwRays(double v) {
+  if (!usable(v))
+    return;
   m_angleBtwRays = SnapRaySpacing(v);
   CalcScaling();
   repaintRule();
