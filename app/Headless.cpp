@@ -7,6 +7,7 @@
 #include <QScrollBar>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <numbers>
 
 #include "AboutBox.h"
@@ -143,8 +144,12 @@ namespace {
 
 int render(const Options &options) {
   TFrmRadPattern window(/*headless=*/true);
-  TFrmAbout about;
-  window.FrmAbout = &about;
+  // The About box only when it is to be rendered: it costs start-up time otherwise.
+  std::unique_ptr<TFrmAbout> about;
+  if (!options.screenshotAbout.isEmpty()) {
+    about = std::make_unique<TFrmAbout>();
+    window.FrmAbout = about.get();
+  }
   window.SBarL->setValue(options.distancePosition);
   window.SBarPhaseDiff->setValue(options.phasePosition);
   window.show(); // runs the start-up work; nothing reaches a screen
@@ -159,7 +164,7 @@ int render(const Options &options) {
     rc = 1;
   }
   if (!options.screenshotAbout.isEmpty() &&
-      !writeFile(options.screenshotAbout, png(renderAboutBox(about)))) {
+      !writeFile(options.screenshotAbout, png(renderAboutBox(*about)))) {
     fail(QStringLiteral("cannot write \"%1\"").arg(options.screenshotAbout));
     rc = 1;
   }
