@@ -2,6 +2,7 @@
 // code 0, two starts at the same moment leave exactly one running, and a killed first
 // instance leaves nothing behind that blocks the next start.
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -40,6 +41,22 @@ TEST_F(SingleInstance, SecondStartEndsAtOnceWithZero) {
   ASSERT_TRUE(second->waitForFinished(10000));
   EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(second->exitCode(), 0);
+  EXPECT_TRUE(keepsRunning(*first, 100));
+  stop(*first);
+}
+
+TEST_F(SingleInstance, HeadlessRunsBesideARunningInstance) {
+  auto first = start();
+  ASSERT_TRUE(keepsRunning(*first, 1500));
+  QProcess headless;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+  headless.setProcessEnvironment(env);
+  const QString csv = runtime.filePath(QStringLiteral("p.csv"));
+  headless.start(QStringLiteral(DIPOLIX_EXE), {QStringLiteral("--export-csv"), csv});
+  ASSERT_TRUE(headless.waitForFinished(10000));
+  EXPECT_EQ(headless.exitCode(), 0);
+  EXPECT_TRUE(QFile::exists(csv));
   EXPECT_TRUE(keepsRunning(*first, 100));
   stop(*first);
 }
