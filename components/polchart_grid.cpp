@@ -95,7 +95,12 @@ QString TCustomPolChart::AngleLabelText(TpcAngLabelMode mode, int i, double angl
 void TCustomPolChart::drawGrid(TCanvas &cv, int &lastTextHeight) {
   const int sw = m_shadowWidth;
   const int cx = m_centerX, cy = m_centerY;
-  const int q = roundToInt(std::min(width() - sw, height() - sw) * m_magFactor / 2);
+  // A control smaller than its shadow has no grid radius rather than a negative one. The
+  // upper bound (far beyond any bitmap) keeps 5 q and the centre +- 1.2 q within int on the
+  // largest controls at full zoom.
+  constexpr double kMaxGridRadius = 1 << 26;
+  const int q = roundToInt(
+      std::clamp(std::min(width() - sw, height() - sw) * m_magFactor / 2, 0.0, kMaxGridRadius));
   const int n = std::max(1, roundToInt(360 / m_angleBtwRays));
   const double s = m_rotSign, f = m_angleFactor;
 
