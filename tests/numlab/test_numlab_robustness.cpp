@@ -3,8 +3,10 @@
 // spaces and control sizes at their extremes in every frame style and alignment.
 #include <QWidget>
 #include <cmath>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
+#include <random>
 
 #include "Nuvra_NumLab.h"
 
@@ -89,5 +91,29 @@ TEST(NumLabRobustness, LayoutAtItsExtremesInEveryStyle) {
           EXPECT_EQ(lab.ScreenImage().size(), lab.size().expandedTo(QSize(0, 0)));
         }
     lab.grab();
+  }
+}
+
+// Random bit patterns in every type and precision, through the whole text pipeline; run in
+// the sanitizer build this is where an overflowing conversion would show.
+TEST(NumLabRobustness, RandomValuesInEveryTypeAndPrecision) {
+  std::mt19937_64 rng(20261208);
+  const auto width = [](const QString &s) { return static_cast<int>(s.size()) * 7; };
+  for (int round = 0; round < 1500; ++round) {
+    TNumLabFormat f;
+    const std::uint64_t bits = rng();
+    std::memcpy(&f.Value, &bits, sizeof f.Value);
+    if (round % 2) // also values of ordinary size, where every type has digits to show
+      f.Value = std::ldexp(static_cast<double>(static_cast<std::int64_t>(rng())),
+                           -static_cast<int>(rng() % 96));
+    f.Precision = static_cast<int>(rng() % 16);
+    f.Comma = rng() % 2;
+    f.ForcePlusSign = rng() % 2;
+    f.DTFormat = QStringLiteral("c dddddd tt zzz am/pm");
+    for (int dt = TNumLab::dtFloat; dt <= TNumLab::dtEEngNoDP; ++dt) {
+      f.DisplayType = static_cast<TDisplay>(dt);
+      const QString text = FormatNumLabText(f, nullptr, {}, 200, width);
+      ASSERT_LE(text.size(), 330) << dt << " " << f.Value;
+    }
   }
 }
