@@ -20,3 +20,20 @@ struct TestChart {
   }
   TPolChart *operator->() const { return chart; }
 };
+
+// A bare 200 x 200 chart (no grid, no labels), RangeLow -1 .. RangeHigh 1: centre (100, 100),
+// 50 pixels per unit.
+struct BareChart {
+  TestChart t;
+  BareChart() {
+    TPolChart &c = *t.chart;
+    c.SetAutoRedraw(false);
+    c.SetGridStyleAngular(TCustomPolChart::gsAngNone);
+    c.SetGridStyleRadial(TCustomPolChart::gsRadNone);
+    c.SetLabelModeAngular(TCustomPolChart::almNone);
+    c.SetLabelModeRadial(TCustomPolChart::rlmNone);
+    c.SetRangeLow(-1);
+  }
+  TPolChart &operator*() const { return *t.chart; }
+  TPolChart *operator->() const { return t.chart; }
+};

@@ -12,21 +12,6 @@ using P = std::vector<QPoint>;
 
 namespace {
 
-// A bare 200 x 200 chart, RangeLow -1 .. RangeHigh 1: centre (100, 100), 50 pixels per unit.
-struct Bare {
-  TestChart t;
-  Bare() {
-    TPolChart &c = *t.chart;
-    c.SetAutoRedraw(false);
-    c.SetGridStyleAngular(C::gsAngNone);
-    c.SetGridStyleRadial(C::gsRadNone);
-    c.SetLabelModeAngular(C::almNone);
-    c.SetLabelModeRadial(C::rlmNone);
-    c.SetRangeLow(-1);
-  }
-  TPolChart *operator->() const { return t.chart; }
-};
-
 // Text metrics as the chart's bitmap measures them.
 struct Metrics {
   QImage img{8, 8, QImage::Format_RGB32};
@@ -73,7 +58,7 @@ std::vector<TCanvasCall> labelPass(const TCanvasRecorder &rec) {
 } // namespace
 
 TEST(PolChartLabels, SingleLineCentredBoxAtAPixelAnchor) {
-  Bare b;
+  BareChart b;
   L *l = pixelLabel(b.t.chart, 1, 100, 50, QStringLiteral("Gain"), L::tlBox);
   l->SetColorBorder(clRed);
   l->SetColorBkg(clCream);
@@ -101,7 +86,7 @@ TEST(PolChartLabels, SingleLineCentredBoxAtAPixelAnchor) {
 }
 
 TEST(PolChartLabels, MultiLineBlockAlignsEachLine) {
-  Bare b;
+  BareChart b;
   const QString a = QStringLiteral("ab"), c = QStringLiteral("a longer line");
   L *l = pixelLabel(b.t.chart, 1, 150, 120, a + QChar(10) + c, L::tlsimple, Nuvra::taRightJustify);
   l->SetFontColor(clNavy);
@@ -136,7 +121,7 @@ TEST(PolChartLabels, MultiLineBlockAlignsEachLine) {
 }
 
 TEST(PolChartLabels, AnchorsRoundTiesToEvenOrFollowTheData) {
-  Bare b;
+  BareChart b;
   L *l =
       pixelLabel(b.t.chart, 1, 10.5, 20.5, QStringLiteral("t"), L::tlsimple, Nuvra::taLeftJustify);
   l->SetFontColor(clNavy);
@@ -160,7 +145,7 @@ TEST(PolChartLabels, AnchorsRoundTiesToEvenOrFollowTheData) {
 }
 
 TEST(PolChartLabels, FramesByModeAndTransparency) {
-  Bare b;
+  BareChart b;
   L *l =
       pixelLabel(b.t.chart, 1, 100, 100, QStringLiteral("Wq"), L::tlsimple, Nuvra::taLeftJustify);
   l->SetFontColor(clNavy);
@@ -222,7 +207,7 @@ TEST(PolChartLabels, FramesByModeAndTransparency) {
 }
 
 TEST(PolChartLabels, OrderAfterDataBeforeHookAndLabelOneOnTop) {
-  Bare b;
+  BareChart b;
   b->MoveTo(0, 0);
   b->DrawTo(1, 0);
   pixelLabel(b.t.chart, 1, 100, 100, QStringLiteral("one"), L::tlBox)->SetColorBkg(clRed);
@@ -253,7 +238,7 @@ TEST(PolChartLabels, OrderAfterDataBeforeHookAndLabelOneOnTop) {
 }
 
 TEST(PolChartLabels, FarAwayAnchorsStayHarmless) {
-  Bare b;
+  BareChart b;
   pixelLabel(b.t.chart, 1, 1e300, -1e300, QStringLiteral("far"), L::tlShadow);
   L *l = pixelLabel(b.t.chart, 2, 50, 50, QStringLiteral("x"), L::tlShadow);
   l->SetShadowDx(2147483647);
@@ -266,7 +251,7 @@ TEST(PolChartLabels, FarAwayAnchorsStayHarmless) {
 }
 
 TEST(PolChartCrossHairs, OrthoLinesAndEdgeTests) {
-  Bare b;
+  BareChart b;
   TpcCrossHair *ch = b->CrossHair2();
   ch->SetColor(clRed);
   ch->SetPosRad(0.5); // 75 pixels from the centre
@@ -313,7 +298,7 @@ TEST(PolChartCrossHairs, OrthoLinesAndEdgeTests) {
 }
 
 TEST(PolChartCrossHairs, PolarRayAndCircle) {
-  Bare b;
+  BareChart b;
   TpcCrossHair *ch = b->CrossHair1();
   ch->SetPosRad(0.5);
   ch->SetPosPhi(45);
@@ -360,7 +345,7 @@ TEST(PolChartCrossHairs, PolarRayAndCircle) {
 }
 
 TEST(PolChartCrossHairs, NearestCrossHairTies) {
-  Bare b;
+  BareChart b;
   b->CrossHair1()->SetPosRad(0.5);
   b->CrossHair1()->SetPosPhi(90); // (100, 175)
   b->CrossHair2()->SetPosRad(0.5);
@@ -384,7 +369,7 @@ TEST(PolChartCrossHairs, NearestCrossHairTies) {
 }
 
 TEST(PolChartLabels, NearestTextLabelTies) {
-  Bare b;
+  BareChart b;
   EXPECT_EQ(b->NearestTextLabel(10, 10), 1) << "nothing visible";
   pixelLabel(b.t.chart, 7, 50, 50, QStringLiteral("a"), L::tlsimple);
   pixelLabel(b.t.chart, 4, 70, 50, QStringLiteral("b"), L::tlsimple, Nuvra::taRightJustify);

@@ -9,25 +9,7 @@
 using C = TCustomPolChart;
 using P = std::vector<QPoint>;
 
-namespace {
-
-// A bare 200 x 200 chart (no grid, no labels), RangeLow -1 .. RangeHigh 1, centre (100, 100).
-struct BareChart {
-  TestChart t;
-  BareChart() {
-    TPolChart &c = *t.chart;
-    c.SetAutoRedraw(false);
-    c.SetGridStyleAngular(C::gsAngNone);
-    c.SetGridStyleRadial(C::gsRadNone);
-    c.SetLabelModeAngular(C::almNone);
-    c.SetLabelModeRadial(C::rlmNone);
-    c.SetRangeLow(-1);
-  }
-  TPolChart &operator*() const { return *t.chart; }
-  TPolChart *operator->() const { return t.chart; }
-};
-
-} // namespace
+namespace {} // namespace
 
 TEST(PolChartPaint, LayersAndCopies) {
   BareChart b;
