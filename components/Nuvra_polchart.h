@@ -506,6 +506,8 @@ private:
   void drawGrid(TCanvas &canvas, int &lastTextHeight);
   void renderChart(TCanvas &canvas);
   void replayItems(TCanvas &canvas);
+  // The mapping with the current direction settings and the last computed scale and centre.
+  TpcMapping CurrentMapping() const;
   QPoint labelAnchor(const TpcTextLabel &label) const;
   void drawTextLabel(TCanvas &canvas, const TpcTextLabel &label);
   void drawCrossHair(TCanvas &canvas, const TpcCrossHair &ch);

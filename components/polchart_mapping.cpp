@@ -81,7 +81,7 @@ void TCustomPolChart::CalcScaling() {
   m_map.Calc(width(), height(), m_shadowWidth, m_magFactor, m_centerX, m_centerY);
 }
 
-void TCustomPolChart::PolarToScreen(int &X, int &Y, double R, double Phi) const {
+TpcMapping TCustomPolChart::CurrentMapping() const {
   // The direction settings take effect at once; only scale and centre wait for CalcScaling.
   TpcMapping m = m_map;
   m.RangeLow = m_rangeLow;
@@ -89,17 +89,15 @@ void TCustomPolChart::PolarToScreen(int &X, int &Y, double R, double Phi) const 
   m.AngleOffset = m_angleOffset;
   m.AngleFactor = m_angleFactor;
   m.RotSign = m_rotSign;
-  m.PolarToScreen(X, Y, R, Phi);
+  return m;
+}
+
+void TCustomPolChart::PolarToScreen(int &X, int &Y, double R, double Phi) const {
+  CurrentMapping().PolarToScreen(X, Y, R, Phi);
 }
 
 void TCustomPolChart::ScreenToPolar(int X, int Y, double &R, double &Phi) const {
-  TpcMapping m = m_map;
-  m.RangeLow = m_rangeLow;
-  m.RangeHigh = m_rangeHigh;
-  m.AngleOffset = m_angleOffset;
-  m.AngleFactor = m_angleFactor;
-  m.RotSign = m_rotSign;
-  m.ScreenToPolar(X, Y, R, Phi);
+  CurrentMapping().ScreenToPolar(X, Y, R, Phi);
 }
 
 void TCustomPolChart::CenterChart() {

@@ -13,6 +13,7 @@ struct TCustomPolChart::Renderer {
 
   TCustomPolChart &chart;
   TCanvas &cv;
+  const TpcMapping mapping; // fixed for the whole replay
   TColor penColor = 0;
   int penStyle = 0;
   int penWidth = 1;
@@ -21,7 +22,10 @@ struct TCustomPolChart::Renderer {
   bool penUp = false; // after an item without a position: the next line starts afresh
   std::vector<QPoint> run;
 
-  Renderer(TCustomPolChart &c, TCanvas &canvas) : chart(c), cv(canvas) { run.reserve(kRunLength); }
+  Renderer(TCustomPolChart &c, TCanvas &canvas)
+      : chart(c), cv(canvas), mapping(c.CurrentMapping()) {
+    run.reserve(kRunLength);
+  }
 
   void start() {
     penWidth = chart.m_lineWidth;
@@ -84,7 +88,7 @@ struct TCustomPolChart::Renderer {
 
   QPoint map(double R, double Phi) const {
     int x = 0, y = 0;
-    chart.PolarToScreen(x, y, R, Phi);
+    mapping.PolarToScreen(x, y, R, Phi);
     ClampScreenPoint(x, y);
     return {x, y};
   }
@@ -96,7 +100,7 @@ struct TCustomPolChart::Renderer {
     setPenStyle(it.PenStyle);
     cv.SetBrushStyle(it.Transparent ? Nuvra::bsClear : Nuvra::bsSolid);
     int x0 = 0, y0 = 0;
-    chart.PolarToScreen(x0, y0, it.R, -chart.m_angleOffset);
+    mapping.PolarToScreen(x0, y0, it.R, -chart.m_angleOffset);
     // In 64 bits and clamped on all four sides: a huge radius must not overflow.
     const std::int64_t cx = chart.m_centerX, cy = chart.m_centerY;
     const std::int64_t d = std::int64_t{x0} - cx;
