@@ -89,7 +89,8 @@ TEST(GlossanTable, EmptyFullBlockAndUnterminatedFiles) {
 }
 
 TEST(GlossanTable, ArbitraryBytesAndLineEnds) {
-  const Table t = Parse(QByteArray("[a\0b]=x\xffy\x81|$$", 15));
+  static const char bytes[] = "[a\0b]=x\xffy\x81|$$";
+  const Table t = Parse(QByteArray(bytes, sizeof bytes - 1));
   EXPECT_EQ(t.first, QStringList{QStringView(u"a\0b", 3).toString()});
   EXPECT_EQ(t.second, QStringList{QStringView(u"x\u00ffy\u0081").toString()});
   // A file written with bare LF reads as the same table as with CR LF.
