@@ -10,6 +10,7 @@
 #include <QSaveFile>
 
 #include "AboutBox.h"
+#include "AsciiCase.h"
 #include "Glossan2000.h"
 #include "MarloDemon.h"
 #include "Nuvra_urllab.h"
@@ -17,14 +18,6 @@
 #include "mainfrm.h"
 
 namespace {
-
-// Case folding of the program's keys and values touches ASCII letters only.
-QString asciiLower(QString text) {
-  for (QChar &c : text)
-    if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
-      c = QChar(c.unicode() + ('a' - 'A'));
-  return text;
-}
 
 // Keeps the file's old contents when the new ones cannot be written completely.
 void saveStream(QBuffer &stream, const QString &path) {

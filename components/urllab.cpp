@@ -10,20 +10,10 @@
 #include <QPalette>
 #include <QPointer>
 
+#include "AsciiCase.h"
 #include "Shell.h"
 
 namespace {
-
-// Letter case is folded for ASCII letters only, as everywhere in the program.
-QString AsciiLower(const QString &text) {
-  QString out = text;
-  for (QChar &ch : out) {
-    const char16_t u = ch.unicode();
-    if (u >= u'A' && u <= u'Z')
-      ch = QChar(static_cast<char16_t>(u + (u'a' - u'A')));
-  }
-  return out;
-}
 
 QString ComponentPrefix(const QString &componentName) {
   return QStringLiteral("Component ") + QLatin1Char('"') + componentName + QLatin1Char('"');
@@ -44,7 +34,7 @@ QString TrimBlanks(const QString &text) {
 }
 
 bool IsWebAddress(const QString &url) {
-  return AsciiLower(url.left(7)) == QLatin1String("http://");
+  return asciiLower(url.left(7)) == QLatin1String("http://");
 }
 
 QString ExtensionOf(const QString &path) {
@@ -52,7 +42,7 @@ QString ExtensionOf(const QString &path) {
   const qsizetype separator = path.lastIndexOf(QLatin1Char('/'));
   if (dot < 0 || dot < separator)
     return {};
-  return AsciiLower(path.mid(dot));
+  return asciiLower(path.mid(dot));
 }
 
 bool IsProgramFile(const QString &path) { return ExtensionOf(path) == QLatin1String(".exe"); }

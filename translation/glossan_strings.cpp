@@ -2,23 +2,13 @@
 // normalisation of keys and texts read from a language file.
 #include "Glossan2000.h"
 
+#include "AsciiCase.h"
+
 namespace glossan {
 
-QString LowerAscii(QStringView text) {
-  QString out = text.toString();
-  for (QChar &c : out)
-    if (c.unicode() >= u'A' && c.unicode() <= u'Z')
-      c = QChar(static_cast<char16_t>(c.unicode() + (u'a' - u'A')));
-  return out;
-}
+QString LowerAscii(QStringView text) { return asciiLower(text); }
 
-QByteArray LowerAscii(QByteArrayView bytes) {
-  QByteArray out = bytes.toByteArray();
-  for (char &c : out)
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c + ('a' - 'A'));
-  return out;
-}
+QByteArray LowerAscii(QByteArrayView bytes) { return asciiLower(bytes); }
 
 qsizetype FindNth(QStringView find, QStringView source, qsizetype start, qsizetype count,
                   bool ignoreCase) {
