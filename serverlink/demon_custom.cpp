@@ -247,7 +247,11 @@ void TkdbCustomDemon::ReceiveCopyData(THandle sender, std::int32_t code, QByteAr
   try {
     HandleMessage(msg);
   } catch (...) {
-    if (OnHandlerError)
+    // A handler may have deleted the component before it raised: its hook went with it, and
+    // the application's own error path takes the error.
+    if (!busy.Alive())
+      reportHandlerError(std::current_exception());
+    else if (OnHandlerError)
       OnHandlerError(std::current_exception());
   }
 }

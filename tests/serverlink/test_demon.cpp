@@ -349,12 +349,37 @@ TEST_F(DispatchTest, UnknownCodesReachTheEventAtPositionZeroWithTheSender) {
 }
 
 TEST_F(DispatchTest, HandlerErrorsDoNotUnwindThroughTheWindow) {
-  std::exception_ptr seen;
-  demon->OnHandlerError = [&](std::exception_ptr e) { seen = e; };
-  demon->OnGotAMessage = [](TkdbCustomDemon *, TQuillonMessageStream &msg) { msg.ReadInteger(); };
-  Send(6000, QByteArray("ab"));
-  ASSERT_TRUE(seen);
-  EXPECT_THROW(std::rethrow_exception(seen), EStreamReadError);
+  // A handler that deletes the component before it raises: the component's own error hook
+  // has gone with it, so the error reaches the application's event loop instead.
+  for (const bool deletes : {false, true}) {
+    SCOPED_TRACE(deletes ? "handler deletes the component" : "handler raises");
+    if (!guard) {
+      demon = MakeClient(endings, Env({QStringLiteral("/serverhandle=d1")})).release();
+      guard = demon;
+    }
+    int hookCalls = 0;
+    std::exception_ptr seen;
+    demon->OnHandlerError = [&](std::exception_ptr e) {
+      ++hookCalls;
+      seen = e;
+    };
+    demon->OnGotAMessage = [deletes](TkdbCustomDemon *sender, TQuillonMessageStream &msg) {
+      if (deletes)
+        delete sender;
+      msg.ReadInteger();
+    };
+    Send(6000, QByteArray("ab"));
+    EXPECT_EQ(guard.isNull(), deletes);
+    EXPECT_EQ(hookCalls, deletes ? 0 : 1);
+    if (!deletes) {
+      ASSERT_TRUE(seen);
+      EXPECT_THROW(std::rethrow_exception(seen), EStreamReadError);
+    } else {
+      EXPECT_THROW(
+          QCoreApplication::sendPostedEvents(QCoreApplication::instance(), QEvent::MetaCall),
+          EStreamReadError);
+    }
+  }
 }
 
 TEST_F(DispatchTest, UnmatchedRepliesStayPendingButBounded) {
