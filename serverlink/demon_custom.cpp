@@ -166,8 +166,17 @@ void TkdbCustomDemon::CheckSingleInstance() {
       return;
     }
     // Another start took it between the two calls: that one is the first instance.
-    if (platform::lastError() != EEXIST)
-      return; // the rule cannot be enforced here; run rather than refuse to start
+    const int error = platform::lastError();
+    if (error != EEXIST) {
+      // The rule cannot be enforced here; run rather than refuse to start, but say so.
+      std::fprintf(stderr,
+                   "%s: cannot create the single-instance lock \"%s\" (%s); running "
+                   "without it\n",
+                   qUtf8Printable(FEnv.ApplicationTitle), qUtf8Printable(name),
+                   qUtf8Printable(platform::errorText(error)));
+      std::fflush(stderr);
+      return;
+    }
   } else {
     platform::closeMutex(held);
   }

@@ -207,6 +207,19 @@ TEST_F(DemonTest, FirstStartHoldsTheMutexAndMultiStartTakesNone) {
   platform::closeMutex(seen);
   c.reset();
   EXPECT_EQ(platform::openMutex(QStringLiteral("QL_singleprog")), 0u) << "released on destruction";
+
+  // A lock that cannot be made for another reason than "held": the program runs, and says so.
+  const QString blocker = TIsolatedEnvironment::Path() + QStringLiteral("/dipolix/m-QL_blockprog");
+  ASSERT_TRUE(QDir().mkpath(blocker));
+  auto b = MakeClient(endings, Env({}, QStringLiteral("/opt/a/blockprog")));
+  b->SetUseMarloServer(false);
+  ::testing::internal::CaptureStderr();
+  b->Loaded();
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(endings.Terminations, 0);
+  EXPECT_EQ(b->OwnEntity->MutexHandle, 0u);
+  EXPECT_NE(said.find("QL_blockprog"), std::string::npos) << said;
+  QDir(blocker).removeRecursively();
 }
 
 TEST_F(DemonTest, SecondStartWithoutServerEndsAtOnceWithCodeZero) {
