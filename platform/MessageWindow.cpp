@@ -10,6 +10,7 @@
 #include <QRandomGenerator>
 #include <QSocketNotifier>
 #include <QThread>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -27,9 +28,25 @@ namespace platform {
 
 namespace {
 
-// Connections a process keeps open at once while their frames arrive; more are refused.
+// Connections a process keeps open at once while their frames arrive. When all are taken,
+// the one that has been silent longest makes room for a newcomer.
 constexpr std::size_t kMaxIncoming = 256;
+// What one sending process may hold of them: a sender waits for each frame's answer, so even
+// nested sends in both directions need only a few at once.
+constexpr std::size_t kMaxIncomingPerPeer = 32;
+// A frame that has not moved on for this long is dropped (checked when others arrive).
+constexpr qint64 kIncomingIdleMs = 10000;
 constexpr int kBacklog = 128;
+// How often a send waiting without a deadline looks at the interrupt flag.
+constexpr int kInterruptCheckMs = 250;
+
+const volatile std::sig_atomic_t *g_interruptFlag = nullptr;
+
+qint64 nowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
 
 // Deletes a notifier now, or later when it is the one whose signal is being delivered.
 QSocketNotifier *g_activeNotifier = nullptr;
@@ -60,6 +77,8 @@ struct Window {
 struct Incoming {
   int fd = -1;
   WindowHandle window = 0; // the window whose socket accepted the connection
+  pid_t peer = 0;          // the sending process
+  qint64 lastActiveMs = 0; // when its last bytes came
   QByteArray buffer;
   NotifierPtr notifier;
   ~Incoming() {
@@ -101,11 +120,17 @@ bool canUseNotifiers() {
   return app && QThread::currentThread() == app->thread();
 }
 
-bool peerIsSameUser(int fd) {
+bool peerIsSameUser(int fd, pid_t *pid = nullptr) {
   ucred cred{};
   socklen_t length = sizeof cred;
-  return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &length) == 0 && length == sizeof cred &&
-         cred.uid == ::geteuid();
+  if (pid)
+    *pid = 0;
+  if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &length) != 0 || length != sizeof cred ||
+      cred.uid != ::geteuid())
+    return false;
+  if (pid)
+    *pid = cred.pid;
+  return true;
 }
 
 bool fillAddress(const QByteArray &path, sockaddr_un &address) {
@@ -200,9 +225,36 @@ void service(std::uint64_t id) {
       return;
     }
     in->buffer.resize(old + n);
+    in->lastActiveMs = nowMs();
   }
   h.incoming.erase(id);
   dispatch(in, header);
+}
+
+// Drops the frames that have stalled, so that no sender can hold connections for ever.
+void dropIdleIncoming(qint64 now) {
+  std::erase_if(hub().incoming, [now](const auto &entry) {
+    return now - entry.second->lastActiveMs > kIncomingIdleMs;
+  });
+}
+
+// Whether a new connection from `peer` may be kept; makes room when all places are taken.
+bool admitIncoming(pid_t peer) {
+  Hub &h = hub();
+  dropIdleIncoming(nowMs());
+  const auto fromPeer =
+      std::count_if(h.incoming.cbegin(), h.incoming.cend(),
+                    [peer](const auto &entry) { return entry.second->peer == peer; });
+  if (static_cast<std::size_t>(fromPeer) >= kMaxIncomingPerPeer)
+    return false;
+  if (h.incoming.size() >= kMaxIncoming) {
+    const auto quietest =
+        std::min_element(h.incoming.cbegin(), h.incoming.cend(), [](const auto &a, const auto &b) {
+          return a.second->lastActiveMs < b.second->lastActiveMs;
+        });
+    h.incoming.erase(quietest);
+  }
+  return true;
 }
 
 // Accepts the connections waiting at a window's socket and reads what they brought.
@@ -219,13 +271,16 @@ void acceptAll(WindowHandle handle) {
       break;
     }
     Hub &h = hub();
-    if (!peerIsSameUser(fd) || h.incoming.size() >= kMaxIncoming) {
+    pid_t peer = 0;
+    if (!peerIsSameUser(fd, &peer) || !admitIncoming(peer)) {
       ::close(fd);
       continue;
     }
     auto in = std::make_shared<Incoming>();
     in->fd = fd;
     in->window = handle;
+    in->peer = peer;
+    in->lastActiveMs = nowMs();
     const std::uint64_t id = h.nextIncoming++;
     if (canUseNotifiers()) {
       in->notifier.reset(new QSocketNotifier(fd, QSocketNotifier::Read));
@@ -479,8 +534,27 @@ WindowHandle findWindow(const QString &className, const QString &windowName) {
   return 0;
 }
 
+void setSendInterruptFlag(const volatile std::sig_atomic_t *flag) { g_interruptFlag = flag; }
+
 bool sendCopyData(WindowHandle target, WindowHandle sender, std::uint32_t code,
-                  const QByteArray &data, std::int64_t *result) {
+                  const QByteArray &data, std::int64_t *result, int timeoutMs) {
+  const qint64 deadline = timeoutMs >= 0 ? nowMs() + timeoutMs : -1;
+  // How long the next wait may last; 0 with lastError set when the send must give up.
+  const auto waitBudget = [deadline]() -> int {
+    if (g_interruptFlag && *g_interruptFlag) {
+      setLastError(EINTR);
+      return 0;
+    }
+    const qint64 left = deadline < 0 ? -1 : deadline - nowMs();
+    if (deadline >= 0 && left <= 0) {
+      setLastError(ETIMEDOUT);
+      return 0;
+    }
+    if (!g_interruptFlag)
+      return static_cast<int>(left);
+    return left < 0 ? kInterruptCheckMs
+                    : static_cast<int>(std::min<qint64>(left, kInterruptCheckMs));
+  };
   if (target == 0 || target > 0x7FFFFFFFu) {
     setLastError(ENOENT);
     return false;
@@ -531,6 +605,8 @@ bool sendCopyData(WindowHandle target, WindowHandle sender, std::uint32_t code,
       setLastError(ENOENT);
       return false;
     }
+    if (waitBudget() == 0)
+      return false;
     pollOnce(nullptr, 5);
   }
   if (!peerIsSameUser(sock.fd)) {
@@ -553,8 +629,11 @@ bool sendCopyData(WindowHandle target, WindowHandle sender, std::uint32_t code,
         return false;
       }
     }
+    const int wait = waitBudget();
+    if (wait == 0)
+      return false;
     pollfd mine{sock.fd, static_cast<short>(POLLIN | (written < request.size() ? POLLOUT : 0)), 0};
-    const short events = pollOnce(&mine, -1);
+    const short events = pollOnce(&mine, wait);
     if (events & (POLLIN | POLLHUP | POLLERR)) {
       for (;;) {
         const ssize_t n =

@@ -21,7 +21,10 @@
 // - Incoming messages are read by QSocketNotifiers on the thread that created the window
 //   (the GUI thread), so handlers run from the Qt event loop on that thread. Without a
 //   running event loop (helpers, tests) pumpMessages() dispatches them.
-// - Malformed or oversized frames are dropped without reaching a handler.
+// - Malformed or oversized frames are dropped without reaching a handler. One sending process
+//   holds at most a few connections whose frames are still arriving, and frames that stall
+//   are dropped, so a process that starts frames and never finishes them cannot make the
+//   sends of others fail.
 // - A handler may destroy its own window (or any other): the window is gone at once for
 //   everyone (not found, not reachable, isWindow false); the bookkeeping is released after
 //   the dispatch in progress has returned.
@@ -34,6 +37,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <csignal>
 #include <cstdint>
 #include <functional>
 
@@ -91,9 +95,15 @@ WindowHandle findWindow(const QString &className, const QString &windowName);
 // Sends (code, sender, data) to `target` and waits until its handler has run. On success
 // returns true and stores the handler's result in *result (when given). Returns false when
 // the target is unreachable or died before answering (lastError ENOENT, ECONNREFUSED,
-// ECONNRESET, EPERM for a peer of another user, ...).
+// ECONNRESET, EPERM for a peer of another user, ...). With `timeoutMs` >= 0 the wait gives
+// up after that long (ETIMEDOUT); the frame may still reach a receiver that was only slow.
 bool sendCopyData(WindowHandle target, WindowHandle sender, std::uint32_t code,
-                  const QByteArray &data, std::int64_t *result = nullptr);
+                  const QByteArray &data, std::int64_t *result = nullptr, int timeoutMs = -1);
+
+// A flag that a signal handler sets: while it is nonzero, every send gives up (EINTR) instead
+// of waiting, so that a program blocked on a receiver that never answers still sees the
+// signal. Null (the default) for none.
+void setSendInterruptFlag(const volatile std::sig_atomic_t *flag);
 
 // Dispatches the messages that have arrived at this process's windows, waiting up to
 // `timeoutMs` milliseconds (0: do not wait, -1: until one was dispatched) for the first.

@@ -1,10 +1,12 @@
 #include "QuillonServer.h"
 
+#include "MessageFrame.h"
 #include "MessageWindow.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -36,6 +38,33 @@ QString codeName(std::int32_t code) {
 }
 
 QString hex(THandle h) { return QStringLiteral("0x%1").arg(h, 8, 16, QLatin1Char('0')); }
+
+// "<folder>/<name>", also for the root folder.
+QString inFolder(const QString &folder, const QString &name) {
+  return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+}
+
+// Reads a whole file onto the end of `bytes` unless it holds more than `limit` bytes. Reads
+// in chunks, since a file's size may be unknown (0 for many system files) or change.
+bool appendFile(QFile &file, qint64 limit, QByteArray &bytes) {
+  if (file.size() > limit)
+    return false;
+  const qsizetype start = bytes.size();
+  constexpr qint64 kChunk = 1 << 20;
+  for (;;) {
+    const qsizetype old = bytes.size();
+    const qint64 room = limit - (old - start);
+    bytes.resize(old + static_cast<qsizetype>(std::min(kChunk, room + 1)));
+    const qint64 n = file.read(bytes.data() + old, bytes.size() - old);
+    bytes.resize(old + std::max<qint64>(n, 0));
+    if (n < 0 || bytes.size() - start > limit) {
+      bytes.truncate(start);
+      return false;
+    }
+    if (n == 0)
+      return true;
+  }
+}
 
 } // namespace
 
@@ -85,11 +114,29 @@ void TQuillonServer::ShutDown() {
   // A client leaves on the quit message without logging off; take the list first.
   const std::vector<TEntity> clients = std::move(FClients);
   FClients.clear();
+  // A client that does not answer (stopped, hung) must not keep the server from ending: all
+  // of them share one time budget, and once it is spent each still gets its frame, which a
+  // stopped one reads when it resumes, without being waited for.
+  QElapsedTimer spent;
+  spent.start();
   for (const TEntity &client : clients)
-    SendQuit(client.WindowHandle);
+    SendQuit(client.WindowHandle,
+             static_cast<int>(std::max<qint64>(kShutDownBudgetMs - spent.elapsed(), 10)));
 }
 
 std::int64_t TQuillonServer::OnMessage(const platform::CopyDataMessage &m) {
+  // No request, however large or strange, may end the server.
+  try {
+    Dispatch(m);
+  } catch (const std::exception &e) {
+    FLog << "quillon-server: request " << m.code << " from " << hex(m.sender)
+         << " failed: " << e.what() << "\n";
+    FLog.flush();
+  }
+  return 0;
+}
+
+void TQuillonServer::Dispatch(const platform::CopyDataMessage &m) {
   const auto code = static_cast<std::int32_t>(m.code);
   const qsizetype bodySize = m.data.size() - 8;
   if (FOptions.Verbose) {
@@ -101,7 +148,7 @@ std::int64_t TQuillonServer::OnMessage(const platform::CopyDataMessage &m) {
   }
   std::unique_ptr<TQuillonMessageStream> msg = DecodeFrame(nullptr, code, m.sender, m.data);
   if (!msg)
-    return 0;
+    return;
   if (FOptions.DieOnCode != 0 && code == FOptions.DieOnCode)
     ::raise(SIGKILL);
   TQuillonRequest request;
@@ -110,13 +157,12 @@ std::int64_t TQuillonServer::OnMessage(const platform::CopyDataMessage &m) {
       FLog << "  rejected: the body does not hold what " << codeName(code) << " needs\n";
       FLog.flush();
     }
-    return 0;
+    return;
   }
   if (FOptions.QuitDuringCode != 0 && code == FOptions.QuitDuringCode)
     SendQuit(m.sender);
   Answer(request, m.sender, msg->TimeStamp);
   ReapChildren();
-  return 0;
 }
 
 void TQuillonServer::Answer(const TQuillonRequest &r, THandle requester, TTimeStamp stamp) {
@@ -150,11 +196,11 @@ void TQuillonServer::Answer(const TQuillonRequest &r, THandle requester, TTimeSt
     body.WriteInteger(static_cast<std::int32_t>(Spawn(r.Text, r.Parameters)));
     break;
   case mcGetFile: {
-    QByteArray bytes;
-    const bool found = ReadServedFile(r.Text, bytes);
-    body.WriteBoolean(found);
-    if (found)
-      body.Write(bytes.constData(), bytes.size());
+    // Read straight behind the "found" flag: a file is held once, not once per copy.
+    QByteArray bytes(1, '\1');
+    if (!ReadServedFile(r.Text, bytes))
+      bytes = QByteArray(1, '\0');
+    body.SetMemory(std::move(bytes));
     break;
   }
   case mcMapFileName: body.WriteString(MapFileName(r.Text)); break;
@@ -166,13 +212,17 @@ void TQuillonServer::Answer(const TQuillonRequest &r, THandle requester, TTimeSt
 }
 
 void TQuillonServer::Reply(THandle requester, TTimeStamp stamp, const TMemoryStream &body) {
-  platform::sendCopyData(requester, FWindow, mcReply, EncodeFrameBlock(stamp, body.Memory()));
+  // The requester waits for the reply and takes it at once; one that stopped meanwhile must
+  // not hold up everyone else.
+  platform::sendCopyData(requester, FWindow, mcReply, EncodeFrameBlock(stamp, body.Memory()),
+                         nullptr, kReplyTimeoutMs);
 }
 
-void TQuillonServer::SendQuit(THandle client) {
+void TQuillonServer::SendQuit(THandle client, int timeoutMs) {
   TMemoryStream body;
   body.WriteBoolean(true);
-  platform::sendCopyData(client, FWindow, mcQuit, EncodeFrameBlock(NowTimeStamp(), body.Memory()));
+  platform::sendCopyData(client, FWindow, mcQuit, EncodeFrameBlock(NowTimeStamp(), body.Memory()),
+                         nullptr, timeoutMs);
 }
 
 void TQuillonServer::DropDeadClients() {
@@ -203,24 +253,22 @@ const TEntity *TQuillonServer::FindByTitle(const QString &title, THandle request
 }
 
 QString TQuillonServer::MapFileName(const QString &name) const {
-  return FOptions.FilesFolder + QLatin1Char('/') + name.mid(name.lastIndexOf(QLatin1Char('/')) + 1);
+  return inFolder(FOptions.FilesFolder, name.mid(name.lastIndexOf(QLatin1Char('/')) + 1));
 }
 
 bool TQuillonServer::ReadServedFile(const QString &name, QByteArray &bytes) const {
   if (name.isEmpty())
     return false;
-  const QString path =
-      QDir::isAbsolutePath(name) ? name : FOptions.FilesFolder + QLatin1Char('/') + name;
+  const QString path = QDir::isAbsolutePath(name) ? name : inFolder(FOptions.FilesFolder, name);
   const QString canonical = QFileInfo(path).canonicalFilePath();
   const QString root = QFileInfo(FOptions.FilesFolder).canonicalFilePath();
   // Only what lies inside the served folder, whatever ".." or links the name holds.
-  if (canonical.isEmpty() || root.isEmpty() || !canonical.startsWith(root + QLatin1Char('/')))
+  if (canonical.isEmpty() || root.isEmpty() || !canonical.startsWith(inFolder(root, QString())))
     return false;
   QFile file(canonical);
   if (!QFileInfo(canonical).isFile() || !file.open(QIODevice::ReadOnly))
     return false;
-  bytes = file.readAll();
-  return true;
+  return appendFile(file, kMaxServedFileSize, bytes);
 }
 
 pid_t TQuillonServer::Spawn(const QString &fileName, const QString &parameters) {

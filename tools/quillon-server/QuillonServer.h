@@ -4,6 +4,7 @@
 // files from one folder, answers its parameters and starts programs.
 
 #include "MarloDemon.h"
+#include "MessageFrame.h"
 #include "MessageWindow.h"
 
 #include <QHash>
@@ -34,20 +35,28 @@ public:
   // Registers the class and creates the window; false (and a message on the log) on failure.
   bool Start();
   THandle Window() const { return FWindow; }
-  // Sends the quit message with ServerDown true to every logged-on client.
+  // Sends the quit message with ServerDown true to every logged-on client, waiting for their
+  // answers no longer than kShutDownBudgetMs in all.
   void ShutDown();
+  static constexpr int kShutDownBudgetMs = 3000;
+  static constexpr int kReplyTimeoutMs = 10000;
   const std::vector<TEntity> &Clients() const { return FClients; }
 
   // "<folder>/<file-name part of name>": where this server keeps a program's files.
   QString MapFileName(const QString &name) const;
-  // The bytes of a file inside the served folder; false for anything outside it or unreadable.
+  // Appends the bytes of a file inside the served folder to `bytes`; false (and `bytes` as it
+  // was) for anything outside it, unreadable, or larger than one message can carry.
   bool ReadServedFile(const QString &name, QByteArray &bytes) const;
+
+  // The largest file served: a reply block holds the time stamp, the "found" flag and the file.
+  static constexpr qint64 kMaxServedFileSize = qint64{platform::frame::kMaxBlock} - 8 - 1;
 
 private:
   std::int64_t OnMessage(const platform::CopyDataMessage &message);
+  void Dispatch(const platform::CopyDataMessage &message);
   void Answer(const TQuillonRequest &request, THandle requester, TTimeStamp stamp);
   void Reply(THandle requester, TTimeStamp stamp, const TMemoryStream &body);
-  void SendQuit(THandle client);
+  void SendQuit(THandle client, int timeoutMs = kReplyTimeoutMs);
   void DropDeadClients();
   const TEntity *FindByHandle(THandle handle) const;
   const TEntity *FindByTitle(const QString &title, THandle requester) const;

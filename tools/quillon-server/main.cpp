@@ -3,6 +3,7 @@
 
 #include "QuillonServer.h"
 
+#include "MessageWindow.h"
 #include "Registry.h"
 
 #include <QCommandLineParser>
@@ -20,14 +21,25 @@
 namespace {
 
 int gSignalPipe[2] = {-1, -1};
+// Set by the handler so that a send waiting for a client that never answers gives up and the
+// event loop gets to see the signal.
+volatile std::sig_atomic_t gSignalled = 0;
 
 void onSignal(int) {
+  gSignalled = 1;
   const char byte = 1;
   [[maybe_unused]] const ssize_t n = ::write(gSignalPipe[1], &byte, 1);
 }
 
 const QString kDemonGroup = QString::fromLatin1(platform::kRegistryDemonGroup);
 const QString kViewerHandle = QString::fromLatin1(platform::kRegistryViewerHandleKey);
+
+// A window is reachable only by its own user, so a server that sudo runs as root would
+// publish a handle that the invoking user's programs can never reach.
+bool publishingForAnotherUser() {
+  const QByteArray sudoUid = qgetenv("SUDO_UID");
+  return ::geteuid() == 0 && !sudoUid.isEmpty() && sudoUid != "0";
+}
 
 } // namespace
 
@@ -69,6 +81,11 @@ int main(int argc, char **argv) {
   const QCommandLineOption verboseOpt(
       QStringList{QStringLiteral("verbose")},
       QStringLiteral("Log every message received (code, sender window, body size)."));
+  for (const auto *o :
+       {&handleOpt, &filesOpt, &workOpt, &homeOpt, &paramOpt, &publishOpt, &verboseOpt})
+    parser.addOption(*o);
+#ifdef QUILLON_SERVER_TESTING
+  // Fault injection for the tests; only the tests' own build of the server has it.
   const QCommandLineOption dieOpt(QStringList{QStringLiteral("test-die-on")},
                                   QStringLiteral("Testing: kill this server (SIGKILL) on "
                                                  "receiving a request of this code."),
@@ -77,9 +94,9 @@ int main(int argc, char **argv) {
                                    QStringLiteral("Testing: send the quit message to the "
                                                   "requester while answering this code."),
                                    QStringLiteral("code"));
-  for (const auto *o : {&handleOpt, &filesOpt, &workOpt, &homeOpt, &paramOpt, &publishOpt,
-                        &verboseOpt, &dieOpt, &quitOpt})
-    parser.addOption(*o);
+  parser.addOption(dieOpt);
+  parser.addOption(quitOpt);
+#endif
   parser.addPositionalArgument(QStringLiteral("program"),
                                QStringLiteral("Program (with its arguments) to start."),
                                QStringLiteral("[-- program args...]"));
@@ -94,7 +111,9 @@ int main(int argc, char **argv) {
     return 2;
   }
   options.FilesFolder = folderInfo.absoluteFilePath();
-  const QString folderSlash = options.FilesFolder + QLatin1Char('/');
+  const QString folderSlash = options.FilesFolder.endsWith(QLatin1Char('/'))
+                                  ? options.FilesFolder
+                                  : options.FilesFolder + QLatin1Char('/');
   options.Params.insert(QStringLiteral("MarloWorkArea"),
                         parser.isSet(workOpt) ? parser.value(workOpt) : folderSlash);
   options.Params.insert(QStringLiteral("MarloHomeDir"),
@@ -108,8 +127,17 @@ int main(int argc, char **argv) {
     options.Params.insert(p.left(eq), p.mid(eq + 1));
   }
   options.Verbose = parser.isSet(verboseOpt);
+#ifdef QUILLON_SERVER_TESTING
   options.DieOnCode = parser.value(dieOpt).toInt();
   options.QuitDuringCode = parser.value(quitOpt).toInt();
+#endif
+  if (parser.isSet(publishOpt) && publishingForAnotherUser()) {
+    QTextStream(stderr) << "quillon-server: --publish under sudo would announce a server that "
+                           "only root's programs can reach; run the server as the user of the "
+                           "programs, with write access to "
+                        << platform::systemSettingsFilePath() << " (see README)\n";
+    return 2;
+  }
 
   if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, gSignalPipe) != 0) {
     QTextStream(stderr) << "quillon-server: cannot set up signal handling\n";
@@ -121,6 +149,7 @@ int main(int argc, char **argv) {
   sa.sa_flags = SA_RESTART;
   ::sigaction(SIGTERM, &sa, nullptr);
   ::sigaction(SIGINT, &sa, nullptr);
+  platform::setSendInterruptFlag(&gSignalled);
 
   TQuillonServer server(options, out);
   try {
@@ -144,6 +173,7 @@ int main(int argc, char **argv) {
     char byte = 0;
     [[maybe_unused]] const ssize_t n = ::read(gSignalPipe[0], &byte, 1);
     signalNotifier.setEnabled(false);
+    gSignalled = 0; // the quit messages below are sent within their own time budget
     out << "quillon-server: shutting down, telling " << server.Clients().size()
         << " client(s) to quit\n";
     out.flush();
