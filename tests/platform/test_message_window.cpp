@@ -342,6 +342,65 @@ TEST(MessageWindow, RandomBytesOnTheSocketReachNoHandlerAndBreakNothing) {
   EXPECT_EQ(findWindow(kPeerClass, QStringLiteral("Target of noise")), ph);
 }
 
+// Processes of the same user that start frames and never finish them: one holding 300, or
+// nine holding 34 each. They may not keep more than a few each, and cannot make a send of
+// another process fail.
+TEST(MessageWindow, HalfSentFramesCannotCrowdOutOtherSenders) {
+  PeerProcess peer({"serve", kPeerClass, "Crowded"});
+  const WindowHandle ph = peer.readHandle();
+  ASSERT_NE(ph, 0u);
+  const struct { int processes, each, mostKeptEach; } cases[] = {{1, 300, 32}, {9, 34, 32}};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(testing::Message() << c.processes << " x " << c.each);
+    struct Holder {
+      pid_t pid;
+      int toChild, fromChild;
+    };
+    std::vector<Holder> holders;
+    for (int p = 0; p < c.processes; ++p) {
+      int down[2], up[2];
+      ASSERT_EQ(::pipe(down), 0);
+      ASSERT_EQ(::pipe(up), 0);
+      const pid_t pid = ::fork();
+      if (pid == 0) {
+        std::vector<int> fds;
+        const QByteArray part = frame::encodeRequest({ph, 0, 1, 4}, "abcd").left(10);
+        for (int i = 0; i < c.each; ++i) {
+          const int fd = connectRaw(ph);
+          if (fd >= 0 && ::send(fd, part.constData(), 10, MSG_NOSIGNAL) >= 0)
+            fds.push_back(fd);
+        }
+        (void)::write(up[1], "r", 1);
+        char go = 0;
+        (void)::read(down[0], &go, 1);
+        int kept = 0; // connections the receiver has not closed
+        char byte = 0;
+        for (const int fd : fds)
+          kept += ::recv(fd, &byte, 1, MSG_DONTWAIT) < 0 && errno == EAGAIN ? 1 : 0;
+        (void)::write(up[1], &kept, sizeof kept);
+        ::_exit(0);
+      }
+      ::close(down[0]);
+      ::close(up[1]);
+      holders.push_back({pid, down[1], up[0]});
+      char ready = 0;
+      ASSERT_EQ(::read(up[0], &ready, 1), 1);
+    }
+    std::int64_t result = 0;
+    EXPECT_TRUE(sendCopyData(ph, 0, 1, "mine", &result)) << errorText(lastError()).toStdString();
+    EXPECT_EQ(result, 1004);
+    for (const Holder &h : holders) {
+      int kept = -1;
+      (void)::write(h.toChild, "g", 1);
+      EXPECT_EQ(::read(h.fromChild, &kept, sizeof kept), static_cast<ssize_t>(sizeof kept));
+      EXPECT_LE(kept, c.mostKeptEach);
+      ::close(h.toChild);
+      ::close(h.fromChild);
+      ::waitpid(h.pid, nullptr, 0);
+    }
+  }
+}
+
 // In normal operation nobody pumps: the Qt event loop delivers, on the GUI thread, and a
 // handler that destroys its window there leaves everything in order.
 TEST(MessageWindow, TheEventLoopDeliversOnTheGuiThread) {
