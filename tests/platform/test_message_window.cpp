@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -454,32 +455,123 @@ TEST(MessageWindow, UnusableRuntimeFolderGivesAClearError) {
   const auto restore = qScopeGuard([&] { qputenv("XDG_RUNTIME_DIR", saved); });
   registerWindowClass(OwnWindow::kClass);
 
-  qputenv("XDG_RUNTIME_DIR", "/tmp/" + QByteArray(120, 'x'));
+  // Only the last resort is taken without checking that it fits.
+  QTemporaryDir temp;
+  RuntimePlaces places;
+  places.uid = ::geteuid();
+  places.tmpDir = temp.filePath(QString(120, QLatin1Char('x')));
   try {
-    createWindow(OwnWindow::kClass, QStringLiteral("long"));
+    runtimeDirectory(places);
     ADD_FAILURE() << "no error for a runtime folder path too long for a socket name";
   } catch (const ERuntimeDirError &e) {
     EXPECT_TRUE(e.message().contains(QStringLiteral("too long"))) << e.what();
   }
-  EXPECT_EQ(findWindow(OwnWindow::kClass, QStringLiteral("long")), 0u);
-  EXPECT_FALSE(sendCopyData(0x1234, 0, 1, {}));
-
-  // The folder of another user in the environment (say after a change of user) is left
-  // alone; the fallback folder of this user is used instead.
-  if (::geteuid() == 0) {
-    QTemporaryDir foreign;
-    ASSERT_EQ(::chown(QFile::encodeName(foreign.path()).constData(), 65534, 65534), 0);
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(foreign.path()));
-    EXPECT_EQ(runtimeDirectoryPath(), QStringLiteral("/tmp/dipolix-0"));
-  }
 
   // A folder others may enter is refused, not used.
   qputenv("XDG_RUNTIME_DIR", saved);
-  const QByteArray dir = QFile::encodeName(RuntimeEnvironment::runtimePath());
+  const QByteArray dir = QFile::encodeName(runtimeDirectory());
+  ASSERT_EQ(dir, QFile::encodeName(RuntimeEnvironment::runtimePath()));
   ASSERT_EQ(::chmod(dir.constData(), 0755), 0);
   EXPECT_THROW(createWindow(OwnWindow::kClass, QStringLiteral("open")), ERuntimeDirError);
   ASSERT_EQ(::chmod(dir.constData(), 0700), 0);
   EXPECT_NE(createWindow(OwnWindow::kClass, QStringLiteral("private")), 0u);
+}
+
+// Where the runtime folder goes when XDG_RUNTIME_DIR cannot be used: never a place another
+// user can occupy first while one of ours will do. "tmp" stands in for /tmp.
+TEST(RuntimeDir, FallbackIsAFolderNoOtherUserCanOccupy) {
+  QTemporaryDir temp;
+  const QString t = temp.path();
+  QDir(t).mkpath(QStringLiteral("xdg"));
+  QDir(t).mkpath(QStringLiteral("run/user/me"));
+  QDir(t).mkpath(QStringLiteral("home/.cache"));
+  QDir(t).mkpath(QStringLiteral("bare"));
+  QDir(t).mkpath(QStringLiteral("tmp"));
+  ::chmod(QFile::encodeName(t + "/tmp").constData(), 01777);
+  ::chmod(QFile::encodeName(t + "/run/user/me").constData(), 0700);
+  ::chmod(QFile::encodeName(t + "/xdg").constData(), 0700);
+  ::chmod(QFile::encodeName(t + "/bare").constData(), 0755);
+  const bool root = ::geteuid() == 0;
+  if (root) // an open folder of ours and folders of another user
+    QDir(t).mkpath(QStringLiteral("open")), QDir(t).mkpath(QStringLiteral("foreign/.cache")),
+        ::chmod(QFile::encodeName(t + "/open").constData(), 0777),
+        (void)::chown(QFile::encodeName(t + "/foreign").constData(), 65534, 65534),
+        (void)::chown(QFile::encodeName(t + "/foreign/.cache").constData(), 65534, 65534);
+  const QString tmpPick = t + QStringLiteral("/tmp/dipolix-%1").arg(::geteuid());
+  const QString cachePick = t + QStringLiteral("/home/.cache/dipolix-lab");
+  const struct {
+    const char *xdg, *runUser, *cache;
+    QString expected;
+    bool needsRoot;
+  } cases[] = {
+      {"/xdg", "/run/user/me", "/home/.cache", t + "/xdg/dipolix", false},
+      {"", "/run/user/me", "/home/.cache", t + "/run/user/me/dipolix", false},
+      {"/missing", "/run/user/none", "/home/.cache", cachePick, false},
+      {"", "/run/user/none", "/bare/.cache", t + "/bare/.cache/dipolix-lab", false},
+      {"", "/run/user/none", "/missing/.cache", tmpPick, false},
+      {"", "/run/user/none", "", tmpPick, false},
+      {"/open", "/open", "/home/.cache", cachePick, true},
+      {"/foreign", "/foreign", "/foreign/.cache", tmpPick, true},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(testing::Message() << c.xdg << " " << c.runUser << " " << c.cache);
+    if (c.needsRoot && !root) {
+      std::printf("skipped (needs root to make folders of another user)\n");
+      continue;
+    }
+    RuntimePlaces p;
+    p.uid = ::geteuid();
+    p.xdgRuntimeDir = *c.xdg ? t + QLatin1String(c.xdg) : QString();
+    p.runUserDir = t + QLatin1String(c.runUser);
+    p.cacheDir = *c.cache ? t + QLatin1String(c.cache) : QString();
+    p.tmpDir = t + QStringLiteral("/tmp");
+    p.hostName = QStringLiteral("lab");
+    EXPECT_EQ(runtimeDirectoryPath(p), c.expected);
+  }
+  RuntimePlaces p;
+  p.uid = ::geteuid();
+  p.cacheDir = t + QStringLiteral("/home/.cache");
+  p.tmpDir = t + QStringLiteral("/tmp");
+  p.hostName = QStringLiteral("lab");
+  p.cacheDir = t + QLatin1Char('/') + QString(90, QLatin1Char('c')); // sockets would not fit
+  EXPECT_EQ(runtimeDirectoryPath(p), tmpPick);
+
+  const QByteArray home = qgetenv("HOME"), cache = qgetenv("XDG_CACHE_HOME");
+  const auto restore = qScopeGuard([&] {
+    qputenv("HOME", home);
+    qputenv("XDG_CACHE_HOME", cache);
+  });
+  qputenv("HOME", QFile::encodeName(t + "/home"));
+  qputenv("XDG_CACHE_HOME", "relative/is/ignored");
+  EXPECT_EQ(runtimePlaces().cacheDir, t + QStringLiteral("/home/.cache"));
+
+  // Another user takes the /tmp name first, as a folder or as a link: the owner's programs
+  // still start, below the owner's cache folder, which the other user cannot enter.
+  if (!root) {
+    std::printf("skipped (needs root): another user occupying the fallback folder\n");
+    return;
+  }
+  auto asNobody = [](const QStringList &command) {
+    return QProcess::execute(QStringLiteral("setpriv"),
+                             QStringList{QStringLiteral("--reuid=65534"),
+                                         QStringLiteral("--regid=65534"),
+                                         QStringLiteral("--clear-groups"), QStringLiteral("--")} +
+                                 command);
+  };
+  ::chmod(QFile::encodeName(t).constData(), 0755); // the other user must reach "tmp"
+  if (asNobody({QStringLiteral("mkdir"), tmpPick}) != 0) {
+    std::printf("skipped: this machine does not allow switching to user nobody\n");
+    return;
+  }
+  EXPECT_NE(asNobody({QStringLiteral("mkdir"), cachePick}), 0);
+  p.cacheDir = t + QStringLiteral("/home/.cache");
+  EXPECT_EQ(runtimeDirectory(p), cachePick);
+  struct stat info {};
+  ASSERT_EQ(::lstat(QFile::encodeName(cachePick).constData(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
+  // Without a cache folder of ours, the occupied name is refused rather than used.
+  p.cacheDir.clear();
+  EXPECT_THROW(runtimeDirectory(p), ERuntimeDirError);
 }
 
 // Only the same user reaches a window. As root this test plays the other user itself: a
