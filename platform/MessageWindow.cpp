@@ -31,8 +31,8 @@ namespace {
 // Connections a process keeps open at once while their frames arrive. When all are taken,
 // the one that has been silent longest makes room for a newcomer.
 constexpr std::size_t kMaxIncoming = 256;
-// What one sending process may hold of them: a sender waits for each frame's answer, so even
-// nested sends in both directions need only a few at once.
+// What one sending process may hold of them (its quietest goes for a newer one): a sender
+// waits for each frame's answer, so even nested sends need only a few at once.
 constexpr std::size_t kMaxIncomingPerPeer = 32;
 // A frame that has not moved on for this long is dropped (checked when others arrive).
 constexpr qint64 kIncomingIdleMs = 10000;
@@ -238,23 +238,28 @@ void dropIdleIncoming(qint64 now) {
   });
 }
 
-// Whether a new connection from `peer` may be kept; makes room when all places are taken.
-bool admitIncoming(pid_t peer) {
+// Makes room for a new connection from `peer`: its own quietest one goes when it holds its
+// share already, the quietest of all when every place is taken.
+void admitIncoming(pid_t peer) {
   Hub &h = hub();
   dropIdleIncoming(nowMs());
-  const auto fromPeer =
-      std::count_if(h.incoming.cbegin(), h.incoming.cend(),
-                    [peer](const auto &entry) { return entry.second->peer == peer; });
-  if (static_cast<std::size_t>(fromPeer) >= kMaxIncomingPerPeer)
-    return false;
-  if (h.incoming.size() >= kMaxIncoming) {
-    const auto quietest =
-        std::min_element(h.incoming.cbegin(), h.incoming.cend(), [](const auto &a, const auto &b) {
-          return a.second->lastActiveMs < b.second->lastActiveMs;
-        });
-    h.incoming.erase(quietest);
-  }
-  return true;
+  const auto quietest = [&h](auto &&from) {
+    auto best = h.incoming.end();
+    std::size_t count = 0;
+    for (auto it = h.incoming.begin(); it != h.incoming.end(); ++it) {
+      if (!from(*it->second))
+        continue;
+      ++count;
+      if (best == h.incoming.end() || it->second->lastActiveMs < best->second->lastActiveMs)
+        best = it;
+    }
+    return std::pair{best, count};
+  };
+  const auto [own, held] = quietest([peer](const Incoming &in) { return in.peer == peer; });
+  if (held >= kMaxIncomingPerPeer)
+    h.incoming.erase(own);
+  else if (h.incoming.size() >= kMaxIncoming)
+    h.incoming.erase(quietest([](const Incoming &) { return true; }).first);
 }
 
 // Accepts the connections waiting at a window's socket and reads what they brought.
@@ -272,10 +277,11 @@ void acceptAll(WindowHandle handle) {
     }
     Hub &h = hub();
     pid_t peer = 0;
-    if (!peerIsSameUser(fd, &peer) || !admitIncoming(peer)) {
+    if (!peerIsSameUser(fd, &peer)) {
       ::close(fd);
       continue;
     }
+    admitIncoming(peer);
     auto in = std::make_shared<Incoming>();
     in->fd = fd;
     in->window = handle;
