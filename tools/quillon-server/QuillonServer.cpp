@@ -132,6 +132,9 @@ std::int64_t TQuillonServer::OnMessage(const platform::CopyDataMessage &m) {
     FLog << "quillon-server: request " << m.code << " from " << hex(m.sender)
          << " failed: " << e.what() << "\n";
     FLog.flush();
+  } catch (...) {
+    FLog << "quillon-server: request " << m.code << " from " << hex(m.sender) << " failed\n";
+    FLog.flush();
   }
   return 0;
 }
@@ -196,7 +199,7 @@ void TQuillonServer::Answer(const TQuillonRequest &r, THandle requester, TTimeSt
     body.WriteInteger(static_cast<std::int32_t>(Spawn(r.Text, r.Parameters)));
     break;
   case mcGetFile: {
-    // Read straight behind the "found" flag: a file is held once, not once per copy.
+    // Read straight behind the "found" flag, without another copy of the file in between.
     QByteArray bytes(1, '\1');
     if (!ReadServedFile(r.Text, bytes))
       bytes = QByteArray(1, '\0');
