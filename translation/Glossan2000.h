@@ -40,10 +40,6 @@
 
 namespace glossan {
 
-// ASCII-only lower case: A..Z become a..z, every other character is kept.
-QString LowerAscii(QStringView text);
-QByteArray LowerAscii(QByteArrayView bytes);
-
 // 1-based position of the Count-th occurrence of Find in Source at or after Start (a Start
 // below 1 counts as 1); each further occurrence is searched behind the end of the previous
 // one. 0 when there are fewer occurrences, when Find is empty or when Count < 1.

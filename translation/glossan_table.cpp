@@ -1,6 +1,7 @@
 // Reading the language table from a stream of records "[" key "]=" text "|$$".
 #include "Glossan2000.h"
 
+#include "AsciiCase.h"
 #include "Cp1252.h"
 
 #include <QBuffer>
@@ -13,7 +14,7 @@ namespace glossan {
 bool ReadUntil(QIODevice &stream, QByteArrayView delimiter, QByteArray &text) {
   constexpr qint64 kBlock = 256;
   text.clear();
-  const QByteArray delim = LowerAscii(delimiter);
+  const QByteArray delim = asciiLower(delimiter);
   const qint64 start = stream.pos();
   QByteArray lower; // the lower-case form of text, kept alongside
   qsizetype found = -1;
@@ -23,7 +24,7 @@ bool ReadUntil(QIODevice &stream, QByteArrayView delimiter, QByteArray &text) {
     if (got > 0) {
       const QByteArrayView chunk(block, got);
       text.append(chunk);
-      lower.append(LowerAscii(chunk));
+      lower.append(asciiLower(chunk));
     }
     if (!delim.isEmpty()) {
       // Only the tail can hold an occurrence that was not there before this block; searching
@@ -129,7 +130,7 @@ void TGlossan2000::LoadRecords(QIODevice &stream) {
     const qsizetype keyLen = p2 - p1 - 1;
     const qsizetype textLen = p3 - p2 - 2;
     const QString key =
-        keyLen > 0 ? glossan::NormalizeKey(glossan::LowerAscii(record.mid(p1, keyLen))) : QString();
+        keyLen > 0 ? glossan::NormalizeKey(asciiLower(record.mid(p1, keyLen))) : QString();
     const QString text =
         textLen > 0 ? glossan::NormalizeValue(record.mid(p2 + 1, textLen), FAppName) : QString();
     if (!FIndex.contains(key))

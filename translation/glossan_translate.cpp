@@ -1,6 +1,8 @@
 // Key lookup with numbered arguments, and the record of keys that were asked for in vain.
 #include "Glossan2000.h"
 
+#include "AsciiCase.h"
+
 QString TGlossan2000::ApplyArgs(QString text, const QStringList &args) const {
   // In argument order, so that an argument holding a later placeholder is filled as well.
   for (qsizetype j = 0; j < args.size(); ++j)
@@ -9,7 +11,7 @@ QString TGlossan2000::ApplyArgs(QString text, const QStringList &args) const {
 }
 
 QString TGlossan2000::Translate(const QString &key, const QStringList &args) {
-  const auto hit = FIndex.constFind(glossan::LowerAscii(key));
+  const auto hit = FIndex.constFind(asciiLower(key));
   if (hit != FIndex.constEnd()) {
     QString result = ApplyArgs(FValues[*hit], args);
     if (OnTranslated)
@@ -29,12 +31,12 @@ void TGlossan2000::AddMissingEntry(const QString &line) {
     FMissingSeen.clear();
     FMissingSeen.reserve(MissingEntries.size());
     for (const QString &l : std::as_const(MissingEntries))
-      FMissingSeen.insert(glossan::LowerAscii(l));
+      FMissingSeen.insert(asciiLower(l));
   }
-  if (!FMissingSeen.contains(glossan::LowerAscii(line))) {
+  if (!FMissingSeen.contains(asciiLower(line))) {
     FMissingSeenFor = {}; // let the append below extend the list in place instead of copying it
     MissingEntries.append(line);
-    FMissingSeen.insert(glossan::LowerAscii(line));
+    FMissingSeen.insert(asciiLower(line));
   }
   FMissingSeenFor = MissingEntries;
 }

@@ -1,6 +1,7 @@
 // The language table: reading records from a stream, lookups, and the generated file.
 #include "Glossan2000.h"
 
+#include "AsciiCase.h"
 #include "Cp1252.h"
 
 #include <QBuffer>
@@ -43,7 +44,7 @@ Table ParseInOnePiece(const QByteArray &bytes) {
     const qsizetype open = r.indexOf(u'['), eq = r.indexOf(u"]="), bar = r.size() - 3;
     const qsizetype keyFrom = open + 1, textFrom = eq < 0 ? 1 : eq + 2;
     t.first.append(eq > keyFrom
-                       ? glossan::NormalizeKey(glossan::LowerAscii(r.mid(keyFrom, eq - keyFrom)))
+                       ? glossan::NormalizeKey(asciiLower(r.mid(keyFrom, eq - keyFrom)))
                        : QString());
     t.second.append(bar > textFrom ? glossan::NormalizeValue(r.mid(textFrom, bar - textFrom), u"")
                                    : QString());
