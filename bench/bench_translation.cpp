@@ -107,8 +107,10 @@ void CollectMissingKeys(benchmark::State &state) {
   state.SetComplexityN(n);
 }
 BENCHMARK(CollectMissingKeys)
-    ->RangeMultiplier(4)
-    ->Range(2000, 128000)
+    ->Arg(2000)
+    ->Arg(8000)
+    ->Arg(32000)
+    ->Arg(128000)
     ->Complexity(benchmark::oN)
     ->Unit(benchmark::kMillisecond);
 
@@ -129,8 +131,10 @@ void HashSetOfSameLinesFloor(benchmark::State &state) {
   state.SetComplexityN(n);
 }
 BENCHMARK(HashSetOfSameLinesFloor)
-    ->RangeMultiplier(4)
-    ->Range(2000, 128000)
+    ->Arg(2000)
+    ->Arg(8000)
+    ->Arg(32000)
+    ->Arg(128000)
     ->Complexity(benchmark::oN)
     ->Unit(benchmark::kMillisecond);
 
