@@ -1,6 +1,7 @@
 // The hyperlink label: target trimming and classification, the launch through the shell with
 // its two error messages, the click rules and the font switch under the pointer.
 #include <QEnterEvent>
+#include <QFontMetrics>
 #include <QImage>
 #include <QMouseEvent>
 #include <QTest>
@@ -223,6 +224,33 @@ TEST(UrlLabText, AmpersandIsShownAsItIs) {
   // Plain text: markup is not interpreted either.
   lab.setText(QStringLiteral("<b>x</b>"));
   EXPECT_GT(lab.sizeHint().width(), lab.fontMetrics().horizontalAdvance(QStringLiteral("x")) * 4);
+}
+
+TEST(UrlLabText, SizeHintsHoldTheCaptionInEitherFont) {
+  for (const int activePixels : {24, 8}) {
+    TUrlLab lab;
+    QFont normal(QStringLiteral("DejaVu Sans"));
+    normal.setPixelSize(12);
+    QFont active = normal;
+    active.setPixelSize(activePixels);
+    lab.BeginLoading();
+    lab.setText(QStringLiteral("Home page"));
+    lab.setFont(normal);
+    lab.setFontActive(active);
+    lab.Loaded();
+    const QSize hint = lab.sizeHint(), least = lab.minimumSizeHint();
+    for (const QFont &f : {normal, active}) {
+      EXPECT_GE(hint.width(), QFontMetrics(f).horizontalAdvance(lab.text())) << activePixels;
+      EXPECT_GE(hint.height(), QFontMetrics(f).height()) << activePixels;
+      EXPECT_GE(least.width(), QFontMetrics(f).horizontalAdvance(lab.text())) << activePixels;
+    }
+    // Hovering swaps the font, not the hints: a layout does not jump.
+    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+    QCoreApplication::sendEvent(&lab, &enter);
+    ASSERT_EQ(lab.font().pixelSize(), activePixels);
+    EXPECT_EQ(lab.sizeHint(), hint) << activePixels;
+    EXPECT_EQ(lab.minimumSizeHint(), least) << activePixels;
+  }
 }
 
 namespace {
