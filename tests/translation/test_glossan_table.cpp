@@ -43,9 +43,8 @@ Table ParseInOnePiece(const QByteArray &bytes) {
     const QString r = cp1252::decode(bytes.mid(from, end + 3 - from));
     const qsizetype open = r.indexOf(u'['), eq = r.indexOf(u"]="), bar = r.size() - 3;
     const qsizetype keyFrom = open + 1, textFrom = eq < 0 ? 1 : eq + 2;
-    t.first.append(eq > keyFrom
-                       ? glossan::NormalizeKey(asciiLower(r.mid(keyFrom, eq - keyFrom)))
-                       : QString());
+    t.first.append(eq > keyFrom ? glossan::NormalizeKey(asciiLower(r.mid(keyFrom, eq - keyFrom)))
+                                : QString());
     t.second.append(bar > textFrom ? glossan::NormalizeValue(r.mid(textFrom, bar - textFrom), u"")
                                    : QString());
   }
