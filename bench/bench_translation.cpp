@@ -1,10 +1,12 @@
 // The translator at the program's scale and far beyond: loading a 1 MiB language file of
-// 20,000 records, and translating a form of 100 marked controls against that table.
+// 20,000 records, translating a form of 100 marked controls against that table, and
+// collecting keys that have no entry, beside a bare hash set filled with the same keys.
 #include "Glossan2000.h"
 
 #include <QBuffer>
 #include <QLabel>
 #include <QPushButton>
+#include <QSet>
 #include <QWidget>
 
 #include <benchmark/benchmark.h>
@@ -83,5 +85,57 @@ void TranslateFormOf100Controls(benchmark::State &state) {
   state.counters["controls"] = 100;
 }
 BENCHMARK(TranslateFormOf100Controls)->Unit(benchmark::kMicrosecond);
+
+// N distinct keys without an entry, each asked for twice, the second time in upper case:
+// what a large form does to the generated file's list. Should grow linearly with N.
+void CollectMissingKeys(benchmark::State &state) {
+  const auto n = static_cast<int>(state.range(0));
+  QStringList keys;
+  for (int i = 0; i < n; ++i)
+    keys.append(QStringLiteral("Caption %1").arg(i));
+  for (auto _ : state) {
+    TGlossan2000 g(QString{});
+    g.AutoCreateItlFile = true;
+    for (const QString &k : keys)
+      g.Translate(k);
+    for (const QString &k : keys)
+      g.Translate(k.toUpper());
+    if (g.MissingEntries.size() != n)
+      state.SkipWithError("wrong entry count");
+    g.AutoCreateItlFile = false; // no file to write
+  }
+  state.SetComplexityN(n);
+}
+BENCHMARK(CollectMissingKeys)
+    ->Arg(2000)
+    ->Arg(8000)
+    ->Arg(32000)
+    ->Arg(128000)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
+
+// The floor: the same lines, lower-cased and put in a hash set twice, with no translator.
+void HashSetOfSameLinesFloor(benchmark::State &state) {
+  const auto n = static_cast<int>(state.range(0));
+  QStringList keys;
+  for (int i = 0; i < n; ++i)
+    keys.append(QStringLiteral("Caption %1").arg(i));
+  for (auto _ : state) {
+    QSet<QString> seen;
+    for (int pass = 0; pass < 2; ++pass)
+      for (const QString &k : keys)
+        seen.insert(
+            (QLatin1Char('[') + k + QStringLiteral("]=") + k + QStringLiteral("|$$")).toLower());
+    benchmark::DoNotOptimize(seen.size());
+  }
+  state.SetComplexityN(n);
+}
+BENCHMARK(HashSetOfSameLinesFloor)
+    ->Arg(2000)
+    ->Arg(8000)
+    ->Arg(32000)
+    ->Arg(128000)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace

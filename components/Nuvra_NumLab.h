@@ -169,6 +169,10 @@ public:
   bool Empty() const noexcept { return m_empty; }
   void SetEmpty(bool v);
 
+  // The value box below the left space, one text row high, and the right text beside it.
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
 protected:
   void paintEvent(QPaintEvent *event) override;
   void resizeEvent(QResizeEvent *event) override;

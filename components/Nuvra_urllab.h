@@ -94,6 +94,10 @@ public:
   // target is invalid or the program does not start; OnClick does not fire then.
   virtual void Click();
 
+  // Room for the caption in the normal and in the active font, whichever is shown.
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
   TNotifyEvent OnClick;
   TNotifyEvent OnDblClick;
   TNotifyEvent OnMouseEnter;
@@ -111,6 +115,7 @@ private:
   void OpenWebAddress(const QString &url);
   void ShowFont(const QFont &font, const QColor &color);
   void RepaintIfVisible();
+  QSize RoomForOtherFonts() const;
 
   QString m_url;
   QString m_taskParams;

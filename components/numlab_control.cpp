@@ -84,20 +84,25 @@ void TNumLab::SetLeftText(const QString &v) {
 }
 
 void TNumLab::SetRightText(const QString &v) {
-  if (storeIfDifferent(m_rightText, v))
+  if (storeIfDifferent(m_rightText, v)) {
+    updateGeometry();
     Paint();
+  }
 }
 
 void TNumLab::SetLeftSpace(int v) {
   if (v == m_leftSpace || v < 0)
     return;
   m_leftSpace = std::min(v, width());
+  updateGeometry();
   Paint();
 }
 
 void TNumLab::SetLabelWidth(int v) {
-  if (storeIfDifferent(m_labelWidth, v))
+  if (storeIfDifferent(m_labelWidth, v)) {
+    updateGeometry();
     Paint();
+  }
 }
 
 void TNumLab::SetLeftTextAlignment(Nuvra::TAlignment v) {
@@ -244,6 +249,9 @@ void TNumLab::changeEvent(QEvent *event) {
     break;
   }
   case QEvent::FontChange:
+    updateGeometry();
+    Paint();
+    break;
   case QEvent::PaletteChange: Paint(); break;
   default: break;
   }

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "AsciiCase.h"
 #include "Nuvra_NumLab.h"
 #include "Rounding.h"
 
@@ -332,13 +333,6 @@ struct TDateTimeParts {
   int second = 0;
   int msec = 0;
 };
-
-char asciiLower(QChar ch) {
-  const char16_t u = ch.unicode();
-  if (u >= 'A' && u <= 'Z')
-    return static_cast<char>(u - 'A' + 'a');
-  return u < 128 ? static_cast<char>(u) : '\0';
-}
 
 bool matchesAt(const QString &s, qsizetype i, std::string_view word) {
   if (i + static_cast<qsizetype>(word.size()) > s.size())

@@ -44,6 +44,26 @@ TNumLabFormat TNumLab::formatSettings() const {
   return f;
 }
 
+QSize TNumLab::minimumSizeHint() const {
+  // The left text has the LeftSpace it is given; the value box follows it, one text row high
+  // within its frame (rows are centred, and the value is clipped two pixels inside the box).
+  QImage probe(1, 1, QImage::Format_RGB32);
+  const QFontMetrics fm(font(), &probe);
+  const int box = m_leftSpace + std::max(0, labelWidthForLayout(m_labelWidth)) + 3;
+  return {box, fm.height() + 6};
+}
+
+QSize TNumLab::sizeHint() const {
+  // And room for the right text, which starts four pixels behind the box.
+  QSize hint = minimumSizeHint();
+  if (!m_rightText.isEmpty()) {
+    QImage probe(1, 1, QImage::Format_RGB32);
+    const QFontMetrics fm(font(), &probe);
+    hint.rwidth() += 4 + fm.horizontalAdvance(m_rightText);
+  }
+  return hint;
+}
+
 QString TNumLab::DisplayText() const {
   if (m_empty)
     return {};

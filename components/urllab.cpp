@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QEnterEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPalette>
@@ -73,6 +74,7 @@ void TUrlLab::Loaded() {
   TNuvraLoadable::Loaded();
   m_fontNormal = font();
   m_fontNormalColor = FontColor();
+  updateGeometry();
 }
 
 void TUrlLab::setURL(const QString &url) {
@@ -87,7 +89,22 @@ void TUrlLab::setTaskParams(const QString &params) {
 
 void TUrlLab::setFontActive(const QFont &font) {
   m_fontActive = font;
+  updateGeometry();
   RepaintIfVisible();
+}
+
+QSize TUrlLab::sizeHint() const { return QLabel::sizeHint() + RoomForOtherFonts(); }
+
+QSize TUrlLab::minimumSizeHint() const { return QLabel::minimumSizeHint() + RoomForOtherFonts(); }
+
+QSize TUrlLab::RoomForOtherFonts() const {
+  // The label switches fonts under the pointer; a hint for the current font alone would make
+  // a layout jump at every hover, or clip the text in the larger font.
+  const QSize shown = QFontMetrics(font()).size(0, text());
+  QSize widest = shown;
+  for (const QFont &f : {m_fontActive, m_fontNormal})
+    widest = widest.expandedTo(QFontMetrics(f).size(0, text()));
+  return widest - shown;
 }
 
 void TUrlLab::setFontActiveColor(const QColor &color) {

@@ -15,6 +15,15 @@ inline QString asciiLower(QStringView text) {
   return out;
 }
 
+// One character as a char to match against ASCII letters or switch on: its lower case for
+// A..Z, itself for the rest of ASCII, '\0' for anything outside ASCII.
+inline char asciiLower(QChar c) {
+  const char16_t u = c.unicode();
+  if (u >= u'A' && u <= u'Z')
+    return static_cast<char>(u - u'A' + 'a');
+  return u < 128 ? static_cast<char>(u) : '\0';
+}
+
 inline QByteArray asciiLower(QByteArrayView bytes) {
   QByteArray out = bytes.toByteArray();
   for (char &c : out)

@@ -11,6 +11,7 @@
 //   string  = length L, then L bytes of Windows-1252; L <= 0 reads as the empty string
 //   entity  = WindowHandle, MutexHandle, FileName (string), Title (string)
 
+#include "LocalTime.h"
 #include "PlatformError.h"
 
 #include <QByteArray>
@@ -66,11 +67,7 @@ enum TQueryEntitySelector : std::uint8_t { qeByHandle = 1, qeByTitle = 2 };
 
 // The identifier of a message: milliseconds since local midnight and the day number with
 // 1 January of year 1 as day 1 (30 December 1899 is day 693594).
-struct TTimeStamp {
-  std::int32_t Time = 0;
-  std::int32_t Date = 0;
-  friend bool operator==(const TTimeStamp &, const TTimeStamp &) = default;
-};
+using TTimeStamp = platform::LocalTimeStamp;
 
 TTimeStamp DateTimeToTimeStamp(const QDateTime &dateTime);
 QDateTime TimeStampToDateTime(TTimeStamp stamp);

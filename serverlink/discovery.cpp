@@ -3,7 +3,7 @@
 
 #include "MarloDemon.h"
 
-#include "Glossan2000.h"
+#include "AsciiCase.h"
 #include "LastError.h"
 #include "MessageWindow.h"
 #include "Registry.h"
@@ -24,7 +24,7 @@ QString GetServerHandleText(const QStringList &arguments) {
     return stored;
   QString result;
   for (const QString &arg : arguments) {
-    const QString lower = glossan::LowerAscii(arg);
+    const QString lower = asciiLower(arg);
     if (lower.startsWith(kServerHandleSwitch))
       result = lower.mid(kServerHandleSwitch.size());
   }

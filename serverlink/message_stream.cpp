@@ -24,19 +24,15 @@ std::function<TTimeStamp()> &timeStampClock() {
 } // namespace
 
 TTimeStamp DateTimeToTimeStamp(const QDateTime &dateTime) {
-  const platform::LocalTimeStamp s = platform::toLocalTimeStamp(dateTime);
-  return TTimeStamp{s.time, s.date};
+  return platform::toLocalTimeStamp(dateTime);
 }
 
-QDateTime TimeStampToDateTime(TTimeStamp stamp) {
-  return platform::fromLocalTimeStamp(platform::LocalTimeStamp{stamp.Time, stamp.Date});
-}
+QDateTime TimeStampToDateTime(TTimeStamp stamp) { return platform::fromLocalTimeStamp(stamp); }
 
 TTimeStamp NowTimeStamp() {
   if (timeStampClock())
     return timeStampClock()();
-  const platform::LocalTimeStamp s = platform::localTimeStampNow();
-  return TTimeStamp{s.time, s.date};
+  return platform::localTimeStampNow();
 }
 
 void SetTimeStampClock(std::function<TTimeStamp()> clock) { timeStampClock() = std::move(clock); }
@@ -188,8 +184,8 @@ void TQuillonMessageStream::TakeOver(const TQuillonMessageStream &other) {
 
 QByteArray EncodeFrameBlock(const TTimeStamp &stamp, const QByteArray &body) {
   TMemoryStream block;
-  block.WriteInteger(stamp.Time);
-  block.WriteInteger(stamp.Date);
+  block.WriteInteger(stamp.time);
+  block.WriteInteger(stamp.date);
   block.Write(body.constData(), body.size());
   return block.Memory();
 }
@@ -201,8 +197,8 @@ std::unique_ptr<TQuillonMessageStream> DecodeFrame(TkdbCustomDemon *demon, std::
   auto msg = std::make_unique<TQuillonMessageStream>(demon);
   msg->MsgCode = code;
   msg->SetMemory(QByteArray(block.constData(), 8));
-  msg->TimeStamp.Time = msg->ReadInteger();
-  msg->TimeStamp.Date = msg->ReadInteger();
+  msg->TimeStamp.time = msg->ReadInteger();
+  msg->TimeStamp.date = msg->ReadInteger();
   msg->SetMemory(QByteArray(block.constData() + 8, block.size() - 8));
   msg->SenderEntity->WindowHandle = sender;
   return msg;

@@ -40,10 +40,6 @@
 
 namespace glossan {
 
-// ASCII-only lower case: A..Z become a..z, every other character is kept.
-QString LowerAscii(QStringView text);
-QByteArray LowerAscii(QByteArrayView bytes);
-
 // 1-based position of the Count-th occurrence of Find in Source at or after Start (a Start
 // below 1 counts as 1); each further occurrence is searched behind the end of the previous
 // one. 0 when there are fewer occurrences, when Find is empty or when Count < 1.
@@ -63,14 +59,20 @@ bool ReadUntil(QIODevice &stream, QByteArrayView delimiter, QByteArray &text);
 QString NormalizeKey(QStringView key);
 QString NormalizeValue(QStringView value, QStringView appName);
 
+// What one language file may make the program hold; a larger file is refused as a whole.
+// The program's own files are a few kilobytes and some hundred records.
+inline constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
+inline constexpr qsizetype kMaxRecords = 100000;
+
 // The generated language file's name for a program path: its file-name part (after the last
 // "/"), with ".itl" appended when it holds no "." and its last three characters replaced by
 // "itl" otherwise ("dipolix" gives "dipolix.itl", "program.exe" gives "program.itl").
 QString ItlFileNameFor(QStringView programPath);
 
 // Writes the lines as Windows-1252, each followed by CR LF, through a temporary file that
-// replaces the target only when complete. False (and the old file untouched) on failure.
-bool WriteItlFile(const QString &fileName, const QStringList &lines);
+// replaces the target only when complete. A symbolic link at the file name is refused, never
+// followed. False (the old file untouched, the reason in *error when given) on failure.
+bool WriteItlFile(const QString &fileName, const QStringList &lines, QString *error = nullptr);
 
 } // namespace glossan
 
@@ -108,8 +110,11 @@ public:
 
   // Replaces the table by the records of the stream, read from position 0 to the last "|$$".
   // A device that is not open is opened for reading; one that cannot be read gives an empty
-  // table.
+  // table. A stream of more than glossan::kMaxFileBytes bytes or glossan::kMaxRecords records
+  // gives an empty table, a warning on stderr and the reason in LoadError().
   void LoadFromStream(QIODevice &stream);
+  // Why the last LoadFromStream refused its stream; empty when it did not.
+  const QString &LoadError() const { return FLoadError; }
 
   // The text for Key with the arguments filled in, or Key itself (arguments filled in).
   QString Translate(const QString &key, const QStringList &args = {});
@@ -121,14 +126,21 @@ public:
 
 private:
   void TranslateProperty(QObject *obj, int propertyIndex);
+  void LoadRecords(QIODevice &stream);
+  void Refuse(const QString &why);
   QString ApplyArgs(QString text, const QStringList &args) const;
+  void AddMissingEntry(const QString &line);
   void WriteGeneratedFile() const;
 
   QString FAppName;
+  QString FLoadError;
   QStringList FKeys;
   QStringList FValues;
   // First index of each key, so that the first of duplicate keys wins.
   QHash<QString, qsizetype> FIndex;
   // Objects currently being entered through object-valued properties; stops cycles.
   QSet<const QObject *> FEntered;
+  // The lines of MissingEntries in lower case, and the list they were taken from.
+  QSet<QString> FMissingSeen;
+  QStringList FMissingSeenFor;
 };

@@ -5,6 +5,7 @@
 
 #include "Cp1252.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace glossan {
@@ -16,7 +17,23 @@ QString ItlFileNameFor(QStringView programPath) {
   return name.chopped(std::min<qsizetype>(3, name.size())).toString() + QStringLiteral("itl");
 }
 
-bool WriteItlFile(const QString &fileName, const QStringList &lines) {
+namespace {
+
+bool Fail(QString *error, const QString &why) {
+  if (error)
+    *error = why;
+  return false;
+}
+
+bool IsSymLink(const QString &fileName) { return QFileInfo(fileName).isSymLink(); }
+
+} // namespace
+
+bool WriteItlFile(const QString &fileName, const QStringList &lines, QString *error) {
+  // The file is written in the current folder, which may be shared: a link planted there
+  // would make the save below replace whatever file the link points at.
+  if (IsSymLink(fileName))
+    return Fail(error, QStringLiteral("%1 is a symbolic link; not written").arg(fileName));
   QByteArray bytes;
   for (const QString &line : lines) {
     bytes += cp1252::encode(line);
@@ -26,14 +43,22 @@ bool WriteItlFile(const QString &fileName, const QStringList &lines) {
   // missing permission never costs the file that was there before.
   QSaveFile file(fileName);
   if (!file.open(QIODevice::WriteOnly))
-    return false;
+    return Fail(error, QStringLiteral("%1: %2").arg(fileName, file.errorString()));
   // commit() does not notice a failed flush of the write buffer (a full disk, a file size
   // limit) and would rename a truncated file over the old one: flush and check first.
   if (file.write(bytes) != bytes.size() || !file.flush() || file.error() != QFileDevice::NoError) {
+    const QString why = file.errorString();
     file.cancelWriting(); // the temporary file is discarded, the old file stays
-    return false;
+    return Fail(error, QStringLiteral("%1: %2").arg(fileName, why));
   }
-  return file.commit();
+  // A link planted while the file was being written: the commit would follow it.
+  if (IsSymLink(fileName)) {
+    file.cancelWriting();
+    return Fail(error, QStringLiteral("%1 is a symbolic link; not written").arg(fileName));
+  }
+  if (!file.commit())
+    return Fail(error, QStringLiteral("%1: %2").arg(fileName, file.errorString()));
+  return true;
 }
 
 } // namespace glossan
@@ -65,5 +90,7 @@ void TGlossan2000::WriteGeneratedFile() const {
   const QString fileName = glossan::ItlFileNameFor(ProgramPath);
   if (fileName == QStringLiteral(".itl"))
     return; // no program name to call the file after
-  glossan::WriteItlFile(fileName, lines);
+  QString error;
+  if (!glossan::WriteItlFile(fileName, lines, &error))
+    qWarning("Language file template not written: %s", qPrintable(error));
 }

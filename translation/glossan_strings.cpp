@@ -6,18 +6,14 @@
 
 namespace glossan {
 
-QString LowerAscii(QStringView text) { return asciiLower(text); }
-
-QByteArray LowerAscii(QByteArrayView bytes) { return asciiLower(bytes); }
-
 qsizetype FindNth(QStringView find, QStringView source, qsizetype start, qsizetype count,
                   bool ignoreCase) {
   if (find.isEmpty() || count < 1)
     return 0;
   QString lowFind, lowSource;
   if (ignoreCase) {
-    lowFind = LowerAscii(find);
-    lowSource = LowerAscii(source);
+    lowFind = asciiLower(find);
+    lowSource = asciiLower(source);
     find = lowFind;
     source = lowSource;
   }
@@ -42,8 +38,8 @@ QString ReplaceAll(QStringView source, QStringView find, QStringView replacement
   QString lowFind, lowSource;
   QStringView hay = source, needle = find;
   if (ignoreCase) {
-    lowFind = LowerAscii(find);
-    lowSource = LowerAscii(source);
+    lowFind = asciiLower(find);
+    lowSource = asciiLower(source);
     hay = lowSource;
     needle = lowFind;
   }

@@ -1,6 +1,7 @@
 // Reading the language table from a stream of records "[" key "]=" text "|$$".
 #include "Glossan2000.h"
 
+#include "AsciiCase.h"
 #include "Cp1252.h"
 
 #include <QBuffer>
@@ -13,7 +14,7 @@ namespace glossan {
 bool ReadUntil(QIODevice &stream, QByteArrayView delimiter, QByteArray &text) {
   constexpr qint64 kBlock = 256;
   text.clear();
-  const QByteArray delim = LowerAscii(delimiter);
+  const QByteArray delim = asciiLower(delimiter);
   const qint64 start = stream.pos();
   QByteArray lower; // the lower-case form of text, kept alongside
   qsizetype found = -1;
@@ -23,7 +24,7 @@ bool ReadUntil(QIODevice &stream, QByteArrayView delimiter, QByteArray &text) {
     if (got > 0) {
       const QByteArrayView chunk(block, got);
       text.append(chunk);
-      lower.append(LowerAscii(chunk));
+      lower.append(asciiLower(chunk));
     }
     if (!delim.isEmpty()) {
       // Only the tail can hold an occurrence that was not there before this block; searching
@@ -61,28 +62,66 @@ TGlossan2000::~TGlossan2000() {
   }
 }
 
+namespace {
+
+// Reads the rest of the stream, but never more than the cap allows. False when there is more.
+bool ReadCapped(QIODevice &stream, QByteArray &all) {
+  constexpr qint64 kBlock = 64 * 1024;
+  for (;;) {
+    const qint64 room = glossan::kMaxFileBytes + 1 - all.size();
+    const QByteArray block = stream.read(std::min(kBlock, room));
+    all += block;
+    if (all.size() > glossan::kMaxFileBytes)
+      return false;
+    if (block.isEmpty()) // the end, or an error: what was read is all there is
+      return true;
+  }
+}
+
+} // namespace
+
 void TGlossan2000::LoadFromStream(QIODevice &stream) {
   FKeys.clear();
   FValues.clear();
   FIndex.clear();
+  FLoadError.clear();
   if (!stream.isOpen() && !stream.open(QIODevice::ReadOnly))
     return;
   if (!stream.isReadable())
     return;
-  if (stream.isSequential()) {
-    // Records are read with look-ahead and a step back; a pipe or socket cannot step back.
-    QByteArray all = stream.readAll();
-    QBuffer buffer(&all);
-    buffer.open(QIODevice::ReadOnly);
-    LoadFromStream(buffer);
+  // A pipe or socket cannot go back to the start; it is read from where it stands.
+  if (!stream.isSequential() && !stream.seek(0))
+    return;
+  // Held in memory whole (records are read with look-ahead and a step back), so the size is
+  // capped before anything else: no file may make the program hold an unbounded amount.
+  QByteArray all;
+  if (!ReadCapped(stream, all)) {
+    Refuse(QStringLiteral("the language file is larger than %1 bytes").arg(glossan::kMaxFileBytes));
     return;
   }
-  if (!stream.seek(0))
-    return;
+  QBuffer buffer(&all);
+  buffer.open(QIODevice::ReadOnly);
+  LoadRecords(buffer);
+}
 
+void TGlossan2000::Refuse(const QString &why) {
+  FKeys.clear();
+  FValues.clear();
+  FIndex.clear();
+  FLoadError = why;
+  qWarning("Language file not loaded: %s", qPrintable(why));
+}
+
+void TGlossan2000::LoadRecords(QIODevice &stream) {
   static constexpr QByteArrayView kEnd = "|$$";
   QByteArray bytes;
   while (glossan::ReadUntil(stream, kEnd, bytes)) {
+    // Empty records cost little on disk but a table entry each in memory.
+    if (FKeys.size() == glossan::kMaxRecords) {
+      Refuse(
+          QStringLiteral("the language file holds more than %1 records").arg(glossan::kMaxRecords));
+      return;
+    }
     const QString record = cp1252::decode(bytes);
     // 1-based positions, 0 when absent, as the record rule counts them.
     const qsizetype p1 = record.indexOf(u'[') + 1;
@@ -91,7 +130,7 @@ void TGlossan2000::LoadFromStream(QIODevice &stream) {
     const qsizetype keyLen = p2 - p1 - 1;
     const qsizetype textLen = p3 - p2 - 2;
     const QString key =
-        keyLen > 0 ? glossan::NormalizeKey(glossan::LowerAscii(record.mid(p1, keyLen))) : QString();
+        keyLen > 0 ? glossan::NormalizeKey(asciiLower(record.mid(p1, keyLen))) : QString();
     const QString text =
         textLen > 0 ? glossan::NormalizeValue(record.mid(p2 + 1, textLen), FAppName) : QString();
     if (!FIndex.contains(key))

@@ -1,7 +1,7 @@
 // Key lookup with numbered arguments, and the record of keys that were asked for in vain.
 #include "Glossan2000.h"
 
-#include <algorithm>
+#include "AsciiCase.h"
 
 QString TGlossan2000::ApplyArgs(QString text, const QStringList &args) const {
   // In argument order, so that an argument holding a later placeholder is filled as well.
@@ -11,23 +11,32 @@ QString TGlossan2000::ApplyArgs(QString text, const QStringList &args) const {
 }
 
 QString TGlossan2000::Translate(const QString &key, const QStringList &args) {
-  const auto hit = FIndex.constFind(glossan::LowerAscii(key));
+  const auto hit = FIndex.constFind(asciiLower(key));
   if (hit != FIndex.constEnd()) {
     QString result = ApplyArgs(FValues[*hit], args);
     if (OnTranslated)
       OnTranslated(*this, key, result);
     return result;
   }
-  if (AutoCreateItlFile) {
-    const QString line =
-        QLatin1Char('[') + key + QStringLiteral("]=") + key + QStringLiteral("|$$");
-    const QString lowLine = glossan::LowerAscii(line);
-    const bool known =
-        std::any_of(MissingEntries.cbegin(), MissingEntries.cend(), [&](const QString &l) {
-          return l.size() == line.size() && glossan::LowerAscii(l) == lowLine;
-        });
-    if (!known)
-      MissingEntries.append(line);
-  }
+  if (AutoCreateItlFile)
+    AddMissingEntry(QLatin1Char('[') + key + QStringLiteral("]=") + key + QStringLiteral("|$$"));
   return ApplyArgs(key, args);
+}
+
+void TGlossan2000::AddMissingEntry(const QString &line) {
+  // The lower-case set answers "already listed?" in constant time. MissingEntries is a public
+  // list a caller may edit; the set still describes it as long as the list shares its data
+  // with the copy taken when the set was last brought up to date, since any edit detaches.
+  if (!MissingEntries.isSharedWith(FMissingSeenFor)) {
+    FMissingSeen.clear();
+    FMissingSeen.reserve(MissingEntries.size());
+    for (const QString &l : std::as_const(MissingEntries))
+      FMissingSeen.insert(asciiLower(l));
+  }
+  if (!FMissingSeen.contains(asciiLower(line))) {
+    FMissingSeenFor = {}; // let the append below extend the list in place instead of copying it
+    MissingEntries.append(line);
+    FMissingSeen.insert(asciiLower(line));
+  }
+  FMissingSeenFor = MissingEntries;
 }

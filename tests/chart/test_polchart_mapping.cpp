@@ -1,4 +1,7 @@
 // Polar <-> screen mapping, centring and the scale number format.
+#include <QFontMetrics>
+
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -120,8 +123,14 @@ TEST(PolChartMapping, CenterChartLeavesRoomForASideScale) {
   c.SetLabelModeRadial(C::rlmVertRight);
   c.CenterChart();
   const int right = c.CenterX() - 145;
-  EXPECT_GT(left, 0) << "a left scale moves the circle right";
-  EXPECT_EQ(right, -left);
+  // The shift is half of what a fifth of the area leaves beside the widest scale label,
+  // measured in the default font.
+  const QFontMetrics fm{QFont()};
+  const int w =
+      std::max(fm.horizontalAdvance(C::FormatScaleValue(1, c.DecPlaceRad(), c.RangeLow())),
+               fm.horizontalAdvance(C::FormatScaleValue(1, c.DecPlaceRad(), c.RangeHigh())));
+  EXPECT_EQ(left, (290 / 5 - w) / 2) << "a left scale moves the circle right";
+  EXPECT_EQ(right, -(290 / 5 - w) / 2) << "and a right scale as far left";
 
   // Only the widget's default font measures; the chart's Font never does.
   QFont big = c.font();

@@ -257,8 +257,6 @@ TEST(PolChartRobustness, ControlsWithoutRoom) {
   for (const QSize s : {QSize(0, 0), QSize(1, 1), QSize(-5, -7), QSize(20, 0), QSize(0, 20)}) {
     TCanvasRecorder rec;
     c.resize(s);
-    EXPECT_GE(c.width(), 0);
-    EXPECT_GE(c.height(), 0);
     c.CenterChart();
     c.Paint();
     EXPECT_TRUE(c.ChartBitmap().isNull());

@@ -4,6 +4,7 @@
 #include <QMetaProperty>
 #include <QWidget>
 #include <cmath>
+#include <functional>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -136,6 +137,32 @@ TEST_F(NumLab, SetterRulesClampIgnoreAndRepaintOnlyOnChange) {
               parent.show();
             }),
             1u);
+}
+
+TEST_F(NumLab, SizeHintsHoldTheBoxOneRowAndTheRightText) {
+  const auto rowH = [](const QFont &f) {
+    QImage img(1, 1, QImage::Format_RGB32);
+    return QFontMetrics(f, &img).height();
+  };
+  // Left space 40 and label width 50: the box ends at 40 + 50 + 2, the right text starts at 97.
+  EXPECT_EQ(lab->minimumSizeHint(), QSize(93, rowH(font) + 6));
+  EXPECT_EQ(lab->sizeHint(), QSize(97 + textWidth("Right"), rowH(font) + 6));
+  const struct {
+    const char *what;
+    std::function<void()> change;
+  } cases[] = {
+      {"wider box", [&] { lab->SetLabelWidth(80); }},
+      {"longer right text", [&] { lab->SetRightText(QStringLiteral("Right and more")); }},
+      {"larger font", [&] { lab->setFont(makeFont(QStringLiteral("Liberation Sans"), 20)); }},
+  };
+  for (const auto &c : cases) {
+    const QSize before = lab->sizeHint();
+    c.change();
+    EXPECT_GT(lab->sizeHint().width(), before.width()) << c.what;
+  }
+  EXPECT_EQ(lab->sizeHint().height(), rowH(lab->font()) + 6);
+  lab->SetRightText(QString());
+  EXPECT_EQ(lab->sizeHint(), lab->minimumSizeHint());
 }
 
 TEST_F(NumLab, TextsArePlacedByTheirAlignments) {

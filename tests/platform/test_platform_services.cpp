@@ -176,7 +176,13 @@ TEST(LastError, SystemTextForErrorNumbers) {
   setLastError(ENOENT);
   EXPECT_EQ(lastError(), ENOENT);
   EXPECT_FALSE(lastErrorText().isEmpty());
-  EXPECT_EQ(errorText(ENOENT), QString::fromLocal8Bit(strerror(ENOENT)));
+  // The text belongs to the number asked for, not to whatever errno holds.
+  const QString noFile = errorText(ENOENT);
+  errno = EACCES;
+  EXPECT_EQ(errorText(ENOENT), noFile);
+  EXPECT_NE(noFile, errorText(EACCES));
+  EXPECT_NE(noFile, errorText(EEXIST));
+  EXPECT_FALSE(errorText(EEXIST).isEmpty());
   EXPECT_TRUE(errorText(0).isEmpty());
   EXPECT_TRUE(errorText(99999).isEmpty());
   setLastError(0);

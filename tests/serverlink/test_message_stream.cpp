@@ -129,8 +129,8 @@ TEST(TimeStamp, DaysCountFromYearOneAndMillisecondsFromMidnight) {
   EXPECT_EQ(DateTimeToTimeStamp(dt), (TTimeStamp{0, 693594}));
   const QDateTime later(QDate(2026, 12, 8), QTime(10, 26, 3, 250), Qt::LocalTime);
   const TTimeStamp s = DateTimeToTimeStamp(later);
-  EXPECT_EQ(s.Time, ((10 * 60 + 26) * 60 + 3) * 1000 + 250);
-  EXPECT_EQ(s.Date, 693594 + QDate(1899, 12, 30).daysTo(QDate(2026, 12, 8)));
+  EXPECT_EQ(s.time, ((10 * 60 + 26) * 60 + 3) * 1000 + 250);
+  EXPECT_EQ(s.date, 693594 + QDate(1899, 12, 30).daysTo(QDate(2026, 12, 8)));
   EXPECT_EQ(TimeStampToDateTime(s), later);
 }
 

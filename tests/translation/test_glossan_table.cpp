@@ -1,11 +1,13 @@
 // The language table: reading records from a stream, lookups, and the generated file.
 #include "Glossan2000.h"
 
+#include "AsciiCase.h"
 #include "Cp1252.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
@@ -41,9 +43,8 @@ Table ParseInOnePiece(const QByteArray &bytes) {
     const QString r = cp1252::decode(bytes.mid(from, end + 3 - from));
     const qsizetype open = r.indexOf(u'['), eq = r.indexOf(u"]="), bar = r.size() - 3;
     const qsizetype keyFrom = open + 1, textFrom = eq < 0 ? 1 : eq + 2;
-    t.first.append(eq > keyFrom
-                       ? glossan::NormalizeKey(glossan::LowerAscii(r.mid(keyFrom, eq - keyFrom)))
-                       : QString());
+    t.first.append(eq > keyFrom ? glossan::NormalizeKey(asciiLower(r.mid(keyFrom, eq - keyFrom)))
+                                : QString());
     t.second.append(bar > textFrom ? glossan::NormalizeValue(r.mid(textFrom, bar - textFrom), u"")
                                    : QString());
   }
@@ -203,7 +204,49 @@ TEST(GlossanTable, MissingEntriesIgnoreCaseOfRepeatedKeys) {
   g.Translate("EXIT");
   g.Translate("Value <%1%>", {"3"});
   EXPECT_EQ(g.MissingEntries, QStringList({"[Exit]=Exit|$$", "[Value <%1%>]=Value <%1%>|$$"}));
+  // The list is the caller's to edit; what it holds now decides, not what was added before.
+  g.MissingEntries.removeFirst();
+  g.MissingEntries.append("[INFO]=info|$$");
+  g.Translate("Info");
+  g.Translate("EXIT");
+  EXPECT_EQ(g.MissingEntries,
+            QStringList({"[Value <%1%>]=Value <%1%>|$$", "[INFO]=info|$$", "[EXIT]=EXIT|$$"}));
+  g.MissingEntries.clear();
+  g.Translate("Exit");
+  EXPECT_EQ(g.MissingEntries, QStringList{"[Exit]=Exit|$$"});
   g.AutoCreateItlFile = false;
+}
+
+TEST(GlossanTable, FilesBeyondTheCapsAreRefusedWhole) {
+  const QByteArray first = "[a]=b|$$";
+  const QByteArray emptyRecord = "|$$";
+  const QByteArray atByteCap = first + QByteArray(glossan::kMaxFileBytes - first.size(), 'q');
+  const QByteArray atRecordCap = first + emptyRecord.repeated(glossan::kMaxRecords - 1);
+  const struct {
+    const char *what;
+    QByteArray file;
+    qsizetype records; // -1: refused
+  } cases[] = {
+      {"bytes at the cap", atByteCap, 1},
+      {"one byte more", atByteCap + 'q', -1},
+      {"records at the cap", atRecordCap, glossan::kMaxRecords},
+      {"one record more", atRecordCap + emptyRecord, -1},
+  };
+  for (const auto &c : cases) {
+    TGlossan2000 g(QString{});
+    Load(g, "[old]=table|$$");
+    Load(g, c.file);
+    if (c.records < 0) {
+      EXPECT_TRUE(g.Keys().isEmpty()) << c.what;
+      EXPECT_TRUE(g.Values().isEmpty()) << c.what;
+      EXPECT_EQ(g.Translate("a"), QStringLiteral("a")) << c.what;
+      EXPECT_FALSE(g.LoadError().isEmpty()) << c.what;
+    } else {
+      EXPECT_EQ(g.Keys().size(), c.records) << c.what;
+      EXPECT_EQ(g.Translate("a"), QStringLiteral("b")) << c.what;
+      EXPECT_TRUE(g.LoadError().isEmpty()) << c.what;
+    }
+  }
 }
 
 namespace {
@@ -252,6 +295,32 @@ TEST_F(InTempDir, GeneratedFileListsMissingKeysThenTheTable) {
     quiet.Translate("x");
   }
   EXPECT_EQ(ReadAll("dipolix.itl"), written);
+}
+
+TEST_F(InTempDir, SymbolicLinksAreNeverWrittenThrough) {
+  {
+    QFile victim("victim.txt");
+    ASSERT_TRUE(victim.open(QIODevice::WriteOnly));
+    victim.write("precious");
+  }
+  ASSERT_TRUE(QFile::link("victim.txt", "program.itl"));
+  ASSERT_TRUE(QFile::link("nowhere.txt", "dangling.itl"));
+  for (const char *name : {"program.itl", "dangling.itl"}) {
+    QString error;
+    EXPECT_FALSE(glossan::WriteItlFile(name, {"[a]=b|$$"}, &error)) << name;
+    EXPECT_TRUE(error.contains("symbolic link")) << qPrintable(error);
+  }
+  { // the same through the destructor
+    TGlossan2000 g(QString{});
+    g.ProgramPath = QStringLiteral("/usr/lib/program.exe");
+    g.AutoCreateItlFile = true;
+    g.Translate("missing");
+  }
+  EXPECT_EQ(ReadAll("victim.txt"), QByteArray("precious"));
+  EXPECT_TRUE(QFileInfo("program.itl").isSymLink());
+  EXPECT_FALSE(QFileInfo::exists("nowhere.txt"));
+  EXPECT_EQ(QDir().entryList(QDir::Files | QDir::System),
+            QStringList({"dangling.itl", "program.itl", "victim.txt"}));
 }
 
 TEST_F(InTempDir, FailedWriteKeepsTheOldFile) {

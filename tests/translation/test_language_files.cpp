@@ -1,6 +1,8 @@
 // The program's own language files: every key it asks for, and Windows-1252 umlauts.
 #include "Glossan2000.h"
 
+#include "AsciiCase.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -59,7 +61,7 @@ void CheckFile(const char *name, const char *language) {
   g.LoadFromStream(buffer);
   EXPECT_EQ(g.Keys().size(), lines.size() - 1);
   for (const QString &key : kNeeded)
-    EXPECT_TRUE(g.Keys().contains(glossan::LowerAscii(key))) << key.toStdString();
+    EXPECT_TRUE(g.Keys().contains(asciiLower(key))) << key.toStdString();
   EXPECT_EQ(g.Translate("$dlglanguage$"), QLatin1String(language));
   EXPECT_EQ(g.Translate("AppIconName"), QStringLiteral("dipolix.png"));
   EXPECT_TRUE(g.Translate("HomePageURL").startsWith("http://"));

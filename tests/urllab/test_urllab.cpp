@@ -1,6 +1,7 @@
 // The hyperlink label: target trimming and classification, the launch through the shell with
 // its two error messages, the click rules and the font switch under the pointer.
 #include <QEnterEvent>
+#include <QFontMetrics>
 #include <QImage>
 #include <QMouseEvent>
 #include <QTest>
@@ -220,10 +221,36 @@ TEST(UrlLabText, AmpersandIsShownAsItIs) {
   TUrlLab lab;
   lab.setText(QStringLiteral("Tom & Jerry"));
   EXPECT_EQ(lab.textFormat(), Qt::PlainText);
-  EXPECT_EQ(lab.buddy(), nullptr);
   // Plain text: markup is not interpreted either.
   lab.setText(QStringLiteral("<b>x</b>"));
   EXPECT_GT(lab.sizeHint().width(), lab.fontMetrics().horizontalAdvance(QStringLiteral("x")) * 4);
+}
+
+TEST(UrlLabText, SizeHintsHoldTheCaptionInEitherFont) {
+  for (const int activePixels : {24, 8}) {
+    TUrlLab lab;
+    QFont normal(QStringLiteral("DejaVu Sans"));
+    normal.setPixelSize(12);
+    QFont active = normal;
+    active.setPixelSize(activePixels);
+    lab.BeginLoading();
+    lab.setText(QStringLiteral("Home page"));
+    lab.setFont(normal);
+    lab.setFontActive(active);
+    lab.Loaded();
+    const QSize hint = lab.sizeHint(), least = lab.minimumSizeHint();
+    for (const QFont &f : {normal, active}) {
+      EXPECT_GE(hint.width(), QFontMetrics(f).horizontalAdvance(lab.text())) << activePixels;
+      EXPECT_GE(hint.height(), QFontMetrics(f).height()) << activePixels;
+      EXPECT_GE(least.width(), QFontMetrics(f).horizontalAdvance(lab.text())) << activePixels;
+    }
+    // Hovering swaps the font, not the hints: a layout does not jump.
+    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+    QCoreApplication::sendEvent(&lab, &enter);
+    ASSERT_EQ(lab.font().pixelSize(), activePixels);
+    EXPECT_EQ(lab.sizeHint(), hint) << activePixels;
+    EXPECT_EQ(lab.minimumSizeHint(), least) << activePixels;
+  }
 }
 
 namespace {
@@ -319,9 +346,4 @@ TEST_F(HoverFixture, RunTimeFontShowsUntilTheFirstLeave) {
   enter();
   leave();
   EXPECT_EQ(lab.font().pixelSize(), 13) << "the loaded font comes back";
-  // FontActive keeps a copy, not the given object.
-  QFont given = lab.FontActive();
-  lab.setFontActive(given);
-  given.setPixelSize(40);
-  EXPECT_EQ(lab.FontActive().pixelSize(), 13);
 }
