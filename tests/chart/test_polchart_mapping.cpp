@@ -234,6 +234,8 @@ TEST(PolChartMapping, FormatScaleValue) {
   EXPECT_EQ(C::FormatScaleValue(6, 1, 2), "   2.0");
   EXPECT_EQ(C::FormatScaleValue(1, 2, -0.6 + 0.2 * 3), "0.00") << "no negative zero";
   EXPECT_EQ(C::FormatScaleValue(1, 12, 1.0 / 3), "0.333333333333");
+  EXPECT_EQ(C::FormatScaleValue(1, 31, 0.5), "0." + QString(29, QLatin1Char('0')).prepend('5'))
+      << "at most 30 decimals";
 
   // Scientific: trimmed exponent, "*" when the exponent needs three digits.
   EXPECT_EQ(C::FormatScaleValue(1, -1, 1.5), "1.5E+00");
