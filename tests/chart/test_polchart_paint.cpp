@@ -35,6 +35,11 @@ TEST(PolChartPaint, LayersAndCopies) {
   EXPECT_EQ(rects[0].brushColor, clWhite);
   EXPECT_EQ(rects[0].penMode, Nuvra::pmCopy);
   EXPECT_EQ(rec.count(TCanvasOp::Polyline), 0u) << "an empty list draws no data";
+  b->SetChartColor(clCream);
+  rec.clear();
+  b->Paint();
+  EXPECT_EQ(rec.of(TCanvasOp::Rectangle, "chart").at(0).penColor, clCream);
+  EXPECT_EQ(b->ScreenImage().pixelColor(0, 0), QColor(0xFF, 0xFB, 0xF0)) << "no border line";
 
   b->CrossHair3()->SetMode(TpcCrossHair::chOrtho);
   rec.clear();
