@@ -206,6 +206,14 @@ TEST(PolChartGrid, SideScaleAxisAndRimLabels) {
   EXPECT_EQ(texts[9].points[0].y(), roundToInt(-th / 2.0));
   const int tw = QFontMetrics(p.t->font()).horizontalAdvance(texts[9].text);
   EXPECT_EQ(texts[9].points[0].x(), 100 - tw - 120 - 6); // right-aligned left of the axis
+
+  // Without angle labels the first radial label's hook sees the ring's own height.
+  PaintedChart zoomed([](TPolChart &c) {
+    c.SetLabelModeAngular(C::almNone);
+    c.SetMagFactor(1.03); // grid radius 103: the top ring at y = 100 - 82.4
+  });
+  ASSERT_FALSE(zoomed.hooked.empty());
+  EXPECT_EQ(zoomed.hooked[0].y, 18);
 }
 
 TEST(PolChartGrid, LabelHookChangesAndSuppresses) {
@@ -271,7 +279,7 @@ TEST(PolChartShadow, PolygonsInBothStyles) {
 
 TEST(PolChartShadow, FrameLine) {
   using P = std::vector<QPoint>;
-  for (int w : {0, 1, 6}) {
+  for (int w : {0, 1, 2, 6}) {
     TestChart t(240, 160);
     t->SetAutoRedraw(false);
     t->SetShadowWidth(w);
@@ -285,10 +293,8 @@ TEST(PolChartShadow, FrameLine) {
     ASSERT_EQ(polylines.size(), 1u);
     EXPECT_EQ(polylines[0].penColor, clBlack);
     EXPECT_EQ(polylines[0].penStyle, Nuvra::psSolid);
-    if (w == 1)
-      EXPECT_EQ(polylines[0].points, (P{{0, 159}, {0, 0}, {239, 0}, {239, 159}, {0, 159}}));
-    else
-      EXPECT_EQ(polylines[0].points, (P{{0, 154}, {0, 0}, {234, 0}, {234, 154}, {0, 154}}));
+    const int r = 240 - w, b = 160 - w; // the frame runs along the shadow's inner edge
+    EXPECT_EQ(polylines[0].points, (P{{0, b}, {0, 0}, {r, 0}, {r, b}, {0, b}})) << w;
   }
 }
 
