@@ -46,6 +46,15 @@ TEST(PolChartPaint, LayersAndCopies) {
   b->Paint();
   EXPECT_EQ(rec.count(TCanvasOp::Draw, "screen"), 1u);
   EXPECT_EQ(b->OverlayBitmap().size(), QSize(200, 200));
+
+  // A control narrower or lower than its shadow has no chart area: only the shadow shows.
+  for (const QSize size : {QSize(12, 100), QSize(100, 12)}) {
+    TestChart thin(size.width(), size.height());
+    thin->SetShadowWidth(20);
+    thin->Paint();
+    EXPECT_TRUE(thin->ChartBitmap().isNull()) << thin->ChartBitmap().width();
+    EXPECT_NE(thin->ScreenImage().pixelColor(0, 0), QColor(Qt::white)) << size.width();
+  }
 }
 
 TEST(PolChartPaint, PolylineRunsOfAtMost200Points) {
