@@ -206,6 +206,14 @@ TEST(PolChartGrid, SideScaleAxisAndRimLabels) {
   EXPECT_EQ(texts[9].points[0].y(), roundToInt(-th / 2.0));
   const int tw = QFontMetrics(p.t->font()).horizontalAdvance(texts[9].text);
   EXPECT_EQ(texts[9].points[0].x(), 100 - tw - 120 - 6); // right-aligned left of the axis
+
+  // Without angle labels the first radial label's hook sees the ring's own height.
+  PaintedChart zoomed([](TPolChart &c) {
+    c.SetLabelModeAngular(C::almNone);
+    c.SetMagFactor(1.03); // grid radius 103: the top ring at y = 100 - 82.4
+  });
+  ASSERT_FALSE(zoomed.hooked.empty());
+  EXPECT_EQ(zoomed.hooked[0].y, 18);
 }
 
 TEST(PolChartGrid, LabelHookChangesAndSuppresses) {
@@ -271,7 +279,7 @@ TEST(PolChartShadow, PolygonsInBothStyles) {
 
 TEST(PolChartShadow, FrameLine) {
   using P = std::vector<QPoint>;
-  for (int w : {0, 1, 6}) {
+  for (int w : {0, 1, 2, 6}) {
     TestChart t(240, 160);
     t->SetAutoRedraw(false);
     t->SetShadowWidth(w);
@@ -285,10 +293,8 @@ TEST(PolChartShadow, FrameLine) {
     ASSERT_EQ(polylines.size(), 1u);
     EXPECT_EQ(polylines[0].penColor, clBlack);
     EXPECT_EQ(polylines[0].penStyle, Nuvra::psSolid);
-    if (w == 1)
-      EXPECT_EQ(polylines[0].points, (P{{0, 159}, {0, 0}, {239, 0}, {239, 159}, {0, 159}}));
-    else
-      EXPECT_EQ(polylines[0].points, (P{{0, 154}, {0, 0}, {234, 0}, {234, 154}, {0, 154}}));
+    const int r = 240 - w, b = 160 - w; // the frame runs along the shadow's inner edge
+    EXPECT_EQ(polylines[0].points, (P{{0, b}, {0, 0}, {r, 0}, {r, b}, {0, b}})) << w;
   }
 }
 
@@ -305,4 +311,49 @@ TEST(PolChartGrid, SingleRayFollowsTheOffset) {
   EXPECT_EQ(p.texts(C::skAngular), std::vector<QString>{QStringLiteral("0.00")});
   EXPECT_EQ(p.hooked[0].x, 100);
   EXPECT_EQ(p.hooked[0].y, 203);
+}
+
+// Rays, label anchors and label boxes turn with the rotation direction and the angle offset.
+TEST(PolChartGrid, RaysAndAngleLabelsFollowDirectionAndOffset) {
+  struct Case {
+    C::TpcRotationDir dir;
+    double offset;
+    int ray;          // index of the ray checked (30 degrees apart)
+    double screenDeg; // where it must point: clockwise from three o'clock, as seen
+  };
+  const Case cases[] = {
+      {C::rdClockwise, 0, 1, 30},  {C::rdCounterCW, 0, 1, -30},  {C::rdCounterCW, 0, 3, -90},
+      {C::rdClockwise, 90, 0, 90}, {C::rdCounterCW, 90, 0, -90}, {C::rdCounterCW, 30, 2, -90},
+      {C::rdClockwise, -90, 3, 0}, {C::rdClockwise, 45, 1, 75},  {C::rdCounterCW, 45, 4, -165},
+  };
+  const QFontMetrics fm(TestChart().chart->font());
+  const int th = fm.height();
+  for (const Case &k : cases) {
+    PaintedChart p([&](TPolChart &c) {
+      c.SetRotationDir(k.dir);
+      c.SetAngleOffset(k.offset);
+      c.SetLabelModeRadial(C::rlmNone);
+    });
+    const double c = std::cos(k.screenDeg * C::kDegToRad);
+    const double s = std::sin(k.screenDeg * C::kDegToRad);
+    const auto at = static_cast<std::size_t>(k.ray);
+    const auto lines = p.on(TCanvasOp::LineTo);
+    ASSERT_EQ(lines.size(), 12u);
+    EXPECT_EQ(
+        lines[at].points,
+        (std::vector<QPoint>{{100, 100}, {100 + roundToInt(100 * c), 100 + roundToInt(100 * s)}}))
+        << k.dir << " " << k.offset;
+    ASSERT_EQ(p.hooked.size(), 12u);
+    EXPECT_EQ(QPoint(p.hooked[at].x, p.hooked[at].y),
+              QPoint(100 + roundToInt(106 * c), 100 + roundToInt(103 * s)))
+        << k.dir << " " << k.offset;
+    const auto texts = p.on(TCanvasOp::TextOut);
+    ASSERT_EQ(texts.size(), 12u);
+    EXPECT_EQ(texts[at].text, QString::number(30 * k.ray));
+    const int hw = fm.horizontalAdvance(texts[at].text) / 2;
+    // The label box is centred beyond the rim, half its size further out.
+    EXPECT_EQ(texts[at].points[0], QPoint(100 + roundToInt((100 + hw + 6) * c) - hw,
+                                          100 + roundToInt((100 + th / 2 + 3) * s) - th / 2))
+        << k.dir << " " << k.offset;
+  }
 }

@@ -76,6 +76,81 @@ TEST(PolChartMapping, InverseMappingBranches) {
   EXPECT_DOUBLE_EQ(Phi, C::kPi / 2);
 }
 
+// The inverse must undo the forward mapping on turned, counter-clockwise and reversed charts:
+// the angle under the mouse is read back through the same offset and direction.
+TEST(PolChartMapping, InverseUndoesTurnedAndMirroredCharts) {
+  struct Case {
+    double lo, hi, rotSign, offset;
+    QPoint screen;
+    double R, Phi;
+  };
+  const Case cases[] = {
+      {-1, 1, 1, 90, {100, 150}, 0, 0},    // turned: Phi 0 at six o'clock
+      {-1, 1, 1, 90, {150, 100}, 0, 270},  // three o'clock is a quarter turn back
+      {-1, 1, -1, 30, {100, 50}, 0, 60},   // counter-clockwise and turned
+      {-1, 1, -1, -45, {150, 100}, 0, 45}, // a negative offset
+      {-1, 1, 1, 400, {100, 150}, 0, 50},  // offsets beyond a full turn wrap
+      {1, -1, 1, 90, {100, 50}, 0, 180},   // reversed range, turned: half a turn more
+      {1, -1, -1, 0, {100, 150}, 0, 270},  // reversed and counter-clockwise
+  };
+  for (const Case &k : cases) {
+    TpcMapping m = unitMapping(k.lo, k.hi, k.rotSign);
+    m.AngleOffset = k.offset;
+    double R = 0, Phi = 0;
+    m.ScreenToPolar(k.screen.x(), k.screen.y(), R, Phi);
+    EXPECT_NEAR(R, k.R, 1e-12) << k.offset << " " << k.rotSign;
+    EXPECT_NEAR(Phi, k.Phi, 1e-9) << k.offset << " " << k.rotSign << " " << k.lo;
+    EXPECT_EQ(toScreen(m, k.R, k.Phi), k.screen) << k.offset << " " << k.rotSign;
+    // Every angle read back lands on the same pixel again.
+    for (double phi = 5; phi < 360; phi += 37) {
+      const QPoint p = toScreen(m, 0.6, phi);
+      m.ScreenToPolar(p.x(), p.y(), R, Phi);
+      EXPECT_EQ(toScreen(m, R, Phi), p) << phi << " " << k.offset << " " << k.rotSign;
+      EXPECT_GE(Phi, 0);
+      EXPECT_LE(Phi, 360);
+    }
+  }
+}
+
+// Pixel coordinates round half to even, in both directions from the centre.
+TEST(PolChartMapping, ForwardMappingRoundsTiesToEven) {
+  TpcMapping m;
+  m.RangeLow = 0;
+  m.RangeHigh = 1;
+  m.AngleFactor = C::kDegToRad;
+  m.Calc(256, 256, 0, 1, 100, 100); // 128 pixels per unit: exact binary fractions
+  const struct {
+    double pixels, phi;
+    QPoint expected;
+  } cases[] = {
+      {0.5, 0, {100, 100}},   {1.5, 0, {102, 100}},  {2.5, 0, {102, 100}},
+      {0.5, 180, {100, 100}}, {1.5, 180, {98, 100}}, {0.5, 90, {100, 100}},
+      {1.5, 90, {100, 102}},  {1.5, 270, {100, 98}}, {2.25, 0, {102, 100}},
+  };
+  for (const auto &c : cases)
+    EXPECT_EQ(toScreen(m, c.pixels / 128, c.phi), c.expected) << c.pixels << " at " << c.phi;
+}
+
+// The area is the smaller of width and height, each less the shadow.
+TEST(PolChartMapping, ScaleFromTheAreaLessTheShadow) {
+  const struct {
+    int w, h, shadow;
+    double mag, scale;
+  } cases[] = {
+      {200, 300, 20, 1, 45}, {300, 200, 20, 1, 45}, {300, 200, 0, 2, 100},
+      {10, 200, 20, 1, 0},   {200, 10, 20, 1, 0},
+  };
+  for (const auto &c : cases) {
+    TpcMapping m;
+    m.RangeLow = -1;
+    m.RangeHigh = 1;
+    m.Calc(c.w, c.h, c.shadow, c.mag, 7, 9);
+    EXPECT_EQ(m.ScaleX, c.scale) << c.w << "x" << c.h << " shadow " << c.shadow;
+    EXPECT_EQ(m.ScaleY, c.scale);
+    EXPECT_EQ(QPointF(m.OffsetX, m.OffsetY), QPointF(7, 9));
+  }
+}
+
 TEST(PolChartMapping, ReversedRanges) {
   const TpcMapping m = unitMapping(1, -1);
   EXPECT_EQ(m.ScaleX, -50);
@@ -161,6 +236,8 @@ TEST(PolChartMapping, FormatScaleValue) {
   EXPECT_EQ(C::FormatScaleValue(6, 1, 2), "   2.0");
   EXPECT_EQ(C::FormatScaleValue(1, 2, -0.6 + 0.2 * 3), "0.00") << "no negative zero";
   EXPECT_EQ(C::FormatScaleValue(1, 12, 1.0 / 3), "0.333333333333");
+  EXPECT_EQ(C::FormatScaleValue(1, 31, 0.5), "0." + QString(29, QLatin1Char('0')).prepend('5'))
+      << "at most 30 decimals";
 
   // Scientific: trimmed exponent, "*" when the exponent needs three digits.
   EXPECT_EQ(C::FormatScaleValue(1, -1, 1.5), "1.5E+00");
@@ -172,4 +249,7 @@ TEST(PolChartMapping, FormatScaleValue) {
   // -2: the plain scientific form, four exponent digits.
   EXPECT_EQ(C::FormatScaleValue(1, -2, 1.5), "1.5E+0000");
   EXPECT_EQ(C::FormatScaleValue(1, -2, 1e150), "1.0E+0150");
+  // A wider field pads on the left.
+  EXPECT_EQ(C::FormatScaleValue(10, -1, 1.5), "   1.5E+00");
+  EXPECT_EQ(C::FormatScaleValue(12, -2, -1.5), "  -1.5E+0000");
 }

@@ -71,6 +71,8 @@ TEST(PolChartModel, ClampsAndIgnoredValues) {
   EXPECT_EQ(c.AngleBtwRays(), 22.5);
   c.SetAngleBtwRays(8.25); // midway: the earlier entry
   EXPECT_EQ(c.AngleBtwRays(), 7.5);
+  c.SetAngleBtwRays(6.75); // midway between the first two
+  EXPECT_EQ(c.AngleBtwRays(), 6);
   c.SetAngleBtwRays(1000);
   EXPECT_EQ(c.AngleBtwRays(), 360);
   c.SetAngleBtwRays(-3);

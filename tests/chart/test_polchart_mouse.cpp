@@ -111,6 +111,7 @@ TEST(PolChartMouse, ZoomDragNeverTurnsTheChartInsideOut) {
   EXPECT_TRUE(std::isfinite(c->MagFactor()));
   EXPECT_GE(c->MagFactor(), 0.01);
   EXPECT_EQ(C::ZoomDragMagFactor(0.5, 10, 0), 0.5);
+  EXPECT_EQ(C::ZoomDragMagFactor(2, 1, 1), 1) << "a one-pixel control still zooms";
   EXPECT_EQ(C::ZoomDragMagFactor(999.5, -1000, 10), 1000);
 }
 
@@ -458,4 +459,31 @@ TEST(PolChartMouse, DownAndUpEventsComeFirst) {
   c->SetMouseAction(Nuvra::maZoomWind);
   release(c, 100, 100);
   EXPECT_EQ(rec.count(TCanvasOp::Draw, "screen"), 0u) << "nothing left to apply";
+}
+
+// Pointer positions reach the handlers as the window system reports them: whole pixels,
+// rounded half to even, within the signed 16-bit range.
+TEST(PolChartMouse, PointerPositionsAreRoundedAndLimited) {
+  TestChart t(200, 200);
+  TPolChart *c = t.chart;
+  std::vector<QPoint> got;
+  c->OnMouseMove = [&](QObject *, C::TShiftState, int x, int y) { got.push_back({x, y}); };
+  const struct {
+    QPointF sent;
+    QPoint seen;
+  } cases[] = {
+      {{10.5, 11.5}, {10, 12}},
+      {{-0.5, -1.5}, {0, -2}},
+      {{2.6, -2.6}, {3, -3}},
+      {{40000, -40000}, {32767, -32768}},
+      {{-40000, 40000}, {-32768, 32767}},
+      {{32767.4, -32768.4}, {32767, -32768}},
+  };
+  for (const auto &k : cases) {
+    QMouseEvent e(QEvent::MouseMove, k.sent, c->mapToGlobal(k.sent), Qt::NoButton, Qt::NoButton,
+                  Qt::NoModifier);
+    QApplication::sendEvent(c, &e);
+    ASSERT_FALSE(got.empty());
+    EXPECT_EQ(got.back(), k.seen) << k.sent.x() << ", " << k.sent.y();
+  }
 }

@@ -194,6 +194,7 @@ TEST(PolChartLabels, FramesByModeAndTransparency) {
   ASSERT_EQ(rects.size(), 2u);
   EXPECT_EQ(rects[0].points, (P{{101, 100 - h - 4}, {109 + W, 100}}));
   EXPECT_EQ(rects[0].brushColor, clGray);
+  EXPECT_EQ(rects[0].penColor, clGray) << "the shadow has no border of its own";
   EXPECT_EQ(rects[0].brushStyle, Nuvra::bsSolid);
   EXPECT_EQ(rects[1].points, box);
   EXPECT_EQ(rects[1].penColor, clRed);
@@ -295,6 +296,16 @@ TEST(PolChartCrossHairs, OrthoLinesAndEdgeTests) {
   lines = rec.of(TCanvasOp::LineTo, "overlay");
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0].points, (P{{100, 1}, {100, 200}}));
+
+  // After a resize the cross-hairs are drawn on a copy of the new size.
+  b->resize(150, 120);
+  b->Paint();
+  EXPECT_EQ(b->OverlayBitmap().size(), QSize(150, 120));
+  EXPECT_EQ(b->ScreenImage().size(), QSize(150, 120));
+  int red = 0; // the dashed vertical line at x = 100
+  for (int y = 1; y < 120; ++y)
+    red += b->ScreenImage().pixelColor(100, y) == QColor(Qt::red);
+  EXPECT_GT(red, 40);
 }
 
 TEST(PolChartCrossHairs, PolarRayAndCircle) {
@@ -342,6 +353,68 @@ TEST(PolChartCrossHairs, PolarRayAndCircle) {
   const QPoint end = lines[0].points[1];
   EXPECT_EQ(end.x(), 30000);
   EXPECT_NEAR(end.y(), 100 + 29900 * std::tan(phi * C::kDegToRad), 1.0);
+
+  // Pulled back to exactly half its length, the end's y falls on .5: ties round to even.
+  for (const auto &[dy, y] : {std::pair{99, 150}, std::pair{97, 148}}) {
+    ch->SetPosRad(-1 + std::hypot(59800.0, dy) / 50);
+    ch->SetPosPhi(std::atan2(dy, 59800.0) / C::kDegToRad);
+    rec.clear();
+    b->Paint();
+    lines = rec.of(TCanvasOp::LineTo, "overlay");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].points[1], QPoint(30000, y)) << dy;
+  }
+}
+
+// With a shadow the chart area is the control less the shadow: 220 x 180 here, centre
+// (110, 90), 45 pixels per unit. Lines and circles are tested against that area's edges.
+TEST(PolChartCrossHairs, EdgesOfTheAreaLessTheShadow) {
+  struct Case {
+    TpcCrossHair::TpcCrossHMode mode;
+    double R, Phi;
+    int lineWid;
+    P lines;     // LineTo calls, as from-to pairs
+    int circles; // Ellipse calls
+  };
+  const double toX220 = 110.0 / 45 - 1; // the vertical line on the area's right edge
+  const Case cases[] = {
+      {TpcCrossHair::chOrtho, 0, 0, 1, {{1, 90}, {220, 90}, {155, 1}, {155, 180}}, 0},
+      {TpcCrossHair::chOrtho, 0, 0, 5, {{3, 90}, {218, 90}, {155, 3}, {155, 178}}, 0},
+      {TpcCrossHair::chOrtho, 1, 90, 1, {{110, 1}, {110, 180}}, 0}, // y on the bottom edge
+      {TpcCrossHair::chOrtho, 0.98, 90, 1, {{1, 179}, {220, 179}, {110, 1}, {110, 180}}, 0},
+      {TpcCrossHair::chOrtho, toX220, 0, 1, {{1, 90}, {220, 90}}, 0}, // x on the right edge
+      {TpcCrossHair::chPolar, 0, 0, 1, {{110, 90}, {200, 90}}, 1},
+      {TpcCrossHair::chPolar, 1.5, 0, 1, {{110, 90}, {222, 90}}, 0}, // ray end beyond the edge
+      {TpcCrossHair::chPolar, 1, 90, 1, {}, 1},                      // ray end on the edge
+  };
+  for (const Case &k : cases) {
+    TestChart t(240, 200);
+    t->SetAutoRedraw(false);
+    t->SetRangeLow(-1);
+    t->SetGridStyleAngular(C::gsAngNone);
+    t->SetGridStyleRadial(C::gsRadNone);
+    t->SetLabelModeAngular(C::almNone);
+    t->SetLabelModeRadial(C::rlmNone);
+    t->SetShadowWidth(20);
+    t->CenterChart();
+    ASSERT_EQ(QPoint(t->CenterX(), t->CenterY()), QPoint(110, 90));
+    TpcCrossHair *ch = t->CrossHair4();
+    ch->SetPosRad(k.R);
+    ch->SetPosPhi(k.Phi);
+    ch->SetLineWid(k.lineWid);
+    ch->SetMode(k.mode);
+    TCanvasRecorder rec;
+    t->Paint();
+    P got;
+    for (const auto &c : rec.of(TCanvasOp::LineTo, "overlay"))
+      got.insert(got.end(), c.points.begin(), c.points.end());
+    EXPECT_EQ(got, k.lines) << k.mode << " R " << k.R << " Phi " << k.Phi;
+    const auto circles = rec.of(TCanvasOp::Ellipse, "overlay");
+    EXPECT_EQ(static_cast<int>(circles.size()), k.circles) << k.R << " " << k.Phi;
+    if (k.circles == 1 && k.R == 0) {
+      EXPECT_EQ(circles[0].points, (P{{65, 45}, {156, 136}}));
+    }
+  }
 }
 
 TEST(PolChartCrossHairs, NearestCrossHairTies) {

@@ -35,12 +35,26 @@ TEST(PolChartPaint, LayersAndCopies) {
   EXPECT_EQ(rects[0].brushColor, clWhite);
   EXPECT_EQ(rects[0].penMode, Nuvra::pmCopy);
   EXPECT_EQ(rec.count(TCanvasOp::Polyline), 0u) << "an empty list draws no data";
+  b->SetChartColor(clCream);
+  rec.clear();
+  b->Paint();
+  EXPECT_EQ(rec.of(TCanvasOp::Rectangle, "chart").at(0).penColor, clCream);
+  EXPECT_EQ(b->ScreenImage().pixelColor(0, 0), QColor(0xFF, 0xFB, 0xF0)) << "no border line";
 
   b->CrossHair3()->SetMode(TpcCrossHair::chOrtho);
   rec.clear();
   b->Paint();
   EXPECT_EQ(rec.count(TCanvasOp::Draw, "screen"), 1u);
   EXPECT_EQ(b->OverlayBitmap().size(), QSize(200, 200));
+
+  // A control narrower or lower than its shadow has no chart area: only the shadow shows.
+  for (const QSize size : {QSize(12, 100), QSize(100, 12)}) {
+    TestChart thin(size.width(), size.height());
+    thin->SetShadowWidth(20);
+    thin->Paint();
+    EXPECT_TRUE(thin->ChartBitmap().isNull()) << thin->ChartBitmap().width();
+    EXPECT_NE(thin->ScreenImage().pixelColor(0, 0), QColor(Qt::white)) << size.width();
+  }
 }
 
 TEST(PolChartPaint, PolylineRunsOfAtMost200Points) {
@@ -209,4 +223,65 @@ TEST(PolChartPixels, FlyingShadow) {
   EXPECT_EQ(img.pixelColor(2, 97), QColor(0xC0, 0xC0, 0xC0));
   EXPECT_EQ(img.pixelColor(0, 50), QColor(Qt::black)); // frame line
   EXPECT_EQ(img.pixelColor(114, 50), QColor(Qt::black));
+}
+
+// A MoveTo in the middle of the list lifts the pen, and so does an item without a position;
+// a circle in between ends the run but keeps the pen where it was.
+TEST(PolChartPaint, PenLiftsInMidList) {
+  struct Item {
+    char kind; // 'm' MoveTo, 'd' DrawTo, 'c' Circle
+    double R, Phi;
+  };
+  const double nan = std::nan("");
+  const struct {
+    const char *name;
+    std::vector<Item> items;
+    std::vector<P> runs;
+  } cases[] = {
+      {"move in mid-list",
+       {{'m', 0, 0}, {'d', 1, 0}, {'m', 0, 90}, {'d', 1, 90}},
+       {{{150, 100}, {200, 100}}, {{100, 150}, {100, 200}}}},
+      {"two moves in a row",
+       {{'m', 0, 0}, {'d', 1, 0}, {'m', 0, 180}, {'m', 0, 270}, {'d', 1, 270}},
+       {{{150, 100}, {200, 100}}, {{100, 50}, {100, 0}}}},
+      {"a gap in a line",
+       {{'m', 0, 0}, {'d', 1, 0}, {'d', nan, 45}, {'d', 1, 90}, {'d', 0, 90}},
+       {{{150, 100}, {200, 100}}, {{100, 200}, {100, 150}}}},
+      {"an infinite angle",
+       {{'m', 0, 0}, {'d', 1, 0}, {'d', 1, INFINITY}, {'d', 1, 180}, {'d', 0, 180}},
+       {{{150, 100}, {200, 100}}, {{0, 100}, {50, 100}}}},
+      {"a circle between lines",
+       {{'m', 0, 0}, {'d', 1, 0}, {'c', 0, 0}, {'d', 1, 90}},
+       {{{150, 100}, {200, 100}}, {{200, 100}, {100, 200}}}},
+  };
+  for (const auto &k : cases) {
+    BareChart b;
+    for (const Item &it : k.items) {
+      if (it.kind == 'm')
+        b->MoveTo(it.R, it.Phi);
+      else if (it.kind == 'd')
+        b->DrawTo(it.R, it.Phi);
+      else
+        b->Circle(it.R);
+    }
+    TCanvasRecorder rec;
+    b->Paint();
+    std::vector<P> runs;
+    for (const auto &c : rec.of(TCanvasOp::Polyline, "chart"))
+      runs.push_back(c.points);
+    EXPECT_EQ(runs, k.runs) << k.name;
+  }
+
+  // And in real pixels: nothing between the end of one line and the start of the next.
+  BareChart b;
+  b->MoveTo(0, 0);
+  b->DrawTo(1, 0);
+  b->MoveTo(0, 90);
+  b->DrawTo(1, 90);
+  b->ShowGraf();
+  const QImage img = b->ScreenImage();
+  EXPECT_EQ(img.pixelColor(180, 100), QColor(Qt::black));
+  EXPECT_EQ(img.pixelColor(100, 180), QColor(Qt::black));
+  for (int i = 5; i < 50; ++i)
+    ASSERT_EQ(img.pixelColor(200 - i, 150 + i), QColor(Qt::white)) << "no joining line " << i;
 }

@@ -50,6 +50,8 @@ TEST(NumLabFormat, GeneralNotationSwitchesToExponentOutsideItsRange) {
   EXPECT_EQ(conv(999.4, TNumLab::dtFloat, 3), "999");
   EXPECT_EQ(conv(99.96, TNumLab::dtFloat, 3), "100");
   EXPECT_EQ(conv(0.5, TNumLab::dtFloat, 4), "0.5");
+  EXPECT_EQ(conv(12.5, TNumLab::dtFloat, 4), "12.5"); // digits on both sides of the point
+  EXPECT_EQ(conv(-123.456, TNumLab::dtFloat, 5), "-123.46");
   EXPECT_EQ(conv(0.000123, TNumLab::dtFloat, 4), "0.000123");
   EXPECT_EQ(conv(0.0001, TNumLab::dtFloat, 4), "0.0001");
   EXPECT_EQ(conv(0.00009, TNumLab::dtFloat, 4), "9E-5");
@@ -88,12 +90,17 @@ TEST(NumLabFormat, HexBinOctShowTwosComplementDigits) {
   EXPECT_EQ(conv(-2, TNumLab::dtBin, 3), "110");
   EXPECT_EQ(conv(5, TNumLab::dtBin, 0), "");
   EXPECT_EQ(conv(4294967296.0, TNumLab::dtBin, 8), kOverflow);
+  EXPECT_EQ(conv(4294967295.0, TNumLab::dtBin, 3), "111"); // both ends of the range fit
+  EXPECT_EQ(conv(-2147483648.0, TNumLab::dtBin, 3), "000");
+  EXPECT_EQ(conv(-2147483649.0, TNumLab::dtBin, 3), kOverflow);
 
   EXPECT_EQ(conv(8, TNumLab::dtOct, 3), "010");
   EXPECT_EQ(conv(-1, TNumLab::dtOct, 15), "37777777777"); // 11 digits at most
   EXPECT_EQ(conv(4294967295.0, TNumLab::dtOct, 11), "37777777777");
   EXPECT_EQ(conv(8, TNumLab::dtOct, 0), "");
   EXPECT_EQ(conv(-3e9, TNumLab::dtOct, 8), kOverflow);
+  EXPECT_EQ(conv(-2147483648.0, TNumLab::dtOct, 11), "20000000000");
+  EXPECT_EQ(conv(4294967296.0, TNumLab::dtOct, 11), kOverflow);
 }
 
 TEST(NumLabFormat, IntegersRoundHalfToEvenAndZeroIntPadsAfterTheSign) {
@@ -171,6 +178,8 @@ TEST(NumLabFormat, DateTimePatterns) {
   EXPECT_EQ(dt(jan14 + 0.75, "dddd d.m.yy hh:nn:ss"), "Wednesday 14.1.04 18:00:00");
   EXPECT_EQ(dt(jan14 + 0.75, "ddd DD/MM/YYYY h:mm am/pm"), "Wed 14/01/2004 6:00 pm");
   EXPECT_EQ(dt(jan14 + 0.25, "mmmm d h:nn AM/PM a/p"), "January 14 6:00 AM a");
+  EXPECT_EQ(dt(jan14 + 0.75, "h:nn ampm"), "6:00 PM");
+  EXPECT_EQ(dt(jan14 + 0.25, "h:nn ampm"), "6:00 AM");
   EXPECT_EQ(dt(jan14 + 0.5 + 1.5 / 86400.0, "hh:nn:ss.zzz"), "12:00:01.500");
   EXPECT_EQ(dt(jan14, "\"day\" d 'of' mmm"), "day 14 of Jan");
   EXPECT_EQ(dt(jan14 + 0.5, "ddddd t"), "1/14/2004 12:00 PM");

@@ -132,6 +132,13 @@ TEST(TimeStamp, DaysCountFromYearOneAndMillisecondsFromMidnight) {
   EXPECT_EQ(s.time, ((10 * 60 + 26) * 60 + 3) * 1000 + 250);
   EXPECT_EQ(s.date, 693594 + QDate(1899, 12, 30).daysTo(QDate(2026, 12, 8)));
   EXPECT_EQ(TimeStampToDateTime(s), later);
+
+  // A clock installed for tests is used instead of the system's, until it is removed.
+  SetTimeStampClock([] { return TTimeStamp{7, 8}; });
+  EXPECT_EQ(NowTimeStamp(), (TTimeStamp{7, 8}));
+  SetTimeStampClock({});
+  const int today = DateTimeToTimeStamp(QDateTime::currentDateTime()).Date;
+  EXPECT_LE(std::abs(NowTimeStamp().Date - today), 1); // the clock may pass midnight
 }
 
 TEST(Frame, BlockIsStampThenBodyAndShortBlocksAreRejected) {
