@@ -137,8 +137,8 @@ TEST(TimeStamp, DaysCountFromYearOneAndMillisecondsFromMidnight) {
   SetTimeStampClock([] { return TTimeStamp{7, 8}; });
   EXPECT_EQ(NowTimeStamp(), (TTimeStamp{7, 8}));
   SetTimeStampClock({});
-  const int today = DateTimeToTimeStamp(QDateTime::currentDateTime()).Date;
-  EXPECT_LE(std::abs(NowTimeStamp().Date - today), 1); // the clock may pass midnight
+  const int today = DateTimeToTimeStamp(QDateTime::currentDateTime()).date;
+  EXPECT_LE(std::abs(NowTimeStamp().date - today), 1); // the clock may pass midnight
 }
 
 TEST(Frame, BlockIsStampThenBodyAndShortBlocksAreRejected) {
