@@ -35,10 +35,11 @@ Setup setupFor(int p, int q) {
   return st;
 }
 
-// cos²(π·t), with whole turns removed first so the cosine sees a small angle.
+// cos²(π·t), with whole turns removed first. Written as a sine of the distance to the nearest
+// null, so that ρ keeps its digits near a null and is exactly 0 on one.
 long double rhoOfTurns(long double t) {
   const long double frac = t - std::nearbyint(t);
-  const long double c = std::cos(kPi * frac);
+  const long double c = std::sin(kPi * (0.5L - std::fabs(frac)));
   return c * c;
 }
 
