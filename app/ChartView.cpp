@@ -58,8 +58,8 @@ public:
     double r = 0, phi = 0;
     if (map.ScaleX != 0 && map.ScaleY != 0 && std::isfinite(map.ScaleX)) {
       m_chart.ScreenToPolar(help->pos().x(), help->pos().y(), r, phi);
-      const bool inside = std::isfinite(r) && std::isfinite(phi) &&
-                          (r - map.RangeLow) / (map.RangeHigh - map.RangeLow) <= 1.0;
+      const double low = m_chart.RangeLow(), high = m_chart.RangeHigh();
+      const bool inside = std::isfinite(r) && std::isfinite(phi) && (r - low) / (high - low) <= 1.0;
       if (inside) {
         const auto [p, q] = m_positions();
         QToolTip::showText(help->globalPos(), pointerTip(p, q, phi, m_tr), &m_chart);

@@ -98,9 +98,11 @@ TEST_F(Window, ToolTipShowsDirectionAndPowerUnderThePointer) {
   EXPECT_EQ(chartview::pointerTip(1000, 0, 60.0, kSame),
             QStringLiteral("Direction: 60.0\u00b0\nPower: \u03c1 = 0.5000 = -3.01 dB"));
   EXPECT_TRUE(chartview::pointerTip(1000, 0, 0.0, kSame).endsWith(QStringLiteral("-\u221e dB")));
-  // Halfway up from the centre: 270° (angles grow clockwise from three o'clock).
-  const TpcMapping &map = form.PCRicht->Mapping();
-  const QPoint up(qRound(map.OffsetX), qRound(map.OffsetY - 0.5 * map.ScaleY));
+  // A quarter of the way up from the centre: 270° (angles grow clockwise from three o'clock).
+  const TpcMapping map = form.PCRicht->Mapping();
+  const QPoint centre(qRound(map.OffsetX), qRound(map.OffsetY));
+  const double rim = 2 * map.ScaleY; // pixels from the centre to the rim
+  const QPoint up = centre - QPoint(0, qRound(0.25 * rim));
   QHelpEvent inside(QEvent::ToolTip, up, form.PCRicht->mapToGlobal(up));
   QCoreApplication::sendEvent(form.PCRicht, &inside);
   EXPECT_TRUE(QToolTip::text().startsWith(QStringLiteral("Direction: 270.0\u00b0")))
@@ -110,6 +112,13 @@ TEST_F(Window, ToolTipShowsDirectionAndPowerUnderThePointer) {
   QCoreApplication::sendEvent(form.PCRicht, &outside);
   EXPECT_FALSE(outside.isAccepted());
   EXPECT_TRUE(inside.isAccepted());
+  form.SetDecibelView(true); // the rim is still the limit
+  QHelpEvent within(QEvent::ToolTip, centre - QPoint(0, qRound(0.95 * rim)), QPoint());
+  QCoreApplication::sendEvent(form.PCRicht, &within);
+  EXPECT_TRUE(within.isAccepted());
+  QHelpEvent beyond(QEvent::ToolTip, centre - QPoint(0, qRound(1.05 * rim)), QPoint());
+  QCoreApplication::sendEvent(form.PCRicht, &beyond);
+  EXPECT_FALSE(beyond.isAccepted());
 }
 
 TEST_F(Window, FactsWindowFollowsTheScrollBarsAndIsAccessible) {
