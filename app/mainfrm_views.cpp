@@ -60,7 +60,8 @@ void TFrmRadPattern::ShowFacts() {
   TFrmFacts *facts = m_facts;
   if (!facts) {
     facts = new TFrmFacts([this](const QString &key) { return Translated(key); }, this);
-    facts->setWindowFlag(Qt::Tool); // beside the main window, never modal
+    facts->setWindowFlag(Qt::Tool);                      // beside the main window, never modal
+    facts->addActions({m_factsAction, m_decibelAction}); // the shortcuts work there too
     m_facts = facts;
   }
   facts->SetPattern(SBarL->value(), SBarPhaseDiff->value());
