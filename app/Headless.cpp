@@ -13,6 +13,7 @@
 #include "AboutBox.h"
 #include "Nuvra_polchart.h"
 #include "Pattern.h"
+#include "PatternReport.h"
 #include "PlatformError.h"
 #include "Rounding.h"
 #include "mainfrm.h"
@@ -21,7 +22,7 @@ namespace headless {
 namespace {
 
 const QStringList kFileOptions = {QStringLiteral("--screenshot"), QStringLiteral("--export-csv"),
-                                  QStringLiteral("--screenshot-about")};
+                                  QStringLiteral("--screenshot-about"), QStringLiteral("--report")};
 const QStringList kValueOptions = {QStringLiteral("--distance"), QStringLiteral("--phase")};
 
 // A finite number, or nothing.
@@ -42,6 +43,10 @@ int clampedPosition(double scaled, int max) {
 // the target's name. (No flush to disk: these are renderings, not the program's own files,
 // and a forced flush would cost more than the rendering.)
 bool writeFile(const QString &path, const QByteArray &bytes) {
+  if (path == QLatin1String("-"))
+    return std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout) ==
+               static_cast<std::size_t>(bytes.size()) &&
+           std::fflush(stdout) == 0;
   const QString temp =
       QStringLiteral("%1.%2.part").arg(path).arg(QCoreApplication::applicationPid());
   QFile file(temp);
@@ -98,6 +103,8 @@ ParseResult parse(const QStringList &args) {
       r.options.exportCsv = value;
     } else if (opt == QLatin1String("--screenshot-about")) {
       r.options.screenshotAbout = value;
+    } else if (opt == QLatin1String("--report")) {
+      r.options.report = value;
     } else {
       const std::optional<double> v = number(value);
       if (!v) {
@@ -113,20 +120,21 @@ ParseResult parse(const QStringList &args) {
   }
   if (!r.options.any())
     r.error = QStringLiteral(
-        "--distance and --phase need --screenshot, --screenshot-about or --export-csv");
+        "--distance and --phase need --screenshot, --screenshot-about, --export-csv or --report");
   return r;
 }
 
 QByteArray csv(const TPolChart &chart) {
-  QByteArray out("phi_deg,R,rho\n");
+  QByteArray out("phi_deg,R,rho,rho_db\n");
   const double low = chart.RangeLow();
   const double span = chart.RangeHigh() - low;
   for (int i = 0; i < chart.Count(); ++i) {
     const TpcDrawItem &item = chart.Item(i);
     if (item.Kind != ikDrawTo)
       continue;
+    const double rho = (item.R - low) / span;
     out += QByteArray::number(item.Phi, 'g', 17) + ',' + QByteArray::number(item.R, 'g', 17) + ',' +
-           QByteArray::number((item.R - low) / span, 'g', 17) + '\n';
+           QByteArray::number(rho, 'g', 17) + ',' + pattern::decibelText(rho) + '\n';
   }
   return out;
 }
@@ -143,6 +151,17 @@ int run(const Options &options) {
 namespace {
 
 int render(const Options &options) {
+  int rc = 0;
+  if (!options.report.isEmpty() &&
+      !writeFile(options.report,
+                 pattern::reportJson(options.distancePosition, options.phasePosition))) {
+    fail(QStringLiteral("cannot write \"%1\"").arg(options.report));
+    rc = 1;
+  }
+  // The report needs no window.
+  if (options.screenshot.isEmpty() && options.exportCsv.isEmpty() &&
+      options.screenshotAbout.isEmpty())
+    return rc;
   TFrmRadPattern window(/*headless=*/true);
   // The About box only when it is to be rendered: it costs start-up time otherwise.
   std::unique_ptr<TFrmAbout> about;
@@ -153,7 +172,6 @@ int render(const Options &options) {
   window.SBarL->setValue(options.distancePosition);
   window.SBarPhaseDiff->setValue(options.phasePosition);
   window.show(); // runs the start-up work; nothing reaches a screen
-  int rc = 0;
   if (!options.exportCsv.isEmpty() && !writeFile(options.exportCsv, csv(*window.PCRicht))) {
     fail(QStringLiteral("cannot write \"%1\"").arg(options.exportCsv));
     rc = 1;

@@ -1,9 +1,12 @@
 #pragma once
 // Rendering without a screen, for textbook authors and tests:
 //   dipolix --screenshot FILE.png   the main window's client area as it shows after start-up
-//   dipolix --export-csv FILE       the plotted pattern: phi_deg,R,rho, one row per line point
+//   dipolix --export-csv FILE       the plotted pattern: phi_deg,R,rho,rho_db, one row per line
+//                                   point (rho_db empty where rho is 0)
+//   dipolix --report FILE           the pattern facts as one JSON object
 //   dipolix --screenshot-about FILE.png   the About box as it appears at start-up
 // each with optional --distance D (wavelengths, 0..5) and --phase F (multiples of π, 0..1).
+// A FILE of "-" is standard output.
 
 #include <QString>
 #include <QStringList>
@@ -17,10 +20,12 @@ struct Options {
   QString screenshot;
   QString screenshotAbout;
   QString exportCsv;
+  QString report;
   int distancePosition = 1000; // scroll-bar units: round(D·2000)
   int phasePosition = 0;       // scroll-bar units: round(F·π·2000)
   bool any() const {
-    return !screenshot.isEmpty() || !exportCsv.isEmpty() || !screenshotAbout.isEmpty();
+    return !screenshot.isEmpty() || !exportCsv.isEmpty() || !screenshotAbout.isEmpty() ||
+           !report.isEmpty();
   }
 };
 

@@ -68,25 +68,60 @@ double valueAt(int p, int q, int i) {
   return r;
 }
 
-void plot(TPolChart &chart, int p, int q) {
-  const int b = resolution(p);
-  const std::vector<long double> &t = cosTheta(b);
-  const int count = static_cast<int>(t.size()); // 360·b + 1 points, 0° to 360°
+namespace {
+
+// R for the points 0° to 360° in steps of 1/b degree (360·b + 1 values).
+const std::vector<double> &patternValues(int p, int q) {
+  const std::vector<long double> &t = cosTheta(resolution(p));
   thread_local std::vector<double> values;
   values.resize(t.size());
-  cosPsi(t.data(), count, phaseLength(p), phaseDifference(q), values.data());
+  cosPsi(t.data(), static_cast<int>(t.size()), phaseLength(p), phaseDifference(q), values.data());
+  return values;
+}
 
-  chart.ClearGraf();
-  chart.TransparentFill = true; // the reference circle is drawn hollow
-  chart.SetDataColor(clRed);
+void circle(TPolChart &chart, TColor color, double r) {
+  chart.SetDataColor(color);
   chart.SetPenStyle(Nuvra::psDot);
-  chart.Circle(std::sqrt(2.0) - 1.0);
+  chart.Circle(r);
+}
+
+// The black curve once around the circle, 1/b degree per segment.
+void curve(TPolChart &chart, const std::vector<double> &values, int b) {
   chart.SetDataColor(clBlack);
   chart.SetPenStyle(Nuvra::psSolid);
   chart.MoveTo(values[0], 0.0); // θ = 0: cos(kd + δ)
-  for (int i = 0; i < count; ++i)
-    chart.DrawTo(values[static_cast<std::size_t>(i)],
-                 static_cast<double>(static_cast<long double>(i) / b));
+  for (std::size_t i = 0; i < values.size(); ++i)
+    chart.DrawTo(values[i], static_cast<double>(static_cast<long double>(i) / b));
+}
+
+} // namespace
+
+void plot(TPolChart &chart, int p, int q) {
+  const std::vector<double> &values = patternValues(p, q);
+  chart.ClearGraf();
+  chart.TransparentFill = true; // the reference circle is drawn hollow
+  circle(chart, clRed, std::sqrt(2.0) - 1.0);
+  curve(chart, values, resolution(p));
+  chart.ShowGraf();
+}
+
+double decibels(double r) {
+  const double rho = 0.5 * (1.0 + r);
+  return rho > kDecibelRho ? 10.0 * std::log10(rho) : kDecibelFloor;
+}
+
+void plotDecibels(TPolChart &chart, int p, int q) {
+  thread_local std::vector<double> db;
+  const std::vector<double> &values = patternValues(p, q);
+  db.resize(values.size());
+  for (std::size_t i = 0; i < values.size(); ++i)
+    db[i] = decibels(values[i]);
+  chart.ClearGraf();
+  chart.TransparentFill = true;
+  circle(chart, clGray, -20.0);
+  circle(chart, clGray, -10.0);
+  circle(chart, clRed, kHalfPowerDb);
+  curve(chart, db, resolution(p));
   chart.ShowGraf();
 }
 

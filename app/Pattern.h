@@ -27,4 +27,17 @@ double valueAt(int p, int q, int i);
 // 360·b + 3 items, one repaint.
 void plot(TPolChart &chart, int p, int q);
 
+// The power view: the radius is 10·log10(ρ) with ρ = (1 + R)/2, from kDecibelFloor at the
+// centre to 0 dB at the rim. Values below the floor are drawn at the centre.
+inline constexpr double kDecibelFloor = -30.0;
+inline constexpr double kDecibelRho = 0.001; // ρ at the floor
+inline constexpr double kHalfPowerDb = -3.0;
+
+// 10·log10((1 + R)/2), kDecibelFloor where that lies below the floor (a null included).
+double decibels(double r);
+
+// As plot, in decibels: grey dotted circles at −20 and −10 dB, the red dotted half-power
+// circle at −3 dB, then the curve; 360·b + 5 items, one repaint.
+void plotDecibels(TPolChart &chart, int p, int q);
+
 } // namespace pattern

@@ -9,6 +9,7 @@
 #include "Nuvra_canvas.h"
 #include "Nuvra_polchart.h"
 
+class QAction;
 class QLabel;
 class QPushButton;
 class QScrollBar;
@@ -16,6 +17,7 @@ class QToolButton;
 class TMemo;
 class TNumLab;
 class TFrmAbout;
+class TFrmFacts;
 class TkdbDemonClient;
 
 class TFrmRadPattern : public QWidget {
@@ -67,6 +69,17 @@ public:
   // Number of SbarChange runs so far (each is one recomputation and one chart repaint).
   int RecomputeCount() const noexcept { return m_recomputes; }
 
+  // The pattern facts window (created on first use) and the decibel view of the chart, both
+  // offered by the chart's context menu and by keyboard shortcuts.
+  void ShowFacts();
+  TFrmFacts *Facts() const;
+  void SetDecibelView(bool on);
+  bool DecibelView() const noexcept { return m_decibelView; }
+  QAction *FactsAction() const noexcept { return m_factsAction; }
+  QAction *DecibelAction() const noexcept { return m_decibelAction; }
+  // The language file's text for key, or the key itself.
+  QString Translated(const QString &key) const;
+
 protected:
   void showEvent(QShowEvent *event) override;
 
@@ -74,7 +87,14 @@ private:
   void createControls();
   void createServerLink();
   void connectHandlers();
+  void createPatternViews();
+  void showChartMenu(const QPoint &pos);
+  void replot(int p, int q);
 
   bool m_headless;
   int m_recomputes = 0;
+  bool m_decibelView = false;
+  QAction *m_factsAction = nullptr;
+  QAction *m_decibelAction = nullptr;
+  QPointer<TFrmFacts> m_facts;
 };

@@ -5,6 +5,7 @@
 #include <QShowEvent>
 #include <QToolButton>
 
+#include "ChartView.h"
 #include "Nuvra_NumLab.h"
 #include "Pattern.h"
 #include "TMemo.h"
@@ -16,6 +17,7 @@ TFrmRadPattern::TFrmRadPattern(bool headless, QWidget *parent)
       m_headless(headless) {
   createControls();
   connectHandlers();
+  createPatternViews();
 }
 
 TFrmRadPattern::~TFrmRadPattern() = default;
@@ -49,7 +51,7 @@ void TFrmRadPattern::SbarChange(QObject *) {
   const int q = SBarPhaseDiff->value();
   NumLabL->SetValue(pattern::distanceInWavelengths(p));
   NLabdphi->SetValue(pattern::phaseInPi(q));
-  pattern::plot(*PCRicht, p, q);
+  replot(p, q);
   ++m_recomputes;
 }
 
@@ -63,8 +65,12 @@ void TFrmRadPattern::SB2LamdaClick(QObject *) { SBarL->setValue(4000); }
 void TFrmRadPattern::BButExitClick(QObject *) { close(); }
 
 void TFrmRadPattern::PCRichtBeforeDrawScaleLabel(QObject *, TCanvas *&,
-                                                 TCustomPolChart::TpcScaleKind,
+                                                 TCustomPolChart::TpcScaleKind ScaleType,
                                                  QString &CurrentTickLabel, int, int) {
+  // The linear view shows no radial labels; the decibel view's are levels in dB.
+  if (ScaleType == TCustomPolChart::skRadial && m_decibelView &&
+      chartview::decibelScaleLabel(CurrentTickLabel))
+    return;
   CurrentTickLabel += QChar(0x00B0); // the degree sign, character 176 of code page 1252
 }
 

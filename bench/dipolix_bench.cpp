@@ -1,6 +1,7 @@
 // The program's update path, measured in the real main window under the offscreen platform,
 // beside a bare QPainter loop that computes and draws the same picture with no chart
 // machinery: the ratio of the two is the cost of the components.
+#include <QCoreApplication>
 #include <QImage>
 #include <QPainter>
 #include <QScrollBar>
@@ -9,8 +10,11 @@
 #include <numbers>
 #include <vector>
 
+#include "FactsWindow.h"
 #include "Nuvra_NumLab.h"
 #include "Nuvra_canvas.h"
+#include "Pattern.h"
+#include "PatternAnalysis.h"
 #include "mainfrm.h"
 #include "program_chart.h"
 
@@ -34,6 +38,49 @@ void BM_FullUpdate(benchmark::State &state) {
   state.counters["items"] = form.PCRicht->Count();
 }
 BENCHMARK(BM_FullUpdate)->Arg(0)->Arg(1000)->Arg(5000)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+// A phase scroll-bar move at the largest distance, events processed, with the facts window
+// closed (0) and open beside the window (1): the difference is what the live facts cost.
+void BM_ScrollMove(benchmark::State &state) {
+  TFrmRadPattern form(/*headless=*/true);
+  form.show();
+  form.SBarL->setValue(pattern::kDistanceMax);
+  if (state.range(0))
+    form.ShowFacts();
+  QCoreApplication::processEvents();
+  int q = 3000;
+  for (auto _ : state) {
+    form.SBarPhaseDiff->setValue(q ^= 1);
+    QCoreApplication::processEvents();
+  }
+}
+BENCHMARK(BM_ScrollMove)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// The facts window's own share of a move: new texts, layout and repaint.
+void BM_FactsUpdate(benchmark::State &state) {
+  TFrmRadPattern form(/*headless=*/true);
+  form.show();
+  form.ShowFacts();
+  QCoreApplication::processEvents();
+  int q = 3000;
+  for (auto _ : state) {
+    form.Facts()->SetPattern(pattern::kDistanceMax, q ^= 1);
+    if (state.range(0))
+      QCoreApplication::processEvents();
+  }
+}
+BENCHMARK(BM_FactsUpdate)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// The closed-form facts of the largest pattern (p = 10000: 20 lobes, 20 nulls), over a spread
+// of phases.
+void BM_PatternAnalysis(benchmark::State &state) {
+  int q = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(pattern::analyse(pattern::kDistanceMax, q));
+    q = (q + 997) % (pattern::kPhaseMax + 1);
+  }
+}
+BENCHMARK(BM_PatternAnalysis)->Unit(benchmark::kMicrosecond);
 
 struct ChartOnImage {
   TPolChart chart;

@@ -18,17 +18,32 @@ ENGLISH = [
     ("Distance between Aerials:", "Distance between Aerials:"),
     ("Lambda", "Lambda"),
     ("MMInfo",
-     "Upper scroll bar: phase difference of the feed currents (0 to pi). "
-     "Lower scroll bar and buttons: distance between the aerials (0 to 5 wavelengths).\\n"
-     "The aerials lie on the 0\u00b0\u2013180\u00b0 axis. The distance of the curve from the "
-     "centre is the power radiated in that direction (outer ring = maximum).\\n"
-     "Red circle: 71 % of the maximum; half power lies at half the radius.\\n"
-     "Drag up or down over the chart with the left mouse button to zoom."),
+     "Upper bar: phase difference of the feeds (0 to pi). Lower bar and "
+     "buttons: distance between the aerials (0 to 5 wavelengths).\\n"
+     "The aerials lie on the 0\u00b0\u2013180\u00b0 axis. The curve's distance from the centre "
+     "is the power radiated that way (outer ring = maximum); red circle: 71 %, half power lies "
+     "at half the radius. Drag up or down over the chart to zoom.\\n"
+     "Ctrl+F or a right click lists lobes, nulls and beamwidths. "
+     "Ctrl+D shows power in dB."),
     ("Info", "Info"),
     ("Exit", "Exit"),
     ("About", "About Dipolix"),
     ("OK", "OK"),
     ("HomePage", "Dipolix home page"),
+    # Pattern facts, decibel view and the value under the pointer
+    ("Pattern facts", "Pattern facts"),
+    ("Power in dB", "Power in dB"),
+    ("Direction", "Direction"),
+    ("Power", "Power"),
+    ("Main lobes", "Main lobes"),
+    ("Maximum power", "Maximum power"),
+    ("Nulls", "Nulls"),
+    ("Half-power beamwidth", "Half-power beamwidth"),
+    ("Directivity", "Directivity"),
+    ("Front-to-back ratio", "Front-to-back ratio"),
+    ("none", "none"),
+    ("all directions alike", "all directions alike"),
+    ("Close", "Close"),
 ]
 
 GERMAN = [
@@ -42,17 +57,32 @@ GERMAN = [
     ("Distance between Aerials:", "Abstand der Strahler:"),
     ("Lambda", "Lambda"),
     ("MMInfo",
-     "Oberer Schieberegler: Phasendifferenz der Speisestr\u00f6me (0 bis pi). "
-     "Unterer Schieberegler und Kn\u00f6pfe: Abstand der Strahler (0 bis 5 Wellenl\u00e4ngen).\\n"
-     "Die Strahler liegen auf der Achse 0\u00b0\u2013180\u00b0. Der Abstand der Kurve vom "
-     "Mittelpunkt ist die dorthin abgestrahlte Leistung (\u00e4u\u00dferer Ring = Maximum).\\n"
-     "Roter Kreis: 71 % des Maximums; halbe Leistung liegt beim halben Radius.\\n"
-     "Zum Zoomen \u00fcber dem Diagramm nach oben oder unten ziehen."),
+     "Oberer Regler: Phasendifferenz (0 bis pi). Unterer Regler "
+     "und Kn\u00f6pfe: Abstand der Strahler (0 bis 5 Wellenl\u00e4ngen).\\n"
+     "Die Strahler liegen auf der Achse 0\u00b0\u2013180\u00b0. Der Abstand der Kurve von der "
+     "Mitte ist die dorthin abgestrahlte Leistung (\u00e4u\u00dferer Ring = Maximum); "
+     "roter Kreis: 71 %, halbe Leistung beim halben Radius. Zoomen: auf und ab ziehen.\\n"
+     "Strg+F oder Rechtsklick nennt Keulen, Nullstellen und Breiten. "
+     "Strg+D zeigt die Leistung in dB."),
     ("Info", "Info"),
     ("Exit", "Beenden"),
     ("About", "\u00dcber Dipolix"),
     ("OK", "OK"),
     ("HomePage", "Dipolix im Internet"),
+    # Pattern facts, decibel view and the value under the pointer
+    ("Pattern facts", "Kenngr\u00f6\u00dfen des Diagramms"),
+    ("Power in dB", "Leistung in dB"),
+    ("Direction", "Richtung"),
+    ("Power", "Leistung"),
+    ("Main lobes", "Hauptkeulen"),
+    ("Maximum power", "H\u00f6chste Leistung"),
+    ("Nulls", "Nullstellen"),
+    ("Half-power beamwidth", "Halbwertsbreite"),
+    ("Directivity", "Richtfaktor"),
+    ("Front-to-back ratio", "Vor-R\u00fcck-Verh\u00e4ltnis"),
+    ("none", "keine"),
+    ("all directions alike", "alle Richtungen gleich"),
+    ("Close", "Schlie\u00dfen"),
 ]
 
 

@@ -1,12 +1,18 @@
 // The headless modes: argument checking, the CSV export and the real program's exit codes.
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <cmath>
 #include <gtest/gtest.h>
 
 #include "Headless.h"
 #include "Nuvra_polchart.h"
 #include "Pattern.h"
+#include "PatternAnalysis.h"
+#include "PatternReport.h"
 
 namespace {
 
@@ -45,23 +51,65 @@ TEST(HeadlessArgs, BadArgumentsAreOneLineErrors) {
 
 TEST(HeadlessCsv, OneRowPerLinePointWithFullPrecision) {
   TPolChart chart;
+  chart.SetRangeLow(-1); // as the main window's chart
   pattern::plot(chart, 1000, 0);
   const QList<QByteArray> rows = headless::csv(chart).trimmed().split('\n');
   ASSERT_EQ(rows.size(), 1 + 721);
-  EXPECT_EQ(rows[0], "phi_deg,R,rho");
+  EXPECT_EQ(rows[0], "phi_deg,R,rho,rho_db");
   const QList<QByteArray> mid = rows[1 + 180].split(','); // 90°
-  ASSERT_EQ(mid.size(), 3);
+  ASSERT_EQ(mid.size(), 4);
   EXPECT_DOUBLE_EQ(mid[0].toDouble(), 90.0);
   EXPECT_DOUBLE_EQ(mid[2].toDouble(), (mid[1].toDouble() + 1.0) / 2.0);
+  EXPECT_EQ(mid[3], "0");
+  EXPECT_TRUE(rows[1].endsWith(",0,")) << rows[1].toStdString(); // 0°: a null, no decibels
+  const QList<QByteArray> at30 = rows[1 + 60].split(',');
+  EXPECT_NEAR(at30[3].toDouble(), 10 * std::log10(at30[2].toDouble()), 1e-12);
   // 17 significant digits: a value read back is the same double.
   const QList<QByteArray> r1 = rows[2].split(',');
   EXPECT_EQ(r1[1].toDouble(), chart.Item(3).R);
 }
 
+// The report's fields, their types and nulls, and numbers that read back as the same double.
+TEST(HeadlessReport, JsonShape) {
+  const QStringList keys = {"directivity_dbi",  "distance_wavelengths",
+                            "front_to_back_db", "half_power_beamwidth_deg",
+                            "main_lobes_deg",   "max_rho",
+                            "nulls_deg",        "omnidirectional",
+                            "phase_pi"};
+  struct Case {
+    int p, q;
+    bool omni, beamwidths;
+  };
+  for (const Case c : {Case{1000, 0, false, true}, Case{0, 6283, true, false},
+                       Case{1, 0, false, false}, Case{7777, 1234, false, true}}) {
+    QJsonParseError error;
+    const QJsonObject o = QJsonDocument::fromJson(pattern::reportJson(c.p, c.q), &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << c.p;
+    EXPECT_EQ(o.keys(), keys);
+    const pattern::Analysis a = pattern::analyse(c.p, c.q);
+    EXPECT_EQ(o["distance_wavelengths"].toDouble(), c.p / 2000.0);
+    EXPECT_EQ(o["phase_pi"].toDouble(), pattern::phaseInPi(c.q));
+    EXPECT_EQ(o["max_rho"].toDouble(), a.maxRho);
+    EXPECT_EQ(o["directivity_dbi"].toDouble(), *a.directivityDbi);
+    EXPECT_EQ(o["front_to_back_db"].toDouble(), *a.frontToBackDb);
+    EXPECT_EQ(o["omnidirectional"].toBool(!c.omni), c.omni);
+    EXPECT_EQ(o["main_lobes_deg"].toArray().size(), static_cast<qsizetype>(a.mainLobesDeg.size()));
+    EXPECT_EQ(o["nulls_deg"].toArray().size(), static_cast<qsizetype>(a.nullsDeg.size()));
+    EXPECT_TRUE(o["nulls_deg"].isArray());
+    const QJsonValue widths = o["half_power_beamwidth_deg"];
+    EXPECT_EQ(widths.isNull(), !c.beamwidths) << c.p;
+    if (c.beamwidths) {
+      EXPECT_EQ(widths.toArray().last().toDouble(), a.halfPowerBeamwidthDeg->back());
+    }
+  }
+  EXPECT_EQ(pattern::decibelText(0.0), "");
+  EXPECT_EQ(pattern::decibelText(0.5).toDouble(), 10 * std::log10(0.5));
+}
+
 struct Program : ::testing::Test {
   QTemporaryDir dir;
-  int run(const QStringList &args, QByteArray *err = nullptr,
-          const QString &runtimeDir = QString()) {
+  int run(const QStringList &args, QByteArray *err = nullptr, const QString &runtimeDir = QString(),
+          QByteArray *out = nullptr) {
     QProcess p;
     if (!runtimeDir.isEmpty()) {
       QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -72,6 +120,8 @@ struct Program : ::testing::Test {
     EXPECT_TRUE(p.waitForFinished(30000));
     if (err)
       *err = p.readAllStandardError();
+    if (out)
+      *out = p.readAllStandardOutput();
     return p.exitCode();
   }
 };
@@ -85,6 +135,14 @@ TEST_F(Program, WritesScreenshotAndCsv) {
   QFile f(csv);
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
   EXPECT_EQ(f.readAll().count('\n'), 1 + 360 * 5 + 1); // b = 5
+}
+
+TEST_F(Program, WritesReportToStandardOutput) {
+  QByteArray out;
+  ASSERT_EQ(run({"--report", "-", "--distance", "0.5"}, nullptr, QString(), &out), 0);
+  const QJsonObject o = QJsonDocument::fromJson(out).object();
+  EXPECT_EQ(o["main_lobes_deg"].toArray(), (QJsonArray{90, 270}));
+  EXPECT_EQ(o["nulls_deg"].toArray(), (QJsonArray{0, 180}));
 }
 
 TEST_F(Program, BadValueExitsWithTwo) {

@@ -1,5 +1,6 @@
 // The complete start-up: language file beside the program, translation of both windows,
 // About box texts by language, icon loading, and the About box before the main window.
+#include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
@@ -78,7 +79,8 @@ TEST_F(StartUp, TranslatedHomePageShowsThreeLinksAndGermanTexts) {
                                "[HomePageURL]=http://www.dipolix.example/de/|$$\r\n"
                                "[$dlglanguage$]=LgGerMAN|$$\r\n"
                                "[Exit]=Beenden|$$\r\n"
-                               "[MMInfo]=Zeile eins\\nZeile zwei|$$\r\n"));
+                               "[MMInfo]=Zeile eins\\nZeile zwei|$$\r\n"
+                               "[Power in dB]=Leistung in dB|$$\r\n"));
   start();
   EXPECT_EQ(visibleLinkTops(), (std::vector<int>{8, 24, 40}));
   EXPECT_EQ(about->UrlLabHomepage->text(), QStringLiteral("Unsere Seite"));
@@ -87,6 +89,7 @@ TEST_F(StartUp, TranslatedHomePageShowsThreeLinksAndGermanTexts) {
   EXPECT_EQ(about->LblDescription->text(), TFrmAbout::DescriptionGerman());
   EXPECT_EQ(form->BButExit->text(), QStringLiteral("Beenden"));
   EXPECT_EQ(form->MMInfo->Lines().size(), 2);
+  EXPECT_EQ(form->DecibelAction()->text(), QStringLiteral("Leistung in dB"));
 }
 
 TEST_F(StartUp, HomePageTranslatedToNothingIsHidden) {

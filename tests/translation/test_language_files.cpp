@@ -41,7 +41,20 @@ const QStringList kNeeded = {"AppIconName",
                              "About",
                              "OK",
                              "HomePage",
-                             "MMInfo"};
+                             "MMInfo",
+                             "Pattern facts",
+                             "Power in dB",
+                             "Direction",
+                             "Power",
+                             "Main lobes",
+                             "Maximum power",
+                             "Nulls",
+                             "Half-power beamwidth",
+                             "Directivity",
+                             "Front-to-back ratio",
+                             "none",
+                             "all directions alike",
+                             "Close"};
 
 void CheckFile(const char *name, const char *language) {
   SCOPED_TRACE(name);

@@ -1,0 +1,80 @@
+// The main window's views of the pattern beyond the layout: the facts window, the decibel
+// view, the tool tip over the chart and the chart's context menu.
+
+#include <QAction>
+#include <QMenu>
+#include <QScrollBar>
+
+#include "ChartView.h"
+#include "FactsWindow.h"
+#include "Glossan2000.h"
+#include "MarloDemon.h"
+#include "Pattern.h"
+#include "mainfrm.h"
+
+QString TFrmRadPattern::Translated(const QString &key) const {
+  const TkdbDemonClient *demon = cliDemon;
+  return demon && demon->Translator ? demon->Translator->Translate(key) : key;
+}
+
+void TFrmRadPattern::createPatternViews() {
+  const chartview::Translate tr = [this](const QString &key) { return Translated(key); };
+  m_factsAction = new QAction(tr(QStringLiteral("Pattern facts")) + QStringLiteral("\u2026"), this);
+  m_factsAction->setObjectName(QStringLiteral("ActFacts"));
+  m_factsAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+  connect(m_factsAction, &QAction::triggered, this, [this] { ShowFacts(); });
+  m_decibelAction = new QAction(tr(QStringLiteral("Power in dB")), this);
+  m_decibelAction->setObjectName(QStringLiteral("ActDecibels"));
+  m_decibelAction->setCheckable(true);
+  m_decibelAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+  connect(m_decibelAction, &QAction::toggled, this, [this](bool on) { SetDecibelView(on); });
+  addAction(m_factsAction); // the shortcuts work anywhere in the window
+  addAction(m_decibelAction);
+
+  PCRicht->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(PCRicht, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint &pos) { showChartMenu(pos); });
+  chartview::installPointerTip(
+      *PCRicht, [this] { return std::make_pair(SBarL->value(), SBarPhaseDiff->value()); }, tr);
+}
+
+void TFrmRadPattern::showChartMenu(const QPoint &pos) {
+  QMenu menu(this);
+  chartview::addPatternActions(menu, m_factsAction, m_decibelAction);
+  menu.exec(PCRicht->mapToGlobal(pos));
+}
+
+void TFrmRadPattern::replot(int p, int q) {
+  if (m_decibelView)
+    pattern::plotDecibels(*PCRicht, p, q);
+  else
+    pattern::plot(*PCRicht, p, q);
+  TFrmFacts *facts = m_facts;
+  if (facts && facts->isVisible())
+    facts->SetPattern(p, q);
+}
+
+TFrmFacts *TFrmRadPattern::Facts() const { return m_facts; }
+
+void TFrmRadPattern::ShowFacts() {
+  TFrmFacts *facts = m_facts;
+  if (!facts) {
+    facts = new TFrmFacts([this](const QString &key) { return Translated(key); }, this);
+    facts->setWindowFlag(Qt::Tool);                      // beside the main window, never modal
+    facts->addActions({m_factsAction, m_decibelAction}); // the shortcuts work there too
+    m_facts = facts;
+  }
+  facts->SetPattern(SBarL->value(), SBarPhaseDiff->value());
+  facts->show();
+  facts->raise();
+  facts->activateWindow();
+}
+
+void TFrmRadPattern::SetDecibelView(bool on) {
+  if (on == m_decibelView)
+    return;
+  m_decibelView = on;
+  m_decibelAction->setChecked(on);
+  chartview::applyView(*PCRicht, on);
+  replot(SBarL->value(), SBarPhaseDiff->value());
+}

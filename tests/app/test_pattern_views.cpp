@@ -1,0 +1,178 @@
+// The window's views of the pattern beyond the layout: the decibel view through the chart's
+// own range and label machinery, the tool tip under the pointer, the facts window and the
+// memo text that announces them.
+#include <QAccessible>
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QScrollBar>
+#include <QToolTip>
+#include <gtest/gtest.h>
+
+#include "ChartView.h"
+#include "FactsWindow.h"
+#include "Glossan2000.h"
+#include "Pattern.h"
+#include "PatternAnalysis.h"
+#include "TMemo.h"
+#include "mainfrm.h"
+
+namespace {
+
+const chartview::Translate kSame = [](const QString &key) { return key; };
+
+struct Window : ::testing::Test {
+  TFrmRadPattern form{/*headless=*/true};
+  void SetUp() override { form.show(); }
+
+  // The scale labels one repaint draws, in order, with their kind.
+  QStringList labels(TCustomPolChart::TpcScaleKind kind) {
+    QStringList seen;
+    auto own = form.PCRicht->OnBeforeDrawScaleLabel;
+    form.PCRicht->OnBeforeDrawScaleLabel =
+        [&](QObject *s, TCanvas *&c, TCustomPolChart::TpcScaleKind k, QString &text, int x, int y) {
+          own(s, c, k, text, x, y);
+          if (k == kind && !text.isEmpty())
+            seen << text;
+        };
+    form.PCRicht->Paint();
+    form.PCRicht->OnBeforeDrawScaleLabel = own;
+    return seen;
+  }
+  QList<double> circles() const {
+    QList<double> radii;
+    for (int i = 0; i < form.PCRicht->Count(); ++i)
+      if (form.PCRicht->Item(i).Kind == ikCircle)
+        radii << form.PCRicht->Item(i).R;
+    return radii;
+  }
+};
+
+TEST(DecibelScale, KeepsOnlyWholeTensWithTheUnit) {
+  const struct {
+    const char *in, *out;
+  } cases[] = {{"-30", "-30 dB"}, {"-24", ""}, {"-6", ""}, {"0", "0 dB"}, {"-10", "-10 dB"}};
+  for (const auto &c : cases) {
+    QString label = QString::fromLatin1(c.in);
+    EXPECT_TRUE(chartview::decibelScaleLabel(label));
+    EXPECT_EQ(label, QString::fromLatin1(c.out)) << c.in;
+  }
+  QString text = QStringLiteral("30");
+  text += QChar(0x00B0);
+  EXPECT_FALSE(chartview::decibelScaleLabel(text));
+}
+
+TEST_F(Window, DecibelViewAndBack) {
+  EXPECT_FALSE(form.DecibelView()); // the layout's linear view by default
+  EXPECT_TRUE(labels(TCustomPolChart::skRadial).isEmpty());
+  form.DecibelAction()->trigger();
+  ASSERT_TRUE(form.DecibelView());
+  EXPECT_EQ(form.PCRicht->RangeLow(), -30.0);
+  EXPECT_EQ(form.PCRicht->RangeHigh(), 0.0);
+  // Centre, then the rim above and below; the rings between carry text labels.
+  EXPECT_EQ(labels(TCustomPolChart::skRadial), (QStringList{"-30 dB", "0 dB", "0 dB"}));
+  EXPECT_EQ(circles(), (QList<double>{-20.0, -10.0, -3.0}));
+  QStringList captions;
+  for (int i = 1; i <= 3; ++i)
+    if (form.PCRicht->TextLabel(i)->Mode() != TpcTextLabel::tlOff)
+      captions << form.PCRicht->TextLabel(i)->Caption();
+  EXPECT_EQ(captions, (QStringList{"-10 dB", "-20 dB", "-3 dB"}));
+  EXPECT_EQ(form.PCRicht->TextLabel(3)->PosRad(), -3.0);
+  // At 90° for half a wavelength in phase: full power on the rim; at 0° a null at the centre.
+  EXPECT_EQ(form.PCRicht->Item(4 + 2 * 90).R, 0.0);
+  EXPECT_EQ(form.PCRicht->Item(4).R, -30.0);
+  EXPECT_NEAR(pattern::decibels(0.0), -3.0103, 1e-4);
+
+  form.DecibelAction()->trigger();
+  EXPECT_FALSE(form.DecibelView());
+  EXPECT_EQ(form.PCRicht->RangeLow(), -1.0);
+  EXPECT_TRUE(labels(TCustomPolChart::skRadial).isEmpty());
+  EXPECT_EQ(labels(TCustomPolChart::skAngular).first(), QStringLiteral("0\u00b0"));
+  EXPECT_EQ(circles(), QList<double>{std::sqrt(2.0) - 1.0});
+  EXPECT_EQ(form.PCRicht->TextLabel(1)->Mode(), TpcTextLabel::tlOff);
+}
+
+TEST_F(Window, ToolTipShowsDirectionAndPowerUnderThePointer) {
+  EXPECT_EQ(chartview::pointerTip(1000, 0, 60.0, kSame),
+            QStringLiteral("Direction: 60.0\u00b0\nPower: \u03c1 = 0.5000 = -3.01 dB"));
+  EXPECT_TRUE(chartview::pointerTip(1000, 0, 0.0, kSame).endsWith(QStringLiteral("-\u221e dB")));
+  // A quarter of the way up from the centre: 270° (angles grow clockwise from three o'clock).
+  const TpcMapping map = form.PCRicht->Mapping();
+  const QPoint centre(qRound(map.OffsetX), qRound(map.OffsetY));
+  const double rim = 2 * map.ScaleY; // pixels from the centre to the rim
+  const QPoint up = centre - QPoint(0, qRound(0.25 * rim));
+  QHelpEvent inside(QEvent::ToolTip, up, form.PCRicht->mapToGlobal(up));
+  QCoreApplication::sendEvent(form.PCRicht, &inside);
+  EXPECT_TRUE(QToolTip::text().startsWith(QStringLiteral("Direction: 270.0\u00b0")))
+      << QToolTip::text().toStdString();
+  const QPoint corner(1, 1); // outside the rim
+  QHelpEvent outside(QEvent::ToolTip, corner, form.PCRicht->mapToGlobal(corner));
+  QCoreApplication::sendEvent(form.PCRicht, &outside);
+  EXPECT_FALSE(outside.isAccepted());
+  EXPECT_TRUE(inside.isAccepted());
+  form.SetDecibelView(true); // the rim is still the limit
+  QHelpEvent within(QEvent::ToolTip, centre - QPoint(0, qRound(0.95 * rim)), QPoint());
+  QCoreApplication::sendEvent(form.PCRicht, &within);
+  EXPECT_TRUE(within.isAccepted());
+  QHelpEvent beyond(QEvent::ToolTip, centre - QPoint(0, qRound(1.05 * rim)), QPoint());
+  QCoreApplication::sendEvent(form.PCRicht, &beyond);
+  EXPECT_FALSE(beyond.isAccepted());
+}
+
+TEST_F(Window, FactsWindowFollowsTheScrollBarsAndIsAccessible) {
+  EXPECT_EQ(form.FactsAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
+  EXPECT_EQ(form.DecibelAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
+  form.FactsAction()->trigger();
+  TFrmFacts *facts = form.Facts();
+  ASSERT_TRUE(facts && facts->isVisible());
+  EXPECT_FALSE(facts->isModal());
+  EXPECT_EQ(facts->ValueLabel(0)->text(), QStringLiteral("90.0\u00b0, 270.0\u00b0"));
+  EXPECT_EQ(facts->ValueLabel(3)->text(), QStringLiteral("60.0\u00b0, 60.0\u00b0"));
+  form.SBarL->setValue(2000);
+  EXPECT_EQ(facts->ValueLabel(0)->text(),
+            QStringLiteral("0.0\u00b0, 90.0\u00b0, 180.0\u00b0, 270.0\u00b0"));
+  form.SBarL->setValue(0);
+  EXPECT_EQ(facts->ValueLabel(0)->text(), QStringLiteral("all directions alike"));
+  EXPECT_EQ(facts->ValueLabel(2)->text(), QStringLiteral("none"));
+  // Each value is reached with Tab and read out under its caption.
+  QLabel *value = facts->ValueLabel(4);
+  EXPECT_EQ(value->focusPolicy(), Qt::StrongFocus);
+  QAccessibleInterface *ia = QAccessible::queryAccessibleInterface(value);
+  ASSERT_TRUE(ia);
+  EXPECT_EQ(ia->text(QAccessible::Name), QStringLiteral("0.00 dBi"));
+  const auto relations = ia->relations(QAccessible::Label);
+  ASSERT_EQ(relations.size(), 1);
+  EXPECT_EQ(relations.first().first->text(QAccessible::Name), QStringLiteral("Directivity:"));
+  pattern::Analysis unbounded;
+  EXPECT_EQ(factTexts(unbounded, kSame).at(5), QStringLiteral("\u221e dB"));
+}
+
+// DIPOLIX_TEST_DATA names the tests folder or one below it; app/lang lies beside the tests.
+QByteArray languageFile(const char *name) {
+  QDir dir(qEnvironmentVariable("DIPOLIX_TEST_DATA"));
+  while (!dir.exists(QStringLiteral("../app/lang")) && dir.cdUp()) {
+  }
+  QFile f(dir.filePath(QStringLiteral("../app/lang/")) + QLatin1String(name));
+  EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << f.fileName().toStdString();
+  return f.readAll();
+}
+
+TEST_F(Window, MemoTextFitsInBothLanguages) {
+  for (const char *name : {"english.itl", "german.itl"}) {
+    QByteArray bytes = languageFile(name);
+    QBuffer buffer(&bytes);
+    TGlossan2000 g(QString{});
+    g.LoadFromStream(buffer);
+    const QString text = g.Translate(QStringLiteral("MMInfo"));
+    EXPECT_TRUE(text.contains(QStringLiteral("+F")) && text.contains(QStringLiteral("dB")));
+    form.MMInfo->SetLines(text.split(QStringLiteral("\r\n")));
+    QCoreApplication::processEvents();
+    const int lines = qRound(form.MMInfo->document()->documentLayout()->documentSize().height());
+    const int room = form.MMInfo->viewport()->height() / form.MMInfo->fontMetrics().lineSpacing();
+    EXPECT_LE(lines, room) << name;
+  }
+}
+
+} // namespace
