@@ -4,8 +4,9 @@
 #include <algorithm>
 
 #include "Cp1252.h"
+#include "SafeWriter.h"
 
-#include <QSaveFile>
+#include <QFile>
 
 namespace glossan {
 
@@ -24,16 +25,7 @@ bool WriteItlFile(const QString &fileName, const QStringList &lines) {
   }
   // A temporary file beside the target replaces it only once complete, so a full disk or a
   // missing permission never costs the file that was there before.
-  QSaveFile file(fileName);
-  if (!file.open(QIODevice::WriteOnly))
-    return false;
-  // commit() does not notice a failed flush of the write buffer (a full disk, a file size
-  // limit) and would rename a truncated file over the old one: flush and check first.
-  if (file.write(bytes) != bytes.size() || !file.flush() || file.error() != QFileDevice::NoError) {
-    file.cancelWriting(); // the temporary file is discarded, the old file stays
-    return false;
-  }
-  return file.commit();
+  return SafeWriter::write(QFile::encodeName(fileName), bytes).isEmpty();
 }
 
 } // namespace glossan
