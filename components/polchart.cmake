@@ -8,4 +8,5 @@ target_sources(dipolix_components PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/polchart_items.cpp
   ${CMAKE_CURRENT_LIST_DIR}/polchart_overlay.cpp
   ${CMAKE_CURRENT_LIST_DIR}/polchart_mouse.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/polchart_figure.cpp
 )
