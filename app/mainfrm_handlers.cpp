@@ -5,6 +5,7 @@
 #include <QShowEvent>
 #include <QToolButton>
 
+#include "ChartMenu.h"
 #include "Nuvra_NumLab.h"
 #include "Pattern.h"
 #include "TMemo.h"
@@ -16,6 +17,8 @@ TFrmRadPattern::TFrmRadPattern(bool headless, QWidget *parent)
       m_headless(headless) {
   createControls();
   connectHandlers();
+  if (!headless)
+    chartmenu::install(*this);
 }
 
 TFrmRadPattern::~TFrmRadPattern() = default;

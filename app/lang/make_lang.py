@@ -29,6 +29,14 @@ ENGLISH = [
     ("About", "About Dipolix"),
     ("OK", "OK"),
     ("HomePage", "Dipolix home page"),
+    # chart context menu: copy, save and print the chart
+    ("Copy image", "Copy image"),
+    ("Save image as\u2026", "Save image as\u2026"),
+    ("Print\u2026", "Print\u2026"),
+    ("PNG image", "PNG image"),
+    ("SVG drawing", "SVG drawing"),
+    ("PDF document", "PDF document"),
+    ("CSV table", "CSV table"),
 ]
 
 GERMAN = [
@@ -53,6 +61,14 @@ GERMAN = [
     ("About", "\u00dcber Dipolix"),
     ("OK", "OK"),
     ("HomePage", "Dipolix im Internet"),
+    # chart context menu: copy, save and print the chart
+    ("Copy image", "Bild kopieren"),
+    ("Save image as\u2026", "Bild speichern unter\u2026"),
+    ("Print\u2026", "Drucken\u2026"),
+    ("PNG image", "PNG-Bild"),
+    ("SVG drawing", "SVG-Zeichnung"),
+    ("PDF document", "PDF-Dokument"),
+    ("CSV table", "CSV-Tabelle"),
 ]
 
 
