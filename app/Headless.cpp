@@ -1,128 +1,92 @@
 #include "Headless.h"
 
-#include <QBuffer>
-#include <QCoreApplication>
-#include <QFile>
-#include <QPixmap>
+#include <QPainter>
 #include <QScrollBar>
-#include <cmath>
 #include <cstdio>
 #include <memory>
-#include <numbers>
+#include <vector>
 
 #include "AboutBox.h"
+#include "Figures.h"
 #include "Nuvra_polchart.h"
 #include "Pattern.h"
 #include "PatternReport.h"
 #include "PlatformError.h"
-#include "Rounding.h"
+#include "SafeWriter.h"
 #include "mainfrm.h"
 
 namespace headless {
 namespace {
 
-const QStringList kFileOptions = {QStringLiteral("--screenshot"), QStringLiteral("--export-csv"),
-                                  QStringLiteral("--screenshot-about"), QStringLiteral("--report")};
-const QStringList kValueOptions = {QStringLiteral("--distance"), QStringLiteral("--phase")};
-
-// A finite number, or nothing.
-std::optional<double> number(const QString &text) {
-  bool ok = false;
-  const double v = text.trimmed().toDouble(&ok);
-  if (!ok || !std::isfinite(v))
-    return std::nullopt;
-  return v;
-}
-
-int clampedPosition(double scaled, int max) {
-  const std::int64_t r = roundTiesEven(scaled);
-  return static_cast<int>(std::clamp<std::int64_t>(r, 0, max));
-}
-
-// Writes beside the target and renames, so a failed write never leaves a half file under
-// the target's name. (No flush to disk: these are renderings, not the program's own files,
-// and a forced flush would cost more than the rendering.)
-bool writeFile(const QString &path, const QByteArray &bytes) {
-  if (path == QLatin1String("-"))
-    return std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout) ==
-               static_cast<std::size_t>(bytes.size()) &&
-           std::fflush(stdout) == 0;
-  const QString temp =
-      QStringLiteral("%1.%2.part").arg(path).arg(QCoreApplication::applicationPid());
-  QFile file(temp);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-    return false;
-  const bool written = file.write(bytes) == bytes.size() && file.flush();
-  file.close();
-  if (!written ||
-      std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0) {
-    QFile::remove(temp);
-    return false;
-  }
-  return true;
-}
-
-QByteArray png(const QImage &image) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "PNG");
-  return bytes;
-}
-
 void fail(const QString &message) { std::fprintf(stderr, "dipolix: %s\n", qPrintable(message)); }
 
-int render(const Options &options);
+// The outputs asked for, in the order they are written.
+std::vector<QString> outputs(const Options &o) {
+  std::vector<QString> out;
+  for (const QString *p : {&o.report, &o.exportCsv, &o.screenshot, &o.screenshotAbout, &o.chart})
+    if (!p->isEmpty())
+      out.push_back(*p);
+  return out;
+}
+
+figures::Format formatOf(const QString &path) {
+  return figures::formatFor(path).value_or(figures::Format::Png);
+}
+
+bool write(const QString &path, const QByteArray &bytes) {
+  const QString error = SafeWriter::write(SafeWriter::pathFromText(path), bytes);
+  if (!error.isEmpty())
+    fail(error);
+  return error.isEmpty();
+}
+
+QByteArray chartFigure(TFrmRadPattern &window, const Options &options) {
+  TPolChart &chart = *window.PCRicht;
+  if (options.chartSize.isValid() && options.chartSize != chart.ChartSize()) {
+    // The bitmap is larger than the control by a fixed margin; the figure has the size asked.
+    chart.resize(options.chartSize - (chart.ChartSize() - chart.size()));
+    chart.CenterChart();
+  }
+  return figures::chart(formatOf(options.chart), chart, options.dpi);
+}
+
+int render(const Options &options) {
+  bool ok = true;
+  if (!options.report.isEmpty())
+    ok = write(options.report, pattern::reportJson(options.distancePosition, options.phasePosition));
+  // The report needs no window.
+  if (options.screenshot.isEmpty() && options.chart.isEmpty() && options.exportCsv.isEmpty() &&
+      options.screenshotAbout.isEmpty())
+    return ok ? 0 : 1;
+  TFrmRadPattern window(/*headless=*/true);
+  // The About box only when it is to be rendered: it costs start-up time otherwise.
+  std::unique_ptr<TFrmAbout> about;
+  if (!options.screenshotAbout.isEmpty()) {
+    about = std::make_unique<TFrmAbout>();
+    window.FrmAbout = about.get();
+  }
+  window.SBarL->setValue(options.distancePosition);
+  window.SBarPhaseDiff->setValue(options.phasePosition);
+  window.show(); // runs the start-up work; nothing reaches a screen
+  if (!options.exportCsv.isEmpty())
+    ok = write(options.exportCsv, csv(*window.PCRicht)) && ok;
+  if (!options.screenshot.isEmpty())
+    ok = write(options.screenshot,
+               figures::window(formatOf(options.screenshot), window, options.dpi)) &&
+         ok;
+  if (!options.screenshotAbout.isEmpty()) {
+    QImage image = renderAboutBox(*about);
+    ok = write(options.screenshotAbout,
+               figures::render(figures::Format::Png, image.size(), options.dpi,
+                               [&](QPainter &p) { p.drawImage(0, 0, image); })) &&
+         ok;
+  }
+  if (!options.chart.isEmpty()) // last: it may resize the chart
+    ok = write(options.chart, chartFigure(window, options)) && ok;
+  return ok ? 0 : 1;
+}
 
 } // namespace
-
-bool requested(const QStringList &args) {
-  for (const QString &a : args)
-    if (kFileOptions.contains(a) || kValueOptions.contains(a))
-      return true;
-  return false;
-}
-
-ParseResult parse(const QStringList &args) {
-  ParseResult r;
-  for (qsizetype i = 0; i < args.size(); ++i) {
-    const QString &opt = args[i];
-    const bool isFile = kFileOptions.contains(opt);
-    if (!isFile && !kValueOptions.contains(opt)) {
-      r.error = QStringLiteral("unknown argument \"%1\"").arg(opt);
-      return r;
-    }
-    if (i + 1 >= args.size() || args[i + 1].isEmpty()) {
-      r.error = QStringLiteral("%1 needs a value").arg(opt);
-      return r;
-    }
-    const QString value = args[++i];
-    if (opt == QLatin1String("--screenshot")) {
-      r.options.screenshot = value;
-    } else if (opt == QLatin1String("--export-csv")) {
-      r.options.exportCsv = value;
-    } else if (opt == QLatin1String("--screenshot-about")) {
-      r.options.screenshotAbout = value;
-    } else if (opt == QLatin1String("--report")) {
-      r.options.report = value;
-    } else {
-      const std::optional<double> v = number(value);
-      if (!v) {
-        r.error = QStringLiteral("%1 needs a number, not \"%2\"").arg(opt, value);
-        return r;
-      }
-      if (opt == QLatin1String("--distance"))
-        r.options.distancePosition = clampedPosition(*v * 2000.0, pattern::kDistanceMax);
-      else
-        r.options.phasePosition =
-            clampedPosition(*v * std::numbers::pi * 2000.0, pattern::kPhaseMax);
-    }
-  }
-  if (!r.options.any())
-    r.error = QStringLiteral(
-        "--distance and --phase need --screenshot, --screenshot-about, --export-csv or --report");
-  return r;
-}
 
 QByteArray csv(const TPolChart &chart) {
   QByteArray out("phi_deg,R,rho,rho_db\n");
@@ -140,6 +104,15 @@ QByteArray csv(const TPolChart &chart) {
 }
 
 int run(const Options &options) {
+  // A path that cannot take a file (a folder, a missing folder) fails the run before any
+  // output is written, so a mistake in one name leaves every file as it was.
+  for (const QString &path : outputs(options)) {
+    const QString error = SafeWriter::check(SafeWriter::pathFromText(path));
+    if (!error.isEmpty()) {
+      fail(error);
+      return 1;
+    }
+  }
   try {
     return render(options);
   } catch (const EBaseError &e) {
@@ -147,48 +120,5 @@ int run(const Options &options) {
     return 1;
   }
 }
-
-namespace {
-
-int render(const Options &options) {
-  int rc = 0;
-  if (!options.report.isEmpty() &&
-      !writeFile(options.report,
-                 pattern::reportJson(options.distancePosition, options.phasePosition))) {
-    fail(QStringLiteral("cannot write \"%1\"").arg(options.report));
-    rc = 1;
-  }
-  // The report needs no window.
-  if (options.screenshot.isEmpty() && options.exportCsv.isEmpty() &&
-      options.screenshotAbout.isEmpty())
-    return rc;
-  TFrmRadPattern window(/*headless=*/true);
-  // The About box only when it is to be rendered: it costs start-up time otherwise.
-  std::unique_ptr<TFrmAbout> about;
-  if (!options.screenshotAbout.isEmpty()) {
-    about = std::make_unique<TFrmAbout>();
-    window.FrmAbout = about.get();
-  }
-  window.SBarL->setValue(options.distancePosition);
-  window.SBarPhaseDiff->setValue(options.phasePosition);
-  window.show(); // runs the start-up work; nothing reaches a screen
-  if (!options.exportCsv.isEmpty() && !writeFile(options.exportCsv, csv(*window.PCRicht))) {
-    fail(QStringLiteral("cannot write \"%1\"").arg(options.exportCsv));
-    rc = 1;
-  }
-  if (!options.screenshot.isEmpty() &&
-      !writeFile(options.screenshot, png(window.grab().toImage()))) {
-    fail(QStringLiteral("cannot write \"%1\"").arg(options.screenshot));
-    rc = 1;
-  }
-  if (!options.screenshotAbout.isEmpty() &&
-      !writeFile(options.screenshotAbout, png(renderAboutBox(*about)))) {
-    fail(QStringLiteral("cannot write \"%1\"").arg(options.screenshotAbout));
-    rc = 1;
-  }
-  return rc;
-}
-
-} // namespace
 
 } // namespace headless

@@ -1,51 +1,44 @@
 #pragma once
 // Rendering without a screen, for textbook authors and tests:
-//   dipolix --screenshot FILE.png   the main window's client area as it shows after start-up
-//   dipolix --export-csv FILE       the plotted pattern: phi_deg,R,rho,rho_db, one row per line
-//                                   point (rho_db empty where rho is 0)
-//   dipolix --report FILE           the pattern facts as one JSON object
-//   dipolix --screenshot-about FILE.png   the About box as it appears at start-up
-// each with optional --distance D (wavelengths, 0..5) and --phase F (multiples of π, 0..1).
-// A FILE of "-" is standard output.
+//   dipolix --screenshot FILE         the main window's client area after start-up
+//   dipolix --chart FILE              the chart alone (--size WxH)
+//   dipolix --export-csv FILE         the plotted pattern: phi_deg,R,rho,rho_db, one row per
+//                                     line point (rho_db empty where rho is 0)
+//   dipolix --report FILE             the pattern facts as one JSON object
+//   dipolix --screenshot-about FILE   the About box as it appears at start-up (PNG)
+// each with optional --distance D (wavelengths, 0..5) and --phase F (multiples of π, 0..1);
+// figures are PNG, SVG or PDF by their name (--dpi sets their print resolution). The
+// command line is read by cmdline::parse.
 
+#include <QSize>
 #include <QString>
-#include <QStringList>
-#include <optional>
 
 class TPolChart;
 
 namespace headless {
 
 struct Options {
+  // File names as decoded by SafeWriter::textFromArgument; empty when not asked for.
   QString screenshot;
+  QString chart;
   QString screenshotAbout;
   QString exportCsv;
   QString report;
   int distancePosition = 1000; // scroll-bar units: round(D·2000)
   int phasePosition = 0;       // scroll-bar units: round(F·π·2000)
+  QSize chartSize;             // empty: the chart's size in the window
+  int dpi = 96;
   bool any() const {
-    return !screenshot.isEmpty() || !exportCsv.isEmpty() || !screenshotAbout.isEmpty() ||
-           !report.isEmpty();
+    return !screenshot.isEmpty() || !chart.isEmpty() || !exportCsv.isEmpty() ||
+           !screenshotAbout.isEmpty() || !report.isEmpty();
   }
 };
-
-struct ParseResult {
-  Options options;
-  QString error; // one line; empty when the arguments are good
-};
-
-// True when the arguments ask for a headless run (they are then parsed by parse()).
-bool requested(const QStringList &args);
-
-// Parses the arguments after the program name. Unknown options, missing or non-numeric
-// values are errors; numeric values outside the ranges are clamped.
-ParseResult parse(const QStringList &args);
 
 // The CSV text of the chart's DrawTo items in list order, rho relative to the radial range.
 QByteArray csv(const TPolChart &chart);
 
-// Runs the headless modes; returns the process exit code (0 ok, 2 bad arguments, 1 a file
-// could not be written).
+// Runs the headless modes; returns the process exit code (0 ok, 1 a file could not be
+// written). Every output path is checked before anything is written.
 int run(const Options &options);
 
 } // namespace headless

@@ -1,40 +1,26 @@
-// Program entry: the main window, then the About box, then the message loop. With a
-// headless option the program renders to files instead and shows nothing.
+// Program entry: the command line first (no display needed for --help, --version or a
+// mistake), then either the headless figures on the offscreen platform or the main window,
+// the About box and the message loop.
 
 #include <QMessageBox>
 #include <QStringList>
 #include <cstdio>
 
 #include "AboutBox.h"
+#include "CommandLine.h"
 #include "DipolixApplication.h"
 #include "Headless.h"
 #include "PlatformError.h"
 #include "Resources.h"
+#include "SafeWriter.h"
 #include "mainfrm.h"
 
-int main(int argc, char **argv) {
-  QStringList args;
-  for (int i = 1; i < argc; ++i)
-    args << QString::fromLocal8Bit(argv[i]);
+namespace {
 
-  const bool headlessRun = headless::requested(args);
-  headless::ParseResult parsed;
-  if (headlessRun) {
-    parsed = headless::parse(args);
-    if (!parsed.error.isEmpty()) {
-      std::fprintf(stderr, "dipolix: %s\n", qPrintable(parsed.error));
-      return 2;
-    }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-      qputenv("QT_QPA_PLATFORM", "offscreen");
-  }
-
+int runWindow(int argc, char **argv) {
   TDipolixApplication app(argc, argv);
   TDipolixApplication::setApplicationName(QStringLiteral("Dipolix"));
   TDipolixApplication::setApplicationVersion(QStringLiteral("1.0"));
-  if (headlessRun)
-    return headless::run(parsed.options);
-
   TDipolixApplication::setWindowIcon(dipolixAppIcon());
   try {
     // The main window first: it is the application's main window; closing it ends the
@@ -51,4 +37,29 @@ int main(int argc, char **argv) {
     QMessageBox::critical(nullptr, TDipolixApplication::applicationName(), e.message());
     return 1;
   }
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  QStringList args;
+  for (int i = 1; i < argc; ++i)
+    args << SafeWriter::textFromArgument(QByteArray(argv[i]));
+
+  const cmdline::Result parsed = cmdline::parse(args);
+  switch (parsed.action) {
+  case cmdline::Action::Help:
+  case cmdline::Action::Version: std::fputs(qPrintable(parsed.text), stdout); return 0;
+  case cmdline::Action::Error:
+    std::fprintf(stderr, "dipolix: %s\n", qPrintable(parsed.text));
+    return 2;
+  case cmdline::Action::Window: return runWindow(argc, argv);
+  case cmdline::Action::Headless: break;
+  }
+  // Figures never show a window, whatever platform the environment names.
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  TDipolixApplication app(argc, argv);
+  TDipolixApplication::setApplicationName(QStringLiteral("Dipolix"));
+  TDipolixApplication::setApplicationVersion(QStringLiteral("1.0"));
+  return headless::run(parsed.options);
 }

@@ -88,7 +88,6 @@ private:
   void createServerLink();
   void connectHandlers();
   void createPatternViews();
-  void showChartMenu(const QPoint &pos);
   void replot(int p, int q);
 
   bool m_headless;

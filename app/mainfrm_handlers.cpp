@@ -6,6 +6,7 @@
 #include <QToolButton>
 
 #include "ChartView.h"
+#include "ChartMenu.h"
 #include "Nuvra_NumLab.h"
 #include "Pattern.h"
 #include "TMemo.h"
@@ -18,6 +19,8 @@ TFrmRadPattern::TFrmRadPattern(bool headless, QWidget *parent)
   createControls();
   connectHandlers();
   createPatternViews();
+  if (!headless)
+    chartmenu::install(*this);
 }
 
 TFrmRadPattern::~TFrmRadPattern() = default;

@@ -7,7 +7,6 @@
 #include <QIcon>
 #include <QImageReader>
 #include <QLabel>
-#include <QSaveFile>
 
 #include "AboutBox.h"
 #include "AsciiCase.h"
@@ -15,17 +14,14 @@
 #include "MarloDemon.h"
 #include "Nuvra_urllab.h"
 #include "Pattern.h"
+#include "SafeWriter.h"
 #include "mainfrm.h"
 
 namespace {
 
 // Keeps the file's old contents when the new ones cannot be written completely.
 void saveStream(QBuffer &stream, const QString &path) {
-  QSaveFile file(path);
-  if (file.open(QIODevice::WriteOnly)) {
-    file.write(stream.data());
-    file.commit();
-  }
+  SafeWriter::write(QFile::encodeName(path), stream.data());
 }
 
 } // namespace

@@ -31,17 +31,8 @@ void TFrmRadPattern::createPatternViews() {
   addAction(m_factsAction); // the shortcuts work anywhere in the window
   addAction(m_decibelAction);
 
-  PCRicht->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(PCRicht, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint &pos) { showChartMenu(pos); });
   chartview::installPointerTip(
       *PCRicht, [this] { return std::make_pair(SBarL->value(), SBarPhaseDiff->value()); }, tr);
-}
-
-void TFrmRadPattern::showChartMenu(const QPoint &pos) {
-  QMenu menu(this);
-  chartview::addPatternActions(menu, m_factsAction, m_decibelAction);
-  menu.exec(PCRicht->mapToGlobal(pos));
 }
 
 void TFrmRadPattern::replot(int p, int q) {

@@ -1,6 +1,7 @@
 #include "Nuvra_canvas.h"
 
 #include <QFontMetrics>
+#include <QPaintDevice>
 #include <QPainter>
 #include <QPen>
 #include <algorithm>
@@ -67,6 +68,7 @@ void TCanvas::SetTarget(QImage *image) {
   if (image == m_target)
     return;
   Release();
+  m_external = nullptr;
   m_target = image;
 }
 
@@ -77,7 +79,22 @@ void TCanvas::Release() {
   }
 }
 
+void TCanvas::SetPainter(QPainter *painter) {
+  Release();
+  m_external = painter;
+  m_penDirty = m_brushDirty = true;
+}
+
+const QPaintDevice *TCanvas::device() const { return m_external ? m_external->device() : m_target; }
+
+bool TCanvas::onPixels() const {
+  const QPaintDevice *d = device();
+  return d && d->devType() == QInternal::Image;
+}
+
 QPainter *TCanvas::painter() {
+  if (m_external)
+    return m_external;
   if (!m_target || m_target->isNull())
     return nullptr;
   if (!m_painter) {
@@ -94,12 +111,14 @@ void TCanvas::applyPen(QPainter &p) {
   QPen pen(colorToQColor(m_penColor));
   pen.setStyle(toQtPenStyle(m_penStyle));
   // Width 0 is Qt's cosmetic one-pixel pen; with a flat cap it leaves out the end point.
-  pen.setWidth(m_penWidth <= 1 ? 0 : m_penWidth);
+  // A vector device has no pixels: there the thinnest line is one layout pixel wide.
+  pen.setWidth(m_penWidth <= 1 ? (onPixels() ? 0 : 1) : m_penWidth);
   pen.setCapStyle(Qt::FlatCap);
   pen.setJoinStyle(Qt::MiterJoin);
   p.setPen(pen);
-  p.setCompositionMode(m_penMode == Nuvra::pmXor ? QPainter::RasterOp_SourceXorDestination
-                                                 : QPainter::CompositionMode_SourceOver);
+  if (onPixels()) // raster operations exist on pixels only
+    p.setCompositionMode(m_penMode == Nuvra::pmXor ? QPainter::RasterOp_SourceXorDestination
+                                                   : QPainter::CompositionMode_SourceOver);
   m_penDirty = false;
 }
 
@@ -247,7 +266,7 @@ void TCanvas::FillRect(const QRect &r) {
 }
 
 void TCanvas::drawText(QPainter &p, int x, int y, const QString &text) {
-  const QFontMetrics fm(m_font, m_target);
+  const QFontMetrics fm(m_font, device());
   if (m_brushStyle == Nuvra::bsSolid)
     p.fillRect(QRect(x, y, fm.horizontalAdvance(text), fm.height()), colorToQColor(m_brushColor));
   p.setFont(m_font);
@@ -279,15 +298,16 @@ void TCanvas::TextRect(const QRect &clip, int x, int y, const QString &text) {
 }
 
 int TCanvas::TextWidth(const QString &text) const {
-  return QFontMetrics(m_font, m_target).horizontalAdvance(text);
+  return QFontMetrics(m_font, device()).horizontalAdvance(text);
 }
 
-int TCanvas::TextHeight(const QString &) const { return QFontMetrics(m_font, m_target).height(); }
+int TCanvas::TextHeight(const QString &) const { return QFontMetrics(m_font, device()).height(); }
 
 void TCanvas::Draw(int x, int y, const QImage &image) {
   record(TCanvasOp::Draw, {QPoint(x, y), QPoint(image.width(), image.height())});
   if (QPainter *p = painter()) {
-    p->setCompositionMode(QPainter::CompositionMode_Source);
+    if (onPixels())
+      p->setCompositionMode(QPainter::CompositionMode_Source);
     p->drawImage(QPoint(x, y), image);
     m_penDirty = true;
   }
@@ -296,7 +316,8 @@ void TCanvas::Draw(int x, int y, const QImage &image) {
 void TCanvas::DrawAnd(int x, int y, const QImage &image) {
   record(TCanvasOp::DrawAnd, {QPoint(x, y), QPoint(image.width(), image.height())});
   if (QPainter *p = painter()) {
-    p->setCompositionMode(QPainter::RasterOp_SourceAndDestination);
+    if (onPixels())
+      p->setCompositionMode(QPainter::RasterOp_SourceAndDestination);
     p->drawImage(QPoint(x, y), image);
     m_penDirty = true;
   }

@@ -19,6 +19,7 @@
 
 #include "Nuvra_nuvrabase.h"
 
+class QPaintDevice;
 class QPainter;
 class TCanvas;
 
@@ -91,6 +92,11 @@ public:
   // The image drawn on; may be null (then only text measurement works).
   void SetTarget(QImage *image);
   QImage *Target() const noexcept { return m_target; }
+  // Draws through a painter someone else owns and ends: a vector figure, a printer, a part
+  // of a larger picture. One painter unit is one pixel of the layout; the pixel conventions
+  // above hold where the painter's device has pixels (an image), on vector devices lines are
+  // one unit wide and exclusive-or draws plainly. Null returns to the target image.
+  void SetPainter(QPainter *painter);
   // Ends the painter; call before resizing or reading the target image.
   void Release();
 
@@ -134,6 +140,8 @@ public:
 
 private:
   QPainter *painter();
+  bool onPixels() const; // the device is an image: raster conventions and operations apply
+  const QPaintDevice *device() const;
   void applyPen(QPainter &p);
   void applyBrush(QPainter &p);
   void record(TCanvasOp op, std::vector<QPoint> pts = {}, const QString &text = {}, int value = 0,
@@ -143,6 +151,7 @@ private:
   QString m_tag;
   QImage *m_target = nullptr;
   std::unique_ptr<QPainter> m_painter;
+  QPainter *m_external = nullptr;
   bool m_penDirty = true;
   bool m_brushDirty = true;
   TColor m_penColor = clBlack;

@@ -29,6 +29,7 @@
 #include "Nuvra_canvas.h"
 #include "Nuvra_nuvrabase.h"
 
+class QPainter;
 class TCustomPolChart;
 
 // ---- annotation objects: data model only (drawing, hit tests and dragging live elsewhere) --
@@ -425,6 +426,11 @@ public:
   // nothing while invisible, loading or SuppressPaint.
   virtual void Paint();
   void Loaded() override;
+  // Draws the chart alone (background, grid, data and labels; not the shadow or the
+  // cross-hairs) through any painter, one painter unit per chart pixel, as Paint draws the
+  // chart bitmap; the picture is ChartSize() units large. For figures and prints.
+  void RenderChart(QPainter &painter);
+  QSize ChartSize() const;
 
   // The three bitmaps and the control's image, as the last Paint left them.
   const QImage &FrameBitmap() const { return m_frame; }

@@ -4,6 +4,7 @@
 #include "MarloDemon.h"
 
 #include "Glossan2000.h"
+#include "LanguageLookup.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -70,9 +71,16 @@ void TkdbDemonClient::LoadLanguage() {
     const QString mapped = MapFileName(ProgramPath());
     stream = GetFileStream(languageFileFor(mapped));
   } else {
-    auto file = std::make_unique<QFile>(languageFileFor(ProgramPath()));
-    if (file->open(QIODevice::ReadOnly))
-      stream = std::move(file);
+    const QString locale =
+        language::messagesLocale([](const char *name) { return qEnvironmentVariable(name); });
+    for (const QString &path :
+         language::candidates(ProgramPath(), languageFileFor(ProgramPath()), locale)) {
+      auto file = std::make_unique<QFile>(path);
+      if (file->open(QIODevice::ReadOnly)) {
+        stream = std::move(file);
+        break;
+      }
+    }
   }
   if (stream)
     Translator->LoadFromStream(*stream);

@@ -4,9 +4,10 @@
 #include <algorithm>
 
 #include "Cp1252.h"
+#include "SafeWriter.h"
 
+#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace glossan {
 
@@ -41,23 +42,9 @@ bool WriteItlFile(const QString &fileName, const QStringList &lines, QString *er
   }
   // A temporary file beside the target replaces it only once complete, so a full disk or a
   // missing permission never costs the file that was there before.
-  QSaveFile file(fileName);
-  if (!file.open(QIODevice::WriteOnly))
-    return Fail(error, QStringLiteral("%1: %2").arg(fileName, file.errorString()));
-  // commit() does not notice a failed flush of the write buffer (a full disk, a file size
-  // limit) and would rename a truncated file over the old one: flush and check first.
-  if (file.write(bytes) != bytes.size() || !file.flush() || file.error() != QFileDevice::NoError) {
-    const QString why = file.errorString();
-    file.cancelWriting(); // the temporary file is discarded, the old file stays
-    return Fail(error, QStringLiteral("%1: %2").arg(fileName, why));
-  }
-  // A link planted while the file was being written: the commit would follow it.
-  if (IsSymLink(fileName)) {
-    file.cancelWriting();
-    return Fail(error, QStringLiteral("%1 is a symbolic link; not written").arg(fileName));
-  }
-  if (!file.commit())
-    return Fail(error, QStringLiteral("%1: %2").arg(fileName, file.errorString()));
+  const QString why = SafeWriter::write(QFile::encodeName(fileName), bytes);
+  if (!why.isEmpty())
+    return Fail(error, why);
   return true;
 }
 

@@ -44,6 +44,14 @@ ENGLISH = [
     ("none", "none"),
     ("all directions alike", "all directions alike"),
     ("Close", "Close"),
+    # chart context menu: copy, save and print the chart
+    ("Copy image", "Copy image"),
+    ("Save image as\u2026", "Save image as\u2026"),
+    ("Print\u2026", "Print\u2026"),
+    ("PNG image", "PNG image"),
+    ("SVG drawing", "SVG drawing"),
+    ("PDF document", "PDF document"),
+    ("CSV table", "CSV table"),
 ]
 
 GERMAN = [
@@ -83,6 +91,14 @@ GERMAN = [
     ("none", "keine"),
     ("all directions alike", "alle Richtungen gleich"),
     ("Close", "Schlie\u00dfen"),
+    # chart context menu: copy, save and print the chart
+    ("Copy image", "Bild kopieren"),
+    ("Save image as\u2026", "Bild speichern unter\u2026"),
+    ("Print\u2026", "Drucken\u2026"),
+    ("PNG image", "PNG-Bild"),
+    ("SVG drawing", "SVG-Zeichnung"),
+    ("PDF document", "PDF-Dokument"),
+    ("CSV table", "CSV-Tabelle"),
 ]
 
 

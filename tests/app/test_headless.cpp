@@ -8,6 +8,7 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
+#include "CommandLine.h"
 #include "Headless.h"
 #include "Nuvra_polchart.h"
 #include "Pattern.h"
@@ -16,37 +17,66 @@
 
 namespace {
 
+cmdline::Result parse(const QStringList &args) { return cmdline::parse(args); }
+
 TEST(HeadlessArgs, ValuesBecomeScrollBarPositions) {
-  auto r = headless::parse({"--export-csv", "x.csv", "--distance", "1.25", "--phase", "0.5"});
-  ASSERT_TRUE(r.error.isEmpty()) << r.error.toStdString();
+  auto r = parse({"--export-csv", "x.csv", "--distance", "1.25", "--phase", "0.5"});
+  ASSERT_EQ(r.action, cmdline::Action::Headless) << r.text.toStdString();
   EXPECT_EQ(r.options.distancePosition, 2500);
   EXPECT_EQ(r.options.phasePosition, 3142); // round(0.5·π·2000) = round(3141.59…)
-  r = headless::parse({"--screenshot", "a.png", "--distance", "7", "--phase", "-1"});
-  ASSERT_TRUE(r.error.isEmpty());
+  r = parse({"--screenshot", "a.png", "--distance", "7", "--phase", "-1"});
+  ASSERT_EQ(r.action, cmdline::Action::Headless) << r.text.toStdString();
   EXPECT_EQ(r.options.distancePosition, 10000); // clamped to the bars' ranges
   EXPECT_EQ(r.options.phasePosition, 0);
-  r = headless::parse({"--screenshot", "a.png", "--phase", "1"});
+  r = parse({"--screenshot", "a.png", "--phase", "1"});
   EXPECT_EQ(r.options.phasePosition, 6283);
-  r = headless::parse({"--screenshot", "a.png", "--distance", "0.00025"});
+  r = parse({"--screenshot", "a.png", "--distance", "0.00025"});
   EXPECT_EQ(r.options.distancePosition, 0); // 0.5 rounds to the even neighbour
+  r = parse({"--chart=c.SVG", "--size", "640x480", "--dpi", "300"});
+  ASSERT_EQ(r.action, cmdline::Action::Headless) << r.text.toStdString();
+  EXPECT_EQ(r.options.chartSize, QSize(640, 480));
+  EXPECT_EQ(r.options.dpi, 300);
 }
 
-TEST(HeadlessArgs, BadArgumentsAreOneLineErrors) {
-  for (const QStringList &args : {
-           QStringList{"--screenshot"},
-           QStringList{"--export-csv", "x", "--distance"},
-           QStringList{"--export-csv", "x", "--distance", "abc"},
-           QStringList{"--export-csv", "x", "--phase", "nan"},
-           QStringList{"--export-csv", "x", "--phase", "inf"},
-           QStringList{"--export-csv", "x", "--bogus", "1"},
-           QStringList{"--distance", "1"},
-       }) {
-    const auto r = headless::parse(args);
-    EXPECT_FALSE(r.error.isEmpty()) << args.join(' ').toStdString();
-    EXPECT_FALSE(r.error.contains('\n'));
+TEST(HeadlessArgs, WhatIsNotAHeadlessRun) {
+  EXPECT_EQ(parse({}).action, cmdline::Action::Window);
+  EXPECT_EQ(parse({"/serverhandle=5"}).action, cmdline::Action::Window);
+  EXPECT_EQ(parse({"--help"}).action, cmdline::Action::Help);
+  EXPECT_EQ(parse({"--version", "--bogus"}).action, cmdline::Action::Error);
+  for (const char *option : {"--screenshot", "--chart", "--size", "--dpi", "--distance"})
+    EXPECT_TRUE(cmdline::helpText().contains(QLatin1String(option))) << option;
+}
+
+TEST(HeadlessArgs, BadArgumentsAreOneLineErrorsNamingThem) {
+  const struct {
+    QStringList args;
+    const char *named;
+  } cases[] = {
+      {{"--screenshot"}, "screenshot"},
+      {{"--export-csv", "x", "--distance"}, "distance"},
+      {{"--export-csv", "x", "--distance", "abc"}, "abc"},
+      {{"--export-csv", "x", "--phase", "nan"}, "nan"},
+      {{"--export-csv", "x", "--phase", "inf"}, "inf"},
+      {{"--export-csv", "x", "--bogus", "1"}, "bogus"},
+      {{"--screenshot", ""}, "--screenshot"},
+      {{"--distance", "1"}, "--distance"},
+      {{"--screenshot", "fig.jpg"}, "fig.jpg"},
+      {{"--chart", "fig"}, ".svg"},
+      {{"--screenshot-about", "about.svg"}, "about.svg"},
+      {{"--chart", "a.png", "--chart", "b.png"}, "--chart"},
+      {{"--screenshot", "a.png", "--chart", "a.png"}, "a.png"},
+      {{"--chart", "a.png", "--size", "10x10"}, "10x10"},
+      {{"--chart", "a.png", "--size", "640"}, "640"},
+      {{"--screenshot", "a.png", "--size", "640x480"}, "--size"},
+      {{"--chart", "a.png", "--dpi", "0"}, "--dpi"},
+      {{"--export-csv", "x", "stray"}, "stray"},
+  };
+  for (const auto &c : cases) {
+    const auto r = parse(c.args);
+    EXPECT_EQ(r.action, cmdline::Action::Error) << c.args.join(' ').toStdString();
+    EXPECT_TRUE(r.text.contains(QLatin1String(c.named))) << r.text.toStdString();
+    EXPECT_FALSE(r.text.contains('\n'));
   }
-  EXPECT_FALSE(headless::requested({"/serverhandle=5"}));
-  EXPECT_TRUE(headless::requested({"--export-csv", "x"}));
 }
 
 TEST(HeadlessCsv, OneRowPerLinePointWithFullPrecision) {

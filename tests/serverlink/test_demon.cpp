@@ -5,6 +5,7 @@
 #include "SlSupport.h"
 
 #include "Glossan2000.h"
+#include "LanguageLookup.h"
 #include "NamedMutex.h"
 #include "Registry.h"
 
@@ -532,3 +533,28 @@ TEST_F(DispatchTest, TenThousandRandomMessagesChangeNothing) {
 } // namespace
 
 #include "test_demon.moc"
+
+TEST(LanguageLookup, BesideTheProgramFirstThenTheInstalledTreeByLocale) {
+  const struct {
+    QString lcAll, lcMessages, lang;
+    const char *file;
+  } cases[] = {
+      {"", "", "de_DE.UTF-8", "german.itl"},
+      {"", "de_AT", "en_GB.UTF-8", "german.itl"}, // LC_MESSAGES before LANG
+      {"C", "de_DE", "de_DE", "english.itl"},     // LC_ALL before both
+      {"", "", "", "english.itl"},                // nothing set
+      {"", "", "fr_FR.UTF-8", "english.itl"},
+      {"", "", "dk", "english.itl"},
+  };
+  for (const auto &c : cases) {
+    const QString locale = language::messagesLocale([&](const char *name) {
+      return QByteArray(name) == "LC_ALL"        ? c.lcAll
+             : QByteArray(name) == "LC_MESSAGES" ? c.lcMessages
+                                                 : c.lang;
+    });
+    EXPECT_EQ(language::candidates("/opt/dx/bin/dipolix", "/opt/dx/bin/dipolix.itl", locale),
+              QStringList({"/opt/dx/bin/dipolix.itl",
+                           QStringLiteral("/opt/dx/bin/../share/dipolix/") + c.file}))
+        << c.lang.toStdString();
+  }
+}

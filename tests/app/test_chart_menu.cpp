@@ -1,0 +1,70 @@
+// The chart's context menu: its entries, and what copying, saving and printing produce.
+#include <QAction>
+#include <QFile>
+#include <QMenu>
+#include <QMimeData>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "ChartMenu.h"
+#include "Nuvra_polchart.h"
+#include "mainfrm.h"
+
+namespace {
+
+struct ChartMenu : ::testing::Test {
+  TFrmRadPattern window{/*headless=*/true};
+  QTemporaryDir dir;
+  void SetUp() override { window.show(); }
+  QByteArray contents(const QString &name) {
+    QFile f(dir.filePath(name));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  }
+};
+
+TEST_F(ChartMenu, OpensFromMouseAndKeyboard) {
+  QMenu *menu = chartmenu::install(window);
+  QStringList texts;
+  for (QAction *a : menu->actions())
+    texts << a->text();
+  EXPECT_EQ(texts, QStringList({"Copy image", "Save image as…", "Print…", "", "Pattern facts…",
+                               "Power in dB"}));
+  EXPECT_EQ(window.PCRicht->contextMenuPolicy(), Qt::CustomContextMenu);
+  EXPECT_TRUE(window.PCRicht->focusPolicy() & Qt::TabFocus); // the Menu key needs focus
+  const auto shortcuts = window.PCRicht->findChildren<QShortcut *>();
+  ASSERT_EQ(shortcuts.size(), 1);
+  EXPECT_EQ(shortcuts[0]->key(), QKeySequence(Qt::SHIFT | Qt::Key_F10));
+}
+
+TEST_F(ChartMenu, SaveWritesTheFormatTheNameAsks) {
+  const struct {
+    const char *name, *magic;
+  } cases[] = {{"c.png", "\x89PNG"}, {"c.svg", "<?xml"}, {"c.PDF", "%PDF-"}, {"c.csv", "phi_deg"}};
+  for (const auto &c : cases) {
+    EXPECT_EQ(chartmenu::save(*window.PCRicht, dir.filePath(c.name)), QString()) << c.name;
+    EXPECT_TRUE(contents(c.name).startsWith(c.magic)) << c.name;
+  }
+  const QString error = chartmenu::save(*window.PCRicht, dir.filePath("c.gif"));
+  EXPECT_TRUE(error.contains(".csv")) << error.toStdString();
+  EXPECT_FALSE(QFile::exists(dir.filePath("c.gif")));
+}
+
+TEST_F(ChartMenu, CopyOffersPngAndSvg) {
+  std::unique_ptr<QMimeData> data(chartmenu::imageData(*window.PCRicht));
+  EXPECT_TRUE(data->data("image/png").startsWith("\x89PNG"));
+  EXPECT_TRUE(data->data("image/svg+xml").contains("<polyline"));
+  EXPECT_TRUE(data->hasImage());
+}
+
+TEST_F(ChartMenu, PrintFillsThePage) {
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(dir.filePath("print.pdf"));
+  chartmenu::print(*window.PCRicht, printer);
+  EXPECT_TRUE(contents("print.pdf").startsWith("%PDF-"));
+}
+
+} // namespace

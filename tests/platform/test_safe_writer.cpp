@@ -1,0 +1,242 @@
+// The one file writer against every kind of thing that can sit at the output path. Every
+// case lives inside its own temporary folder.
+#include "SafeWriter.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <fcntl.h>
+#include <functional>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+QByteArray readAll(const QByteArray &path) {
+  QByteArray out;
+  const int fd = ::open(path.constData(), O_RDONLY);
+  if (fd < 0)
+    return "<missing>";
+  char buf[4096];
+  for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;)
+    out.append(buf, n);
+  ::close(fd);
+  return out;
+}
+
+void put(const QByteArray &path, const QByteArray &bytes, mode_t mode) {
+  const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, mode);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::write(fd, bytes.constData(), bytes.size()), bytes.size());
+  ::close(fd);
+  ::chmod(path.constData(), mode);
+}
+
+mode_t modeOf(const QByteArray &path) {
+  struct stat st {};
+  return ::lstat(path.constData(), &st) == 0 ? st.st_mode : 0;
+}
+
+int entries(const QByteArray &dir) {
+  return int(QDir(QString::fromUtf8(dir))
+                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System)
+                 .size());
+}
+
+struct Case {
+  const char *name;
+  // Prepares the folder and returns the path to write.
+  std::function<QByteArray(const QByteArray &dir)> setup;
+  const char *error; // part of the expected message; nullptr when the write must succeed
+  // Checks the folder afterwards.
+  std::function<void(const QByteArray &dir)> verify;
+};
+
+const QByteArray kNew = "new contents";
+
+const Case kCases[] = {
+    {"new file", [](auto &d) { return d + "/a.png"; }, nullptr,
+     [](auto &d) {
+       EXPECT_EQ(readAll(d + "/a.png"), kNew);
+       EXPECT_EQ(entries(d), 1); // no temporary file left
+     }},
+    {"private regular file keeps its bits",
+     [](auto &d) {
+       put(d + "/a.csv", "old old old old", 0600);
+       return d + "/a.csv";
+     },
+     nullptr,
+     [](auto &d) {
+       EXPECT_EQ(readAll(d + "/a.csv"), kNew);
+       EXPECT_EQ(modeOf(d + "/a.csv") & 07777, 0600u);
+     }},
+    {"symlink: target replaced, link kept",
+     [](auto &d) {
+       ::mkdir((d + "/sub").constData(), 0700);
+       put(d + "/sub/real", "old", 0640);
+       EXPECT_EQ(::symlink("sub/real", (d + "/link").constData()), 0);
+       return d + "/link";
+     },
+     nullptr,
+     [](auto &d) {
+       EXPECT_TRUE(S_ISLNK(modeOf(d + "/link")));
+       EXPECT_EQ(readAll(d + "/sub/real"), kNew);
+       EXPECT_EQ(modeOf(d + "/sub/real") & 07777, 0640u);
+       EXPECT_EQ(entries(d + "/sub"), 1);
+     }},
+    {"dangling symlink: target created",
+     [](auto &d) {
+       EXPECT_EQ(::symlink((d + "/made").constData(), (d + "/link").constData()), 0);
+       return d + "/link";
+     },
+     nullptr,
+     [](auto &d) {
+       EXPECT_TRUE(S_ISLNK(modeOf(d + "/link")));
+       EXPECT_EQ(readAll(d + "/made"), kNew);
+     }},
+    {"folder refused",
+     [](auto &d) {
+       ::mkdir((d + "/out.png").constData(), 0700);
+       return d + "/out.png";
+     },
+     "is a folder", [](auto &d) { EXPECT_EQ(entries(d + "/out.png"), 0); }},
+    {"socket refused",
+     [](auto &d) {
+       EXPECT_EQ(::mknod((d + "/s").constData(), S_IFSOCK | 0600, 0), 0);
+       return d + "/s";
+     },
+     "not a regular file", [](auto &d) { EXPECT_TRUE(S_ISSOCK(modeOf(d + "/s"))); }},
+    {"FIFO without a reader: an error, no hang",
+     [](auto &d) {
+       EXPECT_EQ(::mkfifo((d + "/f").constData(), 0600), 0);
+       return d + "/f";
+     },
+     "no process reads", [](auto &d) { EXPECT_TRUE(S_ISFIFO(modeOf(d + "/f"))); }},
+    {"missing folder", [](auto &d) { return d + "/no/x.csv"; }, "folder",
+     [](auto &d) { EXPECT_EQ(entries(d), 0); }},
+    {"planted links at the old temporary names",
+     [](auto &d) {
+       put(d + "/victim", "precious", 0600);
+       // The name the writer once used, and one a guess at a pattern would try.
+       for (const QByteArray &name :
+            {"fig.png." + QByteArray::number(::getpid()) + ".part", QByteArray(".fig.png.tmp")})
+         EXPECT_EQ(::symlink((d + "/victim").constData(), (d + '/' + name).constData()), 0);
+       return d + "/fig.png";
+     },
+     nullptr,
+     [](auto &d) {
+       EXPECT_EQ(readAll(d + "/victim"), "precious");
+       EXPECT_EQ(readAll(d + "/fig.png"), kNew);
+       EXPECT_EQ(entries(d), 4);
+     }},
+    {"250-byte name", [](auto &d) { return d + '/' + QByteArray(246, 'n') + ".png"; }, nullptr,
+     [](auto &d) { EXPECT_EQ(readAll(d + '/' + QByteArray(246, 'n') + ".png"), kNew); }},
+    {"255-byte name, the limit",
+     [](auto &d) {
+       put(d + '/' + QByteArray(255, 'm'), "old", 0644);
+       return d + '/' + QByteArray(255, 'm');
+     },
+     nullptr,
+     [](auto &d) {
+       EXPECT_EQ(readAll(d + '/' + QByteArray(255, 'm')), kNew);
+       EXPECT_EQ(entries(d), 1);
+     }},
+    {"name bytes that are not UTF-8", [](auto &d) { return d + "/\xff\xfe-\xe9.csv"; }, nullptr,
+     [](auto &d) {
+       EXPECT_EQ(readAll(d + "/\xff\xfe-\xe9.csv"), kNew);
+       ::unlink((d + "/\xff\xfe-\xe9.csv").constData()); // QDir cannot name it to clean up
+     }},
+};
+
+TEST(SafeWriter, EveryKindOfPath) {
+  for (const Case &c : kCases) {
+    SCOPED_TRACE(c.name);
+    QTemporaryDir tmp;
+    const QByteArray dir = QFile::encodeName(tmp.path());
+    const QByteArray path = c.setup(dir);
+    const QString checked = SafeWriter::check(path);
+    const QString written = SafeWriter::write(path, kNew);
+    if (c.error) {
+      EXPECT_TRUE(written.contains(QLatin1String(c.error))) << written.toStdString();
+      if (!checked.isEmpty()) { // whether a FIFO has a reader shows only when writing
+        EXPECT_EQ(checked, written);
+      }
+      EXPECT_FALSE(written.contains(u'\n'));
+    } else {
+      EXPECT_EQ(written, QString());
+      EXPECT_EQ(checked, QString());
+    }
+    c.verify(dir);
+  }
+}
+
+TEST(SafeWriter, FifoWithAReaderGetsTheBytesAndStaysAFifo) {
+  QTemporaryDir tmp;
+  const QByteArray fifo = QFile::encodeName(tmp.filePath("f"));
+  ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+  QByteArray got;
+  std::thread reader([&] { got = readAll(fifo); });
+  QString written;
+  // The reader may not have opened its end yet: retry until it has.
+  for (int i = 0; i < 500; ++i) {
+    written = SafeWriter::write(fifo, kNew);
+    if (!written.contains(QLatin1String("no process reads")))
+      break;
+    ::usleep(10000);
+  }
+  if (!written.isEmpty()) { // let the reader go rather than hang
+    const int fd = ::open(fifo.constData(), O_WRONLY);
+    ::close(fd);
+  }
+  reader.join();
+  EXPECT_EQ(written, QString());
+  EXPECT_EQ(got, kNew);
+  EXPECT_TRUE(S_ISFIFO(modeOf(fifo)));
+}
+
+TEST(SafeWriter, DashIsStandardOutput) {
+  int pipeFds[2];
+  ASSERT_EQ(::pipe(pipeFds), 0);
+  const int saved = ::dup(STDOUT_FILENO);
+  ::dup2(pipeFds[1], STDOUT_FILENO);
+  const QString written = SafeWriter::write("-", kNew);
+  ::dup2(saved, STDOUT_FILENO);
+  ::close(saved);
+  ::close(pipeFds[1]);
+  EXPECT_EQ(written, QString());
+  char buf[64] = {};
+  EXPECT_EQ(::read(pipeFds[0], buf, sizeof buf), kNew.size());
+  ::close(pipeFds[0]);
+  EXPECT_EQ(QByteArray(buf), kNew);
+}
+
+TEST(SafeWriter, AFailedWriteKeepsTheOldFile) {
+  QTemporaryDir tmp;
+  const QByteArray path = QFile::encodeName(tmp.filePath("a.csv"));
+  put(path, "old", 0644);
+  // A file size limit makes the write fail part way, as a full disk would.
+  struct rlimit old {};
+  ::getrlimit(RLIMIT_FSIZE, &old);
+  ::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = old;
+  small.rlim_cur = 4;
+  ::setrlimit(RLIMIT_FSIZE, &small);
+  const QString written = SafeWriter::write(path, kNew);
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  ::signal(SIGXFSZ, SIG_DFL);
+  EXPECT_TRUE(written.startsWith(QLatin1String("cannot write"))) << written.toStdString();
+  EXPECT_EQ(readAll(path), "old");
+  EXPECT_EQ(entries(QFile::encodeName(tmp.path())), 1);
+}
+
+TEST(SafeWriter, ArgumentBytesSurviveTheTextRoundTrip) {
+  for (const QByteArray &arg : {QByteArray("plain.png"), QByteArray("gr\xc3\xbc\xc3\x9f.svg"),
+                                QByteArray("\xff\xfe.csv"), QByteArray("mix\xc3\xbc\xe9.pdf")}) {
+    EXPECT_EQ(SafeWriter::pathFromText(SafeWriter::textFromArgument(arg)), arg);
+  }
+  EXPECT_EQ(SafeWriter::textFromArgument("gr\xc3\xbc\xc3\x9f"), QStringLiteral("grüß"));
+}
+
+} // namespace
