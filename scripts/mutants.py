@@ -223,8 +223,8 @@ def load_equivalents(path):
     eq = {}
     for raw in path.read_text(encoding="utf-8").splitlines():
         if raw.strip() and not raw.startswith("#"):
-            k, _, why = raw.partition("  # ")
-            eq[k.strip()] = why.strip()
+            k, _, why = raw.partition("  # ")  # a key may end in a space (" < ")
+            eq[k] = why.strip()
     return eq
 
 
@@ -242,6 +242,8 @@ def parse_args():
     p.add_argument("--build-timeout", type=int, default=900)
     p.add_argument("--jobs", type=int, default=2)
     p.add_argument("--list", action="store_true", help="only print the sampled mutants")
+    p.add_argument("--report", action="store_true",
+                   help="only print the counts and survivors of the last run of this file")
     p.add_argument("--match", help="only mutants whose 'line: source line' matches this regex "
                    "(before sampling), e.g. '^57:' or 'flush'")
     p.add_argument("--survivors", action="store_true",
@@ -299,6 +301,10 @@ def main():
         source = args.from_state or state
         old_results = json.loads(source.read_text())["results"]
         chosen = [m for m in old_results if m["status"] == "survived"]
+    if args.report:
+        report(rel, json.loads(state.read_text())["results"], len(total),
+               load_equivalents(args.equivalents))
+        return
     if args.list:
         for m in chosen:
             print(f"{rel}:{m['line']} [{m['kind']}] {m['orig']!r} -> {m['new']!r}")
