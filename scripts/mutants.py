@@ -309,7 +309,11 @@ def main():
         for m in chosen:
             print(f"{rel}:{m['line']} [{m['kind']}] {m['orig']!r} -> {m['new']!r}")
         return
-    signal.signal(signal.SIGTERM, lambda *_: (_ for _ in ()).throw(KeyboardInterrupt()))
+    # Stopping by Ctrl-C, kill or a closed terminal all unwind through the restoring finally
+    # (SIGINT too when started in the background, where it would be ignored).
+    for sig in (signal.SIGTERM, signal.SIGHUP):
+        signal.signal(sig, lambda *_: (_ for _ in ()).throw(KeyboardInterrupt()))
+    signal.signal(signal.SIGINT, signal.default_int_handler)
     if test_once(args, targets) != "survived":
         sys.exit("the unmutated build fails its tests: fix that first")
     results = []
@@ -331,10 +335,15 @@ def main():
     if args.survivors or args.from_state:
         byk = {key(rel, m): m for m in results}
         results = [byk.get(key(rel, m), m) for m in old_results]
+    if not results:
+        return  # interrupted before the first mutant: keep the last run's record
     state.parent.mkdir(parents=True, exist_ok=True)
     state.write_text(json.dumps({"results": results}, indent=1))
     report(rel, results, len(total), load_equivalents(args.equivalents))
 
 
 if __name__ == "__main__":
-    main()
+    try:
+        main()
+    except KeyboardInterrupt:
+        sys.exit("interrupted")

@@ -85,6 +85,10 @@ TEST(PolChartLabels, DegreesAndRadians) {
   EXPECT_EQ(labels(C::almRadians, 90, 3), split("0.000 1.571 3.142 4.712"));
   EXPECT_EQ(labels(C::almSymmRad, 90, 2), split("0.00 1.57 3.14 -1.57"));
   EXPECT_TRUE(C::AngleLabelText(C::almNone, 1, 30, 2).isEmpty());
+  // Within a tenth of a whole degree the label is whole, from either side.
+  EXPECT_EQ(C::AngleLabelText(C::almDegrees, 1, 29.95, 2), "30");
+  EXPECT_EQ(C::AngleLabelText(C::almDegrees, 1, 30.05, 2), "30");
+  EXPECT_EQ(C::AngleLabelText(C::almDegrees, 1, 29.85, 2), "29.9");
 }
 
 TEST(PolChartGrid, RaysCirclesAndAngleLabels) {
