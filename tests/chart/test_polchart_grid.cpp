@@ -211,6 +211,19 @@ TEST(PolChartGrid, SideScaleAxisAndRimLabels) {
   const int tw = QFontMetrics(p.t->font()).horizontalAdvance(texts[9].text);
   EXPECT_EQ(texts[9].points[0].x(), 100 - tw - 120 - 6); // right-aligned left of the axis
 
+  // On the right the labels start beside the axis, the ticks point right.
+  PaintedChart right([](TPolChart &c) {
+    c.SetLabelModeRadial(C::rlmVertRight);
+    c.SetLabelModeAngular(C::almNone);
+    c.SetGridStyleAngular(C::gsAngNone);
+  });
+  const auto rightTexts = right.on(TCanvasOp::TextOut);
+  ASSERT_FALSE(rightTexts.empty());
+  for (const auto &t : rightTexts)
+    EXPECT_EQ(t.points[0].x(), 100 + 120 + 6) << t.text.toStdString();
+  EXPECT_EQ(right.on(TCanvasOp::LineTo).at(1).points,
+            (std::vector<QPoint>{{220, 200}, {224, 200}}));
+
   // Without angle labels the first radial label's hook sees the ring's own height.
   PaintedChart zoomed([](TPolChart &c) {
     c.SetLabelModeAngular(C::almNone);
