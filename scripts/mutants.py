@@ -223,8 +223,8 @@ def load_equivalents(path):
     eq = {}
     for raw in path.read_text(encoding="utf-8").splitlines():
         if raw.strip() and not raw.startswith("#"):
-            k, _, why = raw.partition("  # ")
-            eq[k.strip()] = why.strip()
+            k, _, why = raw.partition("  # ")  # a key may end in a space (" < ")
+            eq[k] = why.strip()
     return eq
 
 
@@ -242,6 +242,8 @@ def parse_args():
     p.add_argument("--build-timeout", type=int, default=900)
     p.add_argument("--jobs", type=int, default=2)
     p.add_argument("--list", action="store_true", help="only print the sampled mutants")
+    p.add_argument("--report", action="store_true",
+                   help="only print the counts and survivors of the last run of this file")
     p.add_argument("--match", help="only mutants whose 'line: source line' matches this regex "
                    "(before sampling), e.g. '^57:' or 'flush'")
     p.add_argument("--survivors", action="store_true",
@@ -299,11 +301,19 @@ def main():
         source = args.from_state or state
         old_results = json.loads(source.read_text())["results"]
         chosen = [m for m in old_results if m["status"] == "survived"]
+    if args.report:
+        report(rel, json.loads(state.read_text())["results"], len(total),
+               load_equivalents(args.equivalents))
+        return
     if args.list:
         for m in chosen:
             print(f"{rel}:{m['line']} [{m['kind']}] {m['orig']!r} -> {m['new']!r}")
         return
-    signal.signal(signal.SIGTERM, lambda *_: (_ for _ in ()).throw(KeyboardInterrupt()))
+    # Stopping by Ctrl-C, kill or a closed terminal all unwind through the restoring finally
+    # (SIGINT too when started in the background, where it would be ignored).
+    for sig in (signal.SIGTERM, signal.SIGHUP):
+        signal.signal(sig, lambda *_: (_ for _ in ()).throw(KeyboardInterrupt()))
+    signal.signal(signal.SIGINT, signal.default_int_handler)
     if test_once(args, targets) != "survived":
         sys.exit("the unmutated build fails its tests: fix that first")
     results = []
@@ -325,10 +335,15 @@ def main():
     if args.survivors or args.from_state:
         byk = {key(rel, m): m for m in results}
         results = [byk.get(key(rel, m), m) for m in old_results]
+    if not results:
+        return  # interrupted before the first mutant: keep the last run's record
     state.parent.mkdir(parents=True, exist_ok=True)
     state.write_text(json.dumps({"results": results}, indent=1))
     report(rel, results, len(total), load_equivalents(args.equivalents))
 
 
 if __name__ == "__main__":
-    main()
+    try:
+        main()
+    except KeyboardInterrupt:
+        sys.exit("interrupted")

@@ -85,6 +85,10 @@ TEST(PolChartLabels, DegreesAndRadians) {
   EXPECT_EQ(labels(C::almRadians, 90, 3), split("0.000 1.571 3.142 4.712"));
   EXPECT_EQ(labels(C::almSymmRad, 90, 2), split("0.00 1.57 3.14 -1.57"));
   EXPECT_TRUE(C::AngleLabelText(C::almNone, 1, 30, 2).isEmpty());
+  // Within a tenth of a whole degree the label is whole, from either side.
+  EXPECT_EQ(C::AngleLabelText(C::almDegrees, 1, 29.95, 2), "30");
+  EXPECT_EQ(C::AngleLabelText(C::almDegrees, 1, 30.05, 2), "30");
+  EXPECT_EQ(C::AngleLabelText(C::almDegrees, 1, 29.85, 2), "29.9");
 }
 
 TEST(PolChartGrid, RaysCirclesAndAngleLabels) {
@@ -206,6 +210,19 @@ TEST(PolChartGrid, SideScaleAxisAndRimLabels) {
   EXPECT_EQ(texts[9].points[0].y(), roundToInt(-th / 2.0));
   const int tw = QFontMetrics(p.t->font()).horizontalAdvance(texts[9].text);
   EXPECT_EQ(texts[9].points[0].x(), 100 - tw - 120 - 6); // right-aligned left of the axis
+
+  // On the right the labels start beside the axis, the ticks point right.
+  PaintedChart right([](TPolChart &c) {
+    c.SetLabelModeRadial(C::rlmVertRight);
+    c.SetLabelModeAngular(C::almNone);
+    c.SetGridStyleAngular(C::gsAngNone);
+  });
+  const auto rightTexts = right.on(TCanvasOp::TextOut);
+  ASSERT_FALSE(rightTexts.empty());
+  for (const auto &t : rightTexts)
+    EXPECT_EQ(t.points[0].x(), 100 + 120 + 6) << t.text.toStdString();
+  EXPECT_EQ(right.on(TCanvasOp::LineTo).at(1).points,
+            (std::vector<QPoint>{{220, 200}, {224, 200}}));
 
   // Without angle labels the first radial label's hook sees the ring's own height.
   PaintedChart zoomed([](TPolChart &c) {
