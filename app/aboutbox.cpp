@@ -67,7 +67,8 @@ TUrlLab *MakeLink(QWidget *parent, TLayoutLoader &loader, const char *name, cons
   link->setObjectName(QString::fromLatin1(name));
   link->setGeometry(geometry);
   link->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  link->setFocusPolicy(Qt::NoFocus);
+  // Reached with Tab (a mouse click does not move the focus), opened with Enter or Space.
+  link->setFocusPolicy(Qt::TabFocus);
   link->setText(caption);
   link->setURL(url);
   const QString mono = QStringLiteral("Courier New");
@@ -151,6 +152,10 @@ void TFrmAbout::CreateControls() {
   BButOK->setFocusPolicy(Qt::StrongFocus);
   connect(BButOK, &QPushButton::clicked, this, [this] { BButOKClick(); });
   BButOK->setFocus();
+  // Links top to bottom as shown, then OK.
+  QWidget::setTabOrder(UrlLabNuvraSuite, UrlLabSimulations);
+  QWidget::setTabOrder(UrlLabSimulations, UrlLabHomepage);
+  QWidget::setTabOrder(UrlLabHomepage, BButOK);
 
   loader.Finish();
 }

@@ -74,6 +74,7 @@ private:
   void createControls();
   void createServerLink();
   void connectHandlers();
+  void centreOnScreen();
 
   bool m_headless;
   int m_recomputes = 0;

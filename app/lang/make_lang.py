@@ -24,11 +24,20 @@ ENGLISH = [
      "centre is the power radiated in that direction (outer ring = maximum).\\n"
      "Red circle: 71 % of the maximum; half power lies at half the radius.\\n"
      "Drag up or down over the chart with the left mouse button to zoom."),
-    ("Info", "Info"),
-    ("Exit", "Exit"),
+    ("Info", "&Info"),
+    ("Exit", "E&xit"),
     ("About", "About Dipolix"),
     ("OK", "OK"),
     ("HomePage", "Dipolix home page"),
+    # Keyboard and screen-reader support
+    ("wavelengths", "wavelengths"),
+    ("Information", "Information"),
+    ("Radiation pattern", "Radiation pattern"),
+    ("Preset quarter wavelength", "Distance a quarter wavelength (Alt+1)"),
+    ("Preset half wavelength", "Distance half a wavelength (Alt+2)"),
+    ("Preset three quarter wavelength", "Distance three quarters of a wavelength (Alt+3)"),
+    ("Preset one wavelength", "Distance one wavelength (Alt+4)"),
+    ("Preset two wavelengths", "Distance two wavelengths (Alt+5)"),
 ]
 
 GERMAN = [
@@ -48,11 +57,20 @@ GERMAN = [
      "Mittelpunkt ist die dorthin abgestrahlte Leistung (\u00e4u\u00dferer Ring = Maximum).\\n"
      "Roter Kreis: 71 % des Maximums; halbe Leistung liegt beim halben Radius.\\n"
      "Zum Zoomen \u00fcber dem Diagramm nach oben oder unten ziehen."),
-    ("Info", "Info"),
-    ("Exit", "Beenden"),
+    ("Info", "&Info"),
+    ("Exit", "&Beenden"),
     ("About", "\u00dcber Dipolix"),
     ("OK", "OK"),
     ("HomePage", "Dipolix im Internet"),
+    # Keyboard and screen-reader support
+    ("wavelengths", "Wellenl\u00e4ngen"),
+    ("Information", "Information"),
+    ("Radiation pattern", "Strahlungsdiagramm"),
+    ("Preset quarter wavelength", "Abstand eine Viertelwellenl\u00e4nge (Alt+1)"),
+    ("Preset half wavelength", "Abstand eine halbe Wellenl\u00e4nge (Alt+2)"),
+    ("Preset three quarter wavelength", "Abstand drei Viertel Wellenl\u00e4nge (Alt+3)"),
+    ("Preset one wavelength", "Abstand eine Wellenl\u00e4nge (Alt+4)"),
+    ("Preset two wavelengths", "Abstand zwei Wellenl\u00e4ngen (Alt+5)"),
 ]
 
 

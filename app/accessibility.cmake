@@ -1,0 +1,5 @@
+# Keyboard and assistive-tool support: the unit-aware scroll bar and the accessible
+# interfaces of the main window's controls.
+target_sources(dipolix_applib PRIVATE
+  ${CMAKE_CURRENT_SOURCE_DIR}/UnitScrollBar.h
+  ${CMAKE_CURRENT_SOURCE_DIR}/UnitScrollBar.cpp)
