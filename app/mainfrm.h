@@ -17,6 +17,9 @@ class TMemo;
 class TNumLab;
 class TFrmAbout;
 class TkdbDemonClient;
+namespace speech {
+class ChartSpeaker;
+}
 
 class TFrmRadPattern : public QWidget {
   Q_OBJECT
@@ -78,4 +81,5 @@ private:
 
   bool m_headless;
   int m_recomputes = 0;
+  speech::ChartSpeaker *m_speaker = nullptr; // the chart's spoken description
 };

@@ -6,6 +6,7 @@
 #include <QShowEvent>
 #include <QToolButton>
 
+#include "Accessibility.h"
 #include "Nuvra_NumLab.h"
 #include "Pattern.h"
 #include "TMemo.h"
@@ -63,6 +64,7 @@ void TFrmRadPattern::SbarChange(QObject *) {
   NumLabL->SetValue(pattern::distanceInWavelengths(p));
   NLabdphi->SetValue(pattern::phaseInPi(q));
   pattern::plot(*PCRicht, p, q);
+  m_speaker->patternChanged(p, q);
   ++m_recomputes;
 }
 

@@ -13,6 +13,7 @@
 #include <initializer_list>
 #include <utility>
 
+#include "Accessibility.h"
 #include "Nuvra_NumLab.h"
 #include "Pattern.h"
 #include "Resources.h"
@@ -238,6 +239,8 @@ void TFrmRadPattern::createControls() {
   QWidget::setTabOrder(BButInfo, BButExit);
 
   PCRicht->setAccessibleName(QStringLiteral("GL_Radiation pattern"));
+  speech::installAccessibility();
+  m_speaker = new speech::ChartSpeaker(PCRicht);
   SBarPhaseDiff->setFocus(); // the first control in the tab order
 
   loader.Finish();

@@ -10,6 +10,7 @@
 #include <QSaveFile>
 
 #include "AboutBox.h"
+#include "Accessibility.h"
 #include "AsciiCase.h"
 #include "Glossan2000.h"
 #include "MarloDemon.h"
@@ -92,6 +93,8 @@ void TFrmRadPattern::FormShow(QObject *Sender) {
                                              : TFrmAbout::DescriptionEnglish());
   }
 
+  m_speaker->setTexts(pattern::DescriptionTexts{}.translated(
+      [&translator](const QString &text) { return translator.Translate(text); }));
   PCRicht->CenterChart();
   SbarChange(Sender);
 

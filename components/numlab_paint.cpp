@@ -94,6 +94,7 @@ void TNumLab::Paint() {
     transferToScreen(bitmap);
   }
   m_painting = false;
+  announce();
   update();
 }
 

@@ -1,5 +1,6 @@
 // The chart's state: construction, property setters with their clamps and repaint rule, the
 // drawing list and the window-side notifications.
+#include "Nuvra_accessible.h"
 #include "Nuvra_polchart.h"
 
 #include <QEvent>
@@ -23,6 +24,7 @@ QString TCustomPolChart::componentMessage(const QString &what) const {
 // ---- construction ------------------------------------------------------------------------------
 
 TCustomPolChart::TCustomPolChart(QWidget *parent) : QWidget(parent) {
+  nuvra::installAccessibility();
   resize(240, 160);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true); // pointer positions are reported without a button held too

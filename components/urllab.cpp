@@ -1,5 +1,6 @@
 // The hyperlink label: trimming of its targets, the font switch under the pointer and the
 // launch on click.
+#include "Nuvra_accessible.h"
 #include "Nuvra_urllab.h"
 
 #include <QCoreApplication>
@@ -64,6 +65,7 @@ TUrlLab::TUrlLab(QWidget *parent)
     : QLabel(parent), m_fontActive(font()),
       m_fontActiveColor(palette().color(QPalette::WindowText)),
       m_fontNormalColor(QGuiApplication::palette().color(QPalette::WindowText)) {
+  nuvra::installAccessibility();
   // An ampersand in the caption is shown as it is: plain text, no mnemonic, no rich text.
   setTextFormat(Qt::PlainText);
   setTextInteractionFlags(Qt::NoTextInteraction);

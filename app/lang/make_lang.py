@@ -38,6 +38,17 @@ ENGLISH = [
     ("Preset three quarter wavelength", "Distance three quarters of a wavelength (Alt+3)"),
     ("Preset one wavelength", "Distance one wavelength (Alt+4)"),
     ("Preset two wavelengths", "Distance two wavelengths (Alt+5)"),
+    ("Main lobe toward %1", "Main lobe toward %1"),
+    ("Main lobes toward %1", "Main lobes toward %1"),
+    ("%1 main lobes", "%1 main lobes"),
+    ("nulls toward %1", "nulls toward %1"),
+    ("%1 nulls", "%1 nulls"),
+    ("no nulls", "no nulls"),
+    ("half-power beamwidth %1", "half-power beamwidth %1"),
+    ("half-power beamwidths %1 to %2", "half-power beamwidths %1 to %2"),
+    ("Equal radiation in all directions.", "Equal radiation in all directions."),
+    ("No radiation in any direction.", "No radiation in any direction."),
+    ("and", "and"),
 ]
 
 GERMAN = [
@@ -71,6 +82,17 @@ GERMAN = [
     ("Preset three quarter wavelength", "Abstand drei Viertel Wellenl\u00e4nge (Alt+3)"),
     ("Preset one wavelength", "Abstand eine Wellenl\u00e4nge (Alt+4)"),
     ("Preset two wavelengths", "Abstand zwei Wellenl\u00e4ngen (Alt+5)"),
+    ("Main lobe toward %1", "Hauptkeule in Richtung %1"),
+    ("Main lobes toward %1", "Hauptkeulen in Richtung %1"),
+    ("%1 main lobes", "%1 Hauptkeulen"),
+    ("nulls toward %1", "Nullstellen in Richtung %1"),
+    ("%1 nulls", "%1 Nullstellen"),
+    ("no nulls", "keine Nullstellen"),
+    ("half-power beamwidth %1", "Halbwertsbreite %1"),
+    ("half-power beamwidths %1 to %2", "Halbwertsbreiten %1 bis %2"),
+    ("Equal radiation in all directions.", "Gleiche Abstrahlung in alle Richtungen."),
+    ("No radiation in any direction.", "Keine Abstrahlung in irgendeine Richtung."),
+    ("and", "und"),
 ]
 
 
