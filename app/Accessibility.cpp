@@ -42,8 +42,13 @@ private:
 };
 
 QAccessibleInterface *factory(const QString &className, QObject *object) {
-  if (className == QLatin1String("UnitScrollBar") && object && object->isWidgetType())
+  if (!object || !object->isWidgetType())
+    return nullptr;
+  if (className == QLatin1String("UnitScrollBar"))
     return new ScrollBarAccess(static_cast<UnitScrollBar *>(object));
+  // The main window is a plain widget to Qt, which would call it a filler.
+  if (className == QLatin1String("TFrmRadPattern"))
+    return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
   return nullptr;
 }
 

@@ -124,6 +124,9 @@ QIcon glyph(const char *normal, const char *disabled = nullptr) {
 } // namespace
 
 void TFrmRadPattern::createControls() {
+  // Before any control exists: an active screen reader asks for a control's interface as
+  // soon as the control first changes, and the answer is kept.
+  speech::installAccessibility();
   setObjectName(QStringLiteral("FrmRadPattern"));
   setWindowTitle(QStringLiteral("GL_Radiation Pattern of two Aerials"));
   setFixedSize(752, 460);
@@ -239,7 +242,6 @@ void TFrmRadPattern::createControls() {
   QWidget::setTabOrder(BButInfo, BButExit);
 
   PCRicht->setAccessibleName(QStringLiteral("GL_Radiation pattern"));
-  speech::installAccessibility();
   m_speaker = new speech::ChartSpeaker(PCRicht);
   SBarPhaseDiff->setFocus(); // the first control in the tab order
 

@@ -3,7 +3,8 @@
 set -euo pipefail
 pkgs=(cmake ninja-build g++ ccache qt6-base-dev qt6-base-dev-tools libgl-dev
       libgtest-dev libgmock-dev libbenchmark-dev
-      xvfb xauth fonts-liberation2 fonts-dejavu-core clang libclang-rt-14-dev)
+      xvfb xauth fonts-liberation2 fonts-dejavu-core clang libclang-rt-14-dev
+      xdotool at-spi2-core python3-pyatspi dbus-daemon)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
