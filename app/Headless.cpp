@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QPixmap>
 #include <QScrollBar>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -22,7 +23,8 @@ namespace {
 
 const QStringList kFileOptions = {QStringLiteral("--screenshot"), QStringLiteral("--export-csv"),
                                   QStringLiteral("--screenshot-about")};
-const QStringList kValueOptions = {QStringLiteral("--distance"), QStringLiteral("--phase")};
+const QStringList kValueOptions = {QStringLiteral("--distance"), QStringLiteral("--phase"),
+                                   QStringLiteral("--scale")};
 
 // A finite number, or nothing.
 std::optional<double> number(const QString &text) {
@@ -104,7 +106,9 @@ ParseResult parse(const QStringList &args) {
         r.error = QStringLiteral("%1 needs a number, not \"%2\"").arg(opt, value);
         return r;
       }
-      if (opt == QLatin1String("--distance"))
+      if (opt == QLatin1String("--scale"))
+        r.options.scale = std::clamp(*v, kMinScale, kMaxScale);
+      else if (opt == QLatin1String("--distance"))
         r.options.distancePosition = clampedPosition(*v * 2000.0, pattern::kDistanceMax);
       else
         r.options.phasePosition =
@@ -115,6 +119,14 @@ ParseResult parse(const QStringList &args) {
     r.error = QStringLiteral(
         "--distance and --phase need --screenshot, --screenshot-about or --export-csv");
   return r;
+}
+
+void prepareEnvironment(const Options &options) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  // The whole program then draws at this device pixel ratio, as on such a screen.
+  if (options.scale != 1.0)
+    qputenv("QT_SCALE_FACTOR", QByteArray::number(options.scale, 'g', 6));
 }
 
 QByteArray csv(const TPolChart &chart) {

@@ -237,7 +237,10 @@ QString TFrmAbout::SimulationsURL() {
 QImage renderAboutBox(TFrmAbout &box) {
   box.FormShow();
   box.ensurePolished();
-  QImage image(TFrmAbout::ClientWidth, TFrmAbout::ClientHeight, QImage::Format_RGB32);
+  const qreal ratio = box.devicePixelRatioF();
+  QImage image((QSizeF(TFrmAbout::ClientWidth, TFrmAbout::ClientHeight) * ratio).toSize(),
+               QImage::Format_RGB32);
+  image.setDevicePixelRatio(ratio);
   image.fill(box.palette().color(QPalette::Window));
   box.render(&image);
   return image;

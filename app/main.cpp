@@ -25,8 +25,7 @@ int main(int argc, char **argv) {
       std::fprintf(stderr, "dipolix: %s\n", qPrintable(parsed.error));
       return 2;
     }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-      qputenv("QT_QPA_PLATFORM", "offscreen");
+    headless::prepareEnvironment(parsed.options);
   }
 
   TDipolixApplication app(argc, argv);

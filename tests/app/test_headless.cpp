@@ -23,6 +23,11 @@ TEST(HeadlessArgs, ValuesBecomeScrollBarPositions) {
   EXPECT_EQ(r.options.phasePosition, 6283);
   r = headless::parse({"--screenshot", "a.png", "--distance", "0.00025"});
   EXPECT_EQ(r.options.distancePosition, 0); // 0.5 rounds to the even neighbour
+  EXPECT_DOUBLE_EQ(r.options.scale, 1.0);
+  r = headless::parse({"--screenshot", "a.png", "--scale", "9"});
+  EXPECT_DOUBLE_EQ(r.options.scale, 4.0);
+  r = headless::parse({"--screenshot", "a.png", "--scale", "0.1"});
+  EXPECT_DOUBLE_EQ(r.options.scale, 0.5);
 }
 
 TEST(HeadlessArgs, BadArgumentsAreOneLineErrors) {
@@ -34,6 +39,7 @@ TEST(HeadlessArgs, BadArgumentsAreOneLineErrors) {
            QStringList{"--export-csv", "x", "--phase", "inf"},
            QStringList{"--export-csv", "x", "--bogus", "1"},
            QStringList{"--distance", "1"},
+           QStringList{"--screenshot", "x", "--scale", "big"},
        }) {
     const auto r = headless::parse(args);
     EXPECT_FALSE(r.error.isEmpty()) << args.join(' ').toStdString();
@@ -85,6 +91,31 @@ TEST_F(Program, WritesScreenshotAndCsv) {
   QFile f(csv);
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
   EXPECT_EQ(f.readAll().count('\n'), 1 + 360 * 5 + 1); // b = 5
+}
+
+// At a ratio of 2 the window is 1504 × 920 device pixels, and the curve is drawn in them: a
+// picture drawn at 1 and doubled would consist of whole 2 × 2 blocks.
+TEST_F(Program, ScaledScreenshotIsDrawnAtDeviceResolution) {
+  const QString png = dir.filePath("s.png");
+  const QString about = dir.filePath("a.png");
+  ASSERT_EQ(
+      run({"--screenshot", png, "--screenshot-about", about, "--scale", "2", "--distance", "1.5"},
+          nullptr, dir.path()),
+      0);
+  const QImage image(png);
+  ASSERT_EQ(image.size(), QSize(1504, 920));
+  EXPECT_EQ(QImage(about).size(), QSize(1086, 664));
+  const auto dark = [&](int x, int y) { return qGray(image.pixel(x, y)) < 80; };
+  int blocks = 0;
+  int split = 0; // blocks the curve covers only in part
+  for (int y = 40; y < 860; y += 2)
+    for (int x = 40; x < 900; x += 2) {
+      const int n = dark(x, y) + dark(x + 1, y) + dark(x, y + 1) + dark(x + 1, y + 1);
+      blocks += n > 0;
+      split += n > 0 && n < 4;
+    }
+  ASSERT_GT(blocks, 500);
+  EXPECT_GT(split, blocks * 3 / 4);
 }
 
 TEST_F(Program, BadValueExitsWithTwo) {

@@ -82,6 +82,20 @@ TEST_F(Keyboard, WindowOpensCentredOnItsScreen) {
   EXPECT_LE((form.frameGeometry().center() - area.center()).manhattanLength(), 1);
 }
 
+TEST(AnyPalette, MemoStaysBlackOnCreamUnderADarkDesktopPalette) {
+  const QPalette before = QApplication::palette();
+  QPalette dark(QColor(30, 30, 30), QColor(20, 20, 20));
+  dark.setColor(QPalette::Text, Qt::white);
+  QApplication::setPalette(dark);
+  {
+    TFrmRadPattern form{/*headless=*/true};
+    const QPalette memo = form.MMInfo->palette();
+    EXPECT_EQ(memo.color(QPalette::Text), QColor(Qt::black));
+    EXPECT_EQ(memo.color(QPalette::Base), QColor(255, 251, 240)); // cream
+  }
+  QApplication::setPalette(before);
+}
+
 TEST(AboutKeyboard, TabReachesEachLinkAndEnterOrSpaceOpensIt) {
   TFrmAbout box;
   activate(box);
