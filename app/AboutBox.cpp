@@ -67,7 +67,8 @@ TUrlLab *MakeLink(QWidget *parent, TLayoutLoader &loader, const char *name, cons
   link->setObjectName(QString::fromLatin1(name));
   link->setGeometry(geometry);
   link->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  link->setFocusPolicy(Qt::NoFocus);
+  // Reached with Tab (a mouse click does not move the focus), opened with Enter or Space.
+  link->setFocusPolicy(Qt::TabFocus);
   link->setText(caption);
   link->setURL(url);
   const QString mono = QStringLiteral("Courier New");
@@ -151,6 +152,10 @@ void TFrmAbout::CreateControls() {
   BButOK->setFocusPolicy(Qt::StrongFocus);
   connect(BButOK, &QPushButton::clicked, this, [this] { BButOKClick(); });
   BButOK->setFocus();
+  // Links top to bottom as shown, then OK.
+  QWidget::setTabOrder(UrlLabNuvraSuite, UrlLabSimulations);
+  QWidget::setTabOrder(UrlLabSimulations, UrlLabHomepage);
+  QWidget::setTabOrder(UrlLabHomepage, BButOK);
 
   loader.Finish();
 }
@@ -232,7 +237,10 @@ QString TFrmAbout::SimulationsURL() {
 QImage renderAboutBox(TFrmAbout &box) {
   box.FormShow();
   box.ensurePolished();
-  QImage image(TFrmAbout::ClientWidth, TFrmAbout::ClientHeight, QImage::Format_RGB32);
+  const qreal ratio = box.devicePixelRatioF();
+  QImage image((QSizeF(TFrmAbout::ClientWidth, TFrmAbout::ClientHeight) * ratio).toSize(),
+               QImage::Format_RGB32);
+  image.setDevicePixelRatio(ratio);
   image.fill(box.palette().color(QPalette::Window));
   box.render(&image);
   return image;

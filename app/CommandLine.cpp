@@ -33,6 +33,7 @@ const Row kRows[] = {
     {"phase", "F", Kind::Value, "phase difference in multiples of pi, 0 to 1"},
     {"size", "WxH", Kind::Value, "the --chart figure's size in pixels (default: as in the window)"},
     {"dpi", "N", Kind::Value, "print resolution of the figures, 30 to 2400 (default 96)"},
+    {"scale", "F", Kind::Value, "draw PNG figures at this pixel ratio, 0.5 to 4 (default 1)"},
     {"help", "", Kind::Flag, "show this help and end"},
     {"version", "", Kind::Flag, "show the version and end"},
 };
@@ -113,6 +114,13 @@ void readFigureSettings(Parsed &p, headless::Options &o) {
       p.fail(QStringLiteral("--size is for --chart"));
     o.chartSize = QSize(w, h);
   }
+  if (p.has("scale")) {
+    const std::optional<double> v = number(p.value("scale"));
+    if (!v)
+      p.fail(QStringLiteral("--scale needs a number, not \"%1\"").arg(p.value("scale")));
+    else // like --distance and --phase, a value outside the range is clamped
+      o.scale = std::clamp(*v, headless::kMinScale, headless::kMaxScale);
+  }
   if (p.has("dpi")) {
     bool ok = false;
     o.dpi = p.value("dpi").toInt(&ok);
@@ -125,7 +133,8 @@ void readFigureSettings(Parsed &p, headless::Options &o) {
 Result finish(Parsed &p, headless::Options &o) {
   Result r;
   r.options = o;
-  const bool patternArgs = p.has("distance") || p.has("phase") || p.has("size") || p.has("dpi");
+  const bool patternArgs = p.has("distance") || p.has("phase") || p.has("size") || p.has("dpi") ||
+                           p.has("scale");
   if (o.any() && !p.parser.positionalArguments().isEmpty())
     p.fail(QStringLiteral("unexpected argument \"%1\"").arg(p.parser.positionalArguments()[0]));
   const QStringList files = {o.screenshot, o.chart, o.screenshotAbout, o.exportCsv, o.report};
@@ -134,7 +143,7 @@ Result finish(Parsed &p, headless::Options &o) {
       p.fail(QStringLiteral("\"%1\" is named for two outputs").arg(files[i]));
   if (!o.any() && patternArgs)
     p.fail(QStringLiteral(
-        "--distance, --phase, --size and --dpi need --screenshot, --chart, --screenshot-about "
+        "--distance, --phase, --size, --dpi and --scale need --screenshot, --chart, --screenshot-about "
         "--export-csv or --report"));
   r.action = !p.error.isEmpty() ? Action::Error : o.any() ? Action::Headless : Action::Window;
   r.text = p.error;

@@ -14,7 +14,7 @@
 namespace figures {
 namespace {
 
-QByteArray png(QImage image, int dpi) {
+QByteArray pngBytes(QImage image, int dpi) {
   const int dpm = static_cast<int>(std::lround(dpi / 0.0254));
   image.setDotsPerMeterX(dpm);
   image.setDotsPerMeterY(dpm);
@@ -84,20 +84,22 @@ QByteArray render(Format format, QSize size, int dpi,
     QPainter painter(&image);
     paint(painter);
   }
-  return png(image, dpi);
+  return pngBytes(image, dpi);
 }
+
+QByteArray png(const QImage &image, int dpi) { return pngBytes(image, dpi); }
 
 QByteArray chart(Format format, TPolChart &chart, int dpi) {
   if (format == Format::Png) {
     chart.Paint(); // the very pixels of the control's chart bitmap
-    return png(chart.ChartBitmap(), dpi);
+    return pngBytes(chart.ChartBitmap(), dpi);
   }
   return render(format, chart.ChartSize(), dpi, [&](QPainter &p) { chart.RenderChart(p); });
 }
 
 QByteArray window(Format format, TFrmRadPattern &window, int dpi) {
   if (format == Format::Png)
-    return png(window.grab().toImage(), dpi);
+    return pngBytes(window.grab().toImage(), dpi);
   return render(format, window.size(), dpi, [&](QPainter &p) {
     p.fillRect(window.rect(), window.palette().window());
     for (QWidget *child : window.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 
+class QImage;
 class QPainter;
 class QWidget;
 class TFrmRadPattern;
@@ -26,6 +27,8 @@ QString formatNames();
 // is the print resolution: the PNG's stated resolution, the SVG's and PDF's physical size.
 QByteArray render(Format format, QSize size, int dpi, const std::function<void(QPainter &)> &paint);
 
+// A rendered image as PNG bytes stating `dpi`, at its own pixel size.
+QByteArray png(const QImage &image, int dpi);
 // The chart alone at its current size.
 QByteArray chart(Format format, TPolChart &chart, int dpi);
 // The window's client area, its chart drawn as vectors where the format has them.

@@ -75,11 +75,7 @@ int render(const Options &options) {
                figures::window(formatOf(options.screenshot), window, options.dpi)) &&
          ok;
   if (!options.screenshotAbout.isEmpty()) {
-    QImage image = renderAboutBox(*about);
-    ok = write(options.screenshotAbout,
-               figures::render(figures::Format::Png, image.size(), options.dpi,
-                               [&](QPainter &p) { p.drawImage(0, 0, image); })) &&
-         ok;
+    ok = write(options.screenshotAbout, figures::png(renderAboutBox(*about), options.dpi)) && ok;
   }
   if (!options.chart.isEmpty()) // last: it may resize the chart
     ok = write(options.chart, chartFigure(window, options)) && ok;

@@ -58,6 +58,9 @@ int main(int argc, char **argv) {
   }
   // Figures never show a window, whatever platform the environment names.
   qputenv("QT_QPA_PLATFORM", "offscreen");
+  // And they are drawn at the ratio asked for, not at one the environment happens to set.
+  qputenv("QT_SCALE_FACTOR", QByteArray::number(parsed.options.scale, 'g', 6));
+  qunsetenv("QT_SCREEN_SCALE_FACTORS");
   TDipolixApplication app(argc, argv);
   TDipolixApplication::setApplicationName(QStringLiteral("Dipolix"));
   TDipolixApplication::setApplicationVersion(QStringLiteral("1.0"));

@@ -19,6 +19,9 @@ class TNumLab;
 class TFrmAbout;
 class TFrmFacts;
 class TkdbDemonClient;
+namespace speech {
+class ChartSpeaker;
+}
 
 class TFrmRadPattern : public QWidget {
   Q_OBJECT
@@ -89,6 +92,7 @@ private:
   void connectHandlers();
   void createPatternViews();
   void replot(int p, int q);
+  void centreOnScreen();
 
   bool m_headless;
   int m_recomputes = 0;
@@ -96,4 +100,5 @@ private:
   QAction *m_factsAction = nullptr;
   QAction *m_decibelAction = nullptr;
   QPointer<TFrmFacts> m_facts;
+  speech::ChartSpeaker *m_speaker = nullptr; // the chart's spoken description
 };

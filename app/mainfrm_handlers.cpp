@@ -1,12 +1,14 @@
 // The main window's start-up work and event handlers.
 
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QShowEvent>
 #include <QToolButton>
 
-#include "ChartView.h"
+#include "Accessibility.h"
 #include "ChartMenu.h"
+#include "ChartView.h"
 #include "Nuvra_NumLab.h"
 #include "Pattern.h"
 #include "TMemo.h"
@@ -42,11 +44,23 @@ void TFrmRadPattern::connectHandlers() {
 }
 
 void TFrmRadPattern::showEvent(QShowEvent *event) {
-  QWidget::showEvent(event);
   // Spontaneous show events come from the window system (e.g. de-iconifying); the start-up
   // work belongs to the program showing the window.
   if (!event->spontaneous())
+    centreOnScreen();
+  QWidget::showEvent(event);
+  if (!event->spontaneous())
     FormShow(this);
+}
+
+void TFrmRadPattern::centreOnScreen() {
+  const QScreen *holder = screen();
+  if (!holder)
+    return;
+  // The frame as far as the window system has told it (the client area before that).
+  QRect placed(QPoint(), frameGeometry().size());
+  placed.moveCenter(holder->availableGeometry().center());
+  move(placed.topLeft());
 }
 
 void TFrmRadPattern::SbarChange(QObject *) {
@@ -55,6 +69,7 @@ void TFrmRadPattern::SbarChange(QObject *) {
   NumLabL->SetValue(pattern::distanceInWavelengths(p));
   NLabdphi->SetValue(pattern::phaseInPi(q));
   replot(p, q);
+  m_speaker->patternChanged(p, q);
   ++m_recomputes;
 }
 

@@ -4,6 +4,7 @@
 
 #include <QFont>
 #include <QIcon>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMetaProperty>
 #include <QPushButton>
@@ -12,10 +13,12 @@
 #include <initializer_list>
 #include <utility>
 
+#include "Accessibility.h"
 #include "Nuvra_NumLab.h"
 #include "Pattern.h"
 #include "Resources.h"
 #include "TMemo.h"
+#include "UnitScrollBar.h"
 #include "mainfrm.h"
 
 namespace {
@@ -43,8 +46,9 @@ QFont formFont() {
 }
 
 QScrollBar *makeScrollBar(QWidget *parent, const char *name, QRect geometry, int max, int position,
-                          int smallChange, int largeChange, QWidget *after) {
-  auto *bar = new QScrollBar(Qt::Horizontal, parent);
+                          int smallChange, int largeChange, QWidget *after, double unitPerPosition,
+                          const QString &unit) {
+  auto *bar = new UnitScrollBar(unitPerPosition, unit, parent);
   bar->setObjectName(QLatin1String(name));
   bar->setGeometry(geometry);
   bar->setRange(0, max);
@@ -56,12 +60,17 @@ QScrollBar *makeScrollBar(QWidget *parent, const char *name, QRect geometry, int
   return bar;
 }
 
-QToolButton *makePreset(QWidget *parent, const char *name, int left, const QString &caption) {
+// Speed buttons take no keyboard focus; each has a shortcut, named in its tool tip.
+QToolButton *makePreset(QWidget *parent, const char *name, int left, const QString &caption,
+                        int number, const QString &toolTip) {
   auto *button = new QToolButton(parent);
+  button->setToolTip(toolTip);
   button->setObjectName(QLatin1String(name));
   button->setGeometry(left, 160, 49, 22);
   button->setText(caption);
-  button->setFocusPolicy(Qt::NoFocus); // speed buttons take no keyboard focus
+  // After the caption: setting a caption replaces the shortcut with its mnemonic.
+  button->setShortcut(QKeySequence(Qt::ALT | Qt::Key(Qt::Key_0 + number)));
+  button->setFocusPolicy(Qt::NoFocus);
   QFont symbol = formFont();
   symbol.setFamilies({QStringLiteral("Symbol"), QStringLiteral("DejaVu Sans")});
   button->setFont(symbol);
@@ -115,6 +124,9 @@ QIcon glyph(const char *normal, const char *disabled = nullptr) {
 } // namespace
 
 void TFrmRadPattern::createControls() {
+  // Before any control exists: an active screen reader asks for a control's interface as
+  // soon as the control first changes, and the answer is kept.
+  speech::installAccessibility();
   setObjectName(QStringLiteral("FrmRadPattern"));
   setWindowTitle(QStringLiteral("GL_Radiation Pattern of two Aerials"));
   setFixedSize(752, 460);
@@ -165,8 +177,10 @@ void TFrmRadPattern::createControls() {
   NLabdphi->setGeometry(552, 16, 201, 20);
   configureReadout(NLabdphi, QStringLiteral("GL_Phase Difference"), QStringLiteral("Pi"), 120, 50);
 
-  SBarPhaseDiff = makeScrollBar(this, "SBarPhaseDiff", QRect(488, 40, 257, 16), pattern::kPhaseMax,
-                                0, 31, 314, nullptr);
+  SBarPhaseDiff =
+      makeScrollBar(this, "SBarPhaseDiff", QRect(488, 40, 257, 16), pattern::kPhaseMax, 0, 31, 314,
+                    nullptr, pattern::phaseInPi(1), QStringLiteral("\u03c0"));
+  SBarPhaseDiff->setAccessibleName(QStringLiteral("GL_Phase Difference"));
   Label1 = makeLabel(this, "Label1", QRect(488, 60, 75, 16), QStringLiteral("GL_in phase"),
                      Qt::AlignLeft);
   Label2 = makeLabel(this, "Label2", QRect(664, 60, 83, 16), QStringLiteral("GL_antiphase"),
@@ -179,14 +193,21 @@ void TFrmRadPattern::createControls() {
                    QStringLiteral("GL_Lambda"), 164, 42);
 
   SBarL = makeScrollBar(this, "SBarL", QRect(488, 136, 257, 16), pattern::kDistanceMax, 1000, 50,
-                        500, SBarPhaseDiff);
+                        500, SBarPhaseDiff, pattern::distanceInWavelengths(1),
+                        QStringLiteral("GL_wavelengths"));
+  SBarL->setAccessibleName(QStringLiteral("GL_Distance between Aerials:"));
 
   // Without a symbol font the Greek letter itself is shown.
-  SBLamda4 = makePreset(this, "SBLamda4", 488, QStringLiteral("λ/4"));
-  SBLamda2 = makePreset(this, "SBLamda2", 540, QStringLiteral("λ/2"));
-  SB3Lamda4 = makePreset(this, "SB3Lamda4", 592, QStringLiteral("3λ/4"));
-  SBarLamda = makePreset(this, "SBarLamda", 644, QStringLiteral("λ"));
-  SB2Lamda = makePreset(this, "SB2Lamda", 696, QStringLiteral("2λ"));
+  SBLamda4 = makePreset(this, "SBLamda4", 488, QStringLiteral("λ/4"), 1,
+                        QStringLiteral("GL_Preset quarter wavelength"));
+  SBLamda2 = makePreset(this, "SBLamda2", 540, QStringLiteral("λ/2"), 2,
+                        QStringLiteral("GL_Preset half wavelength"));
+  SB3Lamda4 = makePreset(this, "SB3Lamda4", 592, QStringLiteral("3λ/4"), 3,
+                         QStringLiteral("GL_Preset three quarter wavelength"));
+  SBarLamda = makePreset(this, "SBarLamda", 644, QStringLiteral("λ"), 4,
+                         QStringLiteral("GL_Preset one wavelength"));
+  SB2Lamda = makePreset(this, "SB2Lamda", 696, QStringLiteral("2λ"), 5,
+                        QStringLiteral("GL_Preset two wavelengths"));
 
   MMInfo = new TMemo(this);
   MMInfo->setObjectName(QStringLiteral("MMInfo"));
@@ -195,9 +216,14 @@ void TFrmRadPattern::createControls() {
   MMInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   MMInfo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   MMInfo->setReadOnly(false);
+  MMInfo->setTabChangesFocus(true); // Tab moves on; the memo stays editable
+  MMInfo->setAccessibleName(QStringLiteral("GL_Information"));
   {
+    // The background is fixed, so the text colour is too: a dark desktop palette must not
+    // put white text on cream.
     QPalette pal = MMInfo->palette();
     pal.setColor(QPalette::Base, colorToQColor(clCream));
+    pal.setColor(QPalette::Text, colorToQColor(clBlack));
     MMInfo->setPalette(pal);
   }
   MMInfo->SetLines({QStringLiteral("GL_MMInfo")});
@@ -214,6 +240,10 @@ void TFrmRadPattern::createControls() {
   BButExit->setGeometry(618, 420, 126, 29);
   BButExit->setIcon(glyph(resources::kExitGlyph));
   QWidget::setTabOrder(BButInfo, BButExit);
+
+  PCRicht->setAccessibleName(QStringLiteral("GL_Radiation pattern"));
+  m_speaker = new speech::ChartSpeaker(PCRicht);
+  SBarPhaseDiff->setFocus(); // the first control in the tab order
 
   loader.Finish();
   createServerLink();

@@ -9,6 +9,7 @@
 #include <QLabel>
 
 #include "AboutBox.h"
+#include "Accessibility.h"
 #include "AsciiCase.h"
 #include "Glossan2000.h"
 #include "MarloDemon.h"
@@ -88,6 +89,8 @@ void TFrmRadPattern::FormShow(QObject *Sender) {
                                              : TFrmAbout::DescriptionEnglish());
   }
 
+  m_speaker->setTexts(pattern::DescriptionTexts{}.translated(
+      [&translator](const QString &text) { return translator.Translate(text); }));
   PCRicht->CenterChart();
   SbarChange(Sender);
 

@@ -2,8 +2,10 @@
 // beside a bare QPainter loop that computes and draws the same picture with no chart
 // machinery: the ratio of the two is the cost of the components.
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollBar>
 #include <benchmark/benchmark.h>
 #include <cmath>
@@ -29,14 +31,36 @@ struct TPolChartProbe {
 
 namespace {
 
-void BM_FullUpdate(benchmark::State &state) {
+// The screen of the given device pixel ratio (bench/main.cpp sets up screens of ratio 1 and 2).
+QScreen *screenOfRatio(qreal ratio) {
+  for (QScreen *s : QGuiApplication::screens())
+    if (s->devicePixelRatio() == ratio)
+      return s;
+  return nullptr;
+}
+
+void fullUpdate(benchmark::State &state, qreal ratio) {
+  QScreen *screen = screenOfRatio(ratio);
+  if (!screen) {
+    state.SkipWithError("no screen of that device pixel ratio");
+    return;
+  }
   TFrmRadPattern form(/*headless=*/true);
+  form.setScreen(screen);
   form.show();
+  form.move(screen->geometry().topLeft()); // a window belongs to the screen it lies on
+  QCoreApplication::processEvents();
+  if (form.devicePixelRatioF() != ratio)
+    state.SkipWithError("the window did not take the screen's ratio");
   form.SBarL->setValue(static_cast<int>(state.range(0)));
   for (auto _ : state)
     form.SbarChange(form.SBarL);
   state.counters["items"] = form.PCRicht->Count();
 }
+
+void BM_FullUpdate(benchmark::State &state) { fullUpdate(state, 1.0); }
+void BM_FullUpdate_Ratio2(benchmark::State &state) { fullUpdate(state, 2.0); }
+BENCHMARK(BM_FullUpdate_Ratio2)->Arg(10000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FullUpdate)->Arg(0)->Arg(1000)->Arg(5000)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
 // A phase scroll-bar move at the largest distance, events processed, with the facts window
@@ -120,19 +144,22 @@ BENCHMARK(BM_ReadoutRepaint)->Unit(benchmark::kMicrosecond);
 
 // The same picture with nothing but QPainter: background, dotted rays with labels, rings,
 // the red dotted circle and the curve as 200-point polylines, then one copy to the screen.
-void BM_BareQPainterFloor(benchmark::State &state) {
+void bareFloor(benchmark::State &state, int ratio) {
   const int p = static_cast<int>(state.range(0));
   constexpr double pi = std::numbers::pi;
   const int b = p / 1000 + 1, n = 360 * b;
   const double kd = p * pi / 1000, cx = 232, cy = 220, radius = 441 * 0.9 / 2;
-  QImage chart(466, 442, QImage::Format_RGB32), screen(465, 441, QImage::Format_RGB32);
+  QImage chart(466 * ratio, 442 * ratio, QImage::Format_RGB32);
+  QImage screen(465 * ratio, 441 * ratio, QImage::Format_RGB32);
+  chart.setDevicePixelRatio(ratio);
+  screen.setDevicePixelRatio(ratio);
   QFont font;
   font.setPixelSize(13);
   std::vector<QPoint> pts;
   pts.reserve(200);
   for (auto _ : state) {
     QPainter g(&chart);
-    g.fillRect(chart.rect(), Qt::white);
+    g.fillRect(QRect(0, 0, 466, 442), Qt::white);
     g.setFont(font);
     QPen grid(QColor(192, 192, 192), 0, Qt::DotLine);
     for (int i = 0; i < 12; ++i) {
@@ -173,6 +200,9 @@ void BM_BareQPainterFloor(benchmark::State &state) {
     s.drawImage(0, 0, chart);
   }
 }
+void BM_BareQPainterFloor(benchmark::State &state) { bareFloor(state, 1); }
+void BM_BareQPainterFloor_Ratio2(benchmark::State &state) { bareFloor(state, 2); }
+BENCHMARK(BM_BareQPainterFloor_Ratio2)->Arg(10000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_BareQPainterFloor)
     ->Arg(0)
     ->Arg(1000)

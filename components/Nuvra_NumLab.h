@@ -193,6 +193,9 @@ private:
   QImage m_screen;
   TCanvas m_screenCanvas{QStringLiteral("screen")};
   bool m_painting = false;
+  // Tells assistive tools when the shown text changes.
+  void announce();
+  QString m_spoken;
 
   QString m_leftText;
   QString m_rightText;

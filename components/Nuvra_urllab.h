@@ -16,6 +16,8 @@
 
 class QEnterEvent;
 class QMouseEvent;
+class QKeyEvent;
+class QFocusEvent;
 
 // Raised when a click cannot be carried out: the target is neither a web address nor a
 // program file, or the program could not be started. Carries the message only.
@@ -106,6 +108,10 @@ public:
 protected:
   void enterEvent(QEnterEvent *event) override;
   void leaveEvent(QEvent *event) override;
+  void focusInEvent(QFocusEvent *event) override;
+  void focusOutEvent(QFocusEvent *event) override;
+  // Enter, Return and Space open the link when it has the keyboard focus.
+  void keyPressEvent(QKeyEvent *event) override;
   void mousePressEvent(QMouseEvent *event) override;
   void mouseReleaseEvent(QMouseEvent *event) override;
   void mouseDoubleClickEvent(QMouseEvent *event) override;

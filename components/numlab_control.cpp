@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "Nuvra_NumLab.h"
+#include "Nuvra_accessible.h"
 
 namespace {
 
@@ -24,6 +25,7 @@ QString className(const QObject *o) {
 } // namespace
 
 TNumLab::TNumLab(QWidget *parent) : QWidget(parent) {
+  nuvra::installAccessibility();
   // The whole area is always painted from the screen image.
   setAttribute(Qt::WA_OpaquePaintEvent);
   resize(160, 28);

@@ -16,6 +16,7 @@
 #include <array>
 
 #include "Nuvra_NumLab.h"
+#include "Nuvra_backbuffer.h"
 #include "Rounding.h"
 
 namespace {
@@ -76,10 +77,9 @@ QString TNumLab::DisplayText() const {
 }
 
 void TNumLab::ensureScreen() {
-  if (m_screen.size() == size())
-    return;
   m_screenCanvas.Release();
-  m_screen = QImage(size(), QImage::Format_RGB32);
+  if (!fitBackBuffer(m_screen, size(), devicePixelRatioF()))
+    return;
   m_screen.fill(palette().color(QPalette::Window));
   m_screenCanvas.SetTarget(&m_screen);
 }
@@ -94,7 +94,8 @@ void TNumLab::Paint() {
   ensureScreen();
   const int w = width();
   const int h = height();
-  QImage bitmap(w, h, QImage::Format_RGB32);
+  QImage bitmap;
+  fitBackBuffer(bitmap, QSize(w, h), devicePixelRatioF());
   if (!bitmap.isNull()) {
     {
       TCanvas c(QStringLiteral("numlab"));
@@ -114,6 +115,7 @@ void TNumLab::Paint() {
     transferToScreen(bitmap);
   }
   m_painting = false;
+  announce();
   update();
 }
 
@@ -268,6 +270,8 @@ void TNumLab::transferToScreen(const QImage &bitmap) {
 }
 
 void TNumLab::paintEvent(QPaintEvent *) {
+  if (m_screen.devicePixelRatio() != devicePixelRatioF())
+    Paint(); // moved to a screen of another ratio
   QPainter p(this);
   p.drawImage(0, 0, m_screen);
 }

@@ -1,5 +1,7 @@
 // The chart's state: construction, property setters with their clamps and repaint rule, the
 // drawing list and the window-side notifications.
+#include "Nuvra_accessible.h"
+#include "Nuvra_backbuffer.h"
 #include "Nuvra_polchart.h"
 
 #include <QEvent>
@@ -23,6 +25,7 @@ QString TCustomPolChart::componentMessage(const QString &what) const {
 // ---- construction ------------------------------------------------------------------------------
 
 TCustomPolChart::TCustomPolChart(QWidget *parent) : QWidget(parent) {
+  nuvra::installAccessibility();
   resize(240, 160);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true); // pointer positions are reported without a button held too
@@ -101,8 +104,10 @@ void TCustomPolChart::changeEvent(QEvent *event) {
 
 void TCustomPolChart::paintEvent(QPaintEvent *) {
   m_inPaintEvent = true;
-  if (m_screen.size() != size())
-    Paint(); // the image is missing or out of date
+  // The image is missing or out of date (resized, or moved to a screen of another ratio).
+  if (m_screen.size() != deviceSizeOf(size(), devicePixelRatioF()) ||
+      m_screen.devicePixelRatio() != devicePixelRatioF())
+    Paint();
   m_inPaintEvent = false;
   QPainter p(this);
   if (m_screen.isNull())

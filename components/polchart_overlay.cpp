@@ -1,6 +1,7 @@
 // The annotation layers of each repaint: the text-label pass on the chart bitmap and the
 // cross-hair step that puts the composed frame onto the control's image; and the two hit
 // tests that pick the annotation a drag moves.
+#include "Nuvra_backbuffer.h"
 #include "Nuvra_polchart.h"
 
 #include <QStringList>
@@ -186,8 +187,8 @@ void TCustomPolChart::DrawCrossHairs(QImage &frame) {
   }
   // The cross-hairs go on a copy, so the composed frame itself stays free of them.
   m_overlayCanvas.Release();
-  if (m_overlay.size() != frame.size() || m_overlay.format() != frame.format())
-    m_overlay = QImage(frame.size(), frame.format());
+  fitBackBuffer(m_overlay, frame.deviceIndependentSize().toSize(), frame.devicePixelRatio(),
+                frame.format());
   m_overlayCanvas.SetTarget(&m_overlay);
   m_overlayCanvas.Draw(0, 0, frame);
   for (const TpcCrossHair *ch : m_crossHairs)

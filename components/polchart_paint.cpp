@@ -1,6 +1,7 @@
 // The paint cycle: shadow on the frame bitmap, background, grid and data on the chart bitmap,
 // composition and the single copy to the control. Data items are replayed with the pen state
 // cached and line runs batched into polylines.
+#include "Nuvra_backbuffer.h"
 #include "Nuvra_polchart.h"
 
 #include <algorithm>
@@ -178,7 +179,8 @@ void TCustomPolChart::renderChart(TCanvas &cv) {
   cv.SetPenMode(Nuvra::pmCopy);
   cv.SetBrushColor(m_chartColor);
   cv.SetPenColor(m_chartColor);
-  cv.Rectangle(0, 0, m_chart.width() - 1, m_chart.height() - 1);
+  const QSize area = m_chart.deviceIndependentSize().toSize();
+  cv.Rectangle(0, 0, area.width() - 1, area.height() - 1);
 
   int lastTextHeight = 0;
   drawGrid(cv, lastTextHeight);
@@ -217,18 +219,17 @@ void TCustomPolChart::Paint() {
 
   const int W = width(), H = height();
   const int w = m_shadowWidth;
+  const qreal ratio = devicePixelRatioF();
 
   m_frameCanvas.Release();
-  if (m_frame.size() != QSize(W, H))
-    m_frame = QImage(W, H, QImage::Format_RGB32);
+  fitBackBuffer(m_frame, QSize(W, H), ratio);
   m_frame.fill(colorToQColor(m_shadowBakColor));
   m_frameCanvas.SetTarget(&m_frame);
   drawShadow(m_frameCanvas);
 
   m_chartCanvas.Release();
   const QSize chartSize(std::max(0, W - w + 1), std::max(0, H - w + 1));
-  if (m_chart.size() != chartSize)
-    m_chart = QImage(chartSize, QImage::Format_RGB32);
+  fitBackBuffer(m_chart, chartSize, ratio);
   m_chart.fill(colorToQColor(m_chartColor));
   m_chartCanvas.SetTarget(&m_chart);
   m_chartCanvas.SetFont(font());
@@ -239,8 +240,7 @@ void TCustomPolChart::Paint() {
   m_frameCanvas.Release();
 
   m_screenCanvas.Release();
-  if (m_screen.size() != QSize(W, H))
-    m_screen = QImage(W, H, QImage::Format_RGB32);
+  fitBackBuffer(m_screen, QSize(W, H), ratio);
   m_screenCanvas.SetTarget(&m_screen);
   DrawCrossHairs(m_frame);
   m_screenCanvas.Release();

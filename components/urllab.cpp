@@ -1,12 +1,15 @@
 // The hyperlink label: trimming of its targets, the font switch under the pointer and the
 // launch on click.
+#include "Nuvra_accessible.h"
 #include "Nuvra_urllab.h"
 
 #include <QCoreApplication>
 #include <QCursor>
 #include <QEnterEvent>
 #include <QFontMetrics>
+#include <QFocusEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPalette>
 #include <QPointer>
@@ -63,6 +66,7 @@ TUrlLab::TUrlLab(QWidget *parent)
     : QLabel(parent), m_fontActive(font()),
       m_fontActiveColor(palette().color(QPalette::WindowText)),
       m_fontNormalColor(QGuiApplication::palette().color(QPalette::WindowText)) {
+  nuvra::installAccessibility();
   // An ampersand in the caption is shown as it is: plain text, no mnemonic, no rich text.
   setTextFormat(Qt::PlainText);
   setTextInteractionFlags(Qt::NoTextInteraction);
@@ -142,8 +146,32 @@ void TUrlLab::leaveEvent(QEvent *event) {
   QLabel::leaveEvent(event);
   if (OnMouseLeave)
     OnMouseLeave(this);
-  if (isEnabled())
+  // A focused link keeps the active look: it shows the keyboard user where Enter goes.
+  if (isEnabled() && !hasFocus())
     ShowFont(m_fontNormal, m_fontNormalColor);
+}
+
+void TUrlLab::focusInEvent(QFocusEvent *event) {
+  QLabel::focusInEvent(event);
+  if (isEnabled())
+    ShowFont(m_fontActive, m_fontActiveColor);
+}
+
+void TUrlLab::focusOutEvent(QFocusEvent *event) {
+  QLabel::focusOutEvent(event);
+  if (isEnabled() && !underMouse())
+    ShowFont(m_fontNormal, m_fontNormalColor);
+}
+
+void TUrlLab::keyPressEvent(QKeyEvent *event) {
+  const int key = event->key();
+  const bool activates = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
+  if (!activates || !isEnabled() || (event->modifiers() & ~Qt::KeypadModifier)) {
+    QLabel::keyPressEvent(event);
+    return;
+  }
+  event->accept();
+  Click(); // as a click of the mouse, failures included
 }
 
 void TUrlLab::mousePressEvent(QMouseEvent *event) {

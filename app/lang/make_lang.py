@@ -25,8 +25,8 @@ ENGLISH = [
      "at half the radius. Drag up or down over the chart to zoom.\\n"
      "Ctrl+F or a right click lists lobes, nulls and beamwidths. "
      "Ctrl+D shows power in dB."),
-    ("Info", "Info"),
-    ("Exit", "Exit"),
+    ("Info", "&Info"),
+    ("Exit", "E&xit"),
     ("About", "About Dipolix"),
     ("OK", "OK"),
     ("HomePage", "Dipolix home page"),
@@ -52,6 +52,26 @@ ENGLISH = [
     ("SVG drawing", "SVG drawing"),
     ("PDF document", "PDF document"),
     ("CSV table", "CSV table"),
+    # Keyboard and screen-reader support
+    ("wavelengths", "wavelengths"),
+    ("Information", "Information"),
+    ("Radiation pattern", "Radiation pattern"),
+    ("Preset quarter wavelength", "Distance a quarter wavelength (Alt+1)"),
+    ("Preset half wavelength", "Distance half a wavelength (Alt+2)"),
+    ("Preset three quarter wavelength", "Distance three quarters of a wavelength (Alt+3)"),
+    ("Preset one wavelength", "Distance one wavelength (Alt+4)"),
+    ("Preset two wavelengths", "Distance two wavelengths (Alt+5)"),
+    ("Main lobe toward %1", "Main lobe toward %1"),
+    ("Main lobes toward %1", "Main lobes toward %1"),
+    ("%1 main lobes", "%1 main lobes"),
+    ("nulls toward %1", "nulls toward %1"),
+    ("%1 nulls", "%1 nulls"),
+    ("no nulls", "no nulls"),
+    ("half-power beamwidth %1", "half-power beamwidth %1"),
+    ("half-power beamwidths %1 to %2", "half-power beamwidths %1 to %2"),
+    ("Equal radiation in all directions.", "Equal radiation in all directions."),
+    ("No radiation in any direction.", "No radiation in any direction."),
+    ("and", "and"),
 ]
 
 GERMAN = [
@@ -72,8 +92,8 @@ GERMAN = [
      "roter Kreis: 71 %, halbe Leistung beim halben Radius. Zoomen: auf und ab ziehen.\\n"
      "Strg+F oder Rechtsklick nennt Keulen, Nullstellen und Breiten. "
      "Strg+D zeigt die Leistung in dB."),
-    ("Info", "Info"),
-    ("Exit", "Beenden"),
+    ("Info", "&Info"),
+    ("Exit", "&Beenden"),
     ("About", "\u00dcber Dipolix"),
     ("OK", "OK"),
     ("HomePage", "Dipolix im Internet"),
@@ -99,6 +119,26 @@ GERMAN = [
     ("SVG drawing", "SVG-Zeichnung"),
     ("PDF document", "PDF-Dokument"),
     ("CSV table", "CSV-Tabelle"),
+    # Keyboard and screen-reader support
+    ("wavelengths", "Wellenl\u00e4ngen"),
+    ("Information", "Information"),
+    ("Radiation pattern", "Strahlungsdiagramm"),
+    ("Preset quarter wavelength", "Abstand eine Viertelwellenl\u00e4nge (Alt+1)"),
+    ("Preset half wavelength", "Abstand eine halbe Wellenl\u00e4nge (Alt+2)"),
+    ("Preset three quarter wavelength", "Abstand drei Viertel Wellenl\u00e4nge (Alt+3)"),
+    ("Preset one wavelength", "Abstand eine Wellenl\u00e4nge (Alt+4)"),
+    ("Preset two wavelengths", "Abstand zwei Wellenl\u00e4ngen (Alt+5)"),
+    ("Main lobe toward %1", "Hauptkeule in Richtung %1"),
+    ("Main lobes toward %1", "Hauptkeulen in Richtung %1"),
+    ("%1 main lobes", "%1 Hauptkeulen"),
+    ("nulls toward %1", "Nullstellen in Richtung %1"),
+    ("%1 nulls", "%1 Nullstellen"),
+    ("no nulls", "keine Nullstellen"),
+    ("half-power beamwidth %1", "Halbwertsbreite %1"),
+    ("half-power beamwidths %1 to %2", "Halbwertsbreiten %1 bis %2"),
+    ("Equal radiation in all directions.", "Gleiche Abstrahlung in alle Richtungen."),
+    ("No radiation in any direction.", "Keine Abstrahlung in irgendeine Richtung."),
+    ("and", "und"),
 ]
 
 

@@ -36,6 +36,11 @@ TEST(HeadlessArgs, ValuesBecomeScrollBarPositions) {
   ASSERT_EQ(r.action, cmdline::Action::Headless) << r.text.toStdString();
   EXPECT_EQ(r.options.chartSize, QSize(640, 480));
   EXPECT_EQ(r.options.dpi, 300);
+  EXPECT_DOUBLE_EQ(r.options.scale, 1.0);
+  r = parse({"--screenshot", "a.png", "--scale", "9"});
+  EXPECT_DOUBLE_EQ(r.options.scale, 4.0);
+  r = parse({"--screenshot", "a.png", "--scale", "0.1"});
+  EXPECT_DOUBLE_EQ(r.options.scale, 0.5);
 }
 
 TEST(HeadlessArgs, WhatIsNotAHeadlessRun) {
@@ -70,6 +75,7 @@ TEST(HeadlessArgs, BadArgumentsAreOneLineErrorsNamingThem) {
       {{"--screenshot", "a.png", "--size", "640x480"}, "--size"},
       {{"--chart", "a.png", "--dpi", "0"}, "--dpi"},
       {{"--export-csv", "x", "stray"}, "stray"},
+      {{"--screenshot", "x.png", "--scale", "big"}, "big"},
   };
   for (const auto &c : cases) {
     const auto r = parse(c.args);
@@ -180,6 +186,31 @@ TEST_F(Program, BadValueExitsWithTwo) {
   EXPECT_EQ(run({"--export-csv", dir.filePath("x.csv"), "--distance", "far"}, &err), 2);
   EXPECT_EQ(err.count('\n'), 1);
   EXPECT_FALSE(QFile::exists(dir.filePath("x.csv")));
+}
+
+// At a ratio of 2 the window is 1504 × 920 device pixels, and the curve is drawn in them: a
+// picture drawn at 1 and doubled would consist of whole 2 × 2 blocks.
+TEST_F(Program, ScaledScreenshotIsDrawnAtDeviceResolution) {
+  const QString png = dir.filePath("s.png");
+  const QString about = dir.filePath("a.png");
+  ASSERT_EQ(
+      run({"--screenshot", png, "--screenshot-about", about, "--scale", "2", "--distance", "1.5"},
+          nullptr, dir.path()),
+      0);
+  const QImage image(png);
+  ASSERT_EQ(image.size(), QSize(1504, 920));
+  EXPECT_EQ(QImage(about).size(), QSize(1086, 664));
+  const auto dark = [&](int x, int y) { return qGray(image.pixel(x, y)) < 80; };
+  int blocks = 0;
+  int split = 0; // blocks the curve covers only in part
+  for (int y = 40; y < 860; y += 2)
+    for (int x = 40; x < 900; x += 2) {
+      const int n = dark(x, y) + dark(x + 1, y) + dark(x, y + 1) + dark(x + 1, y + 1);
+      blocks += n > 0;
+      split += n > 0 && n < 4;
+    }
+  ASSERT_GT(blocks, 500);
+  EXPECT_GT(split, blocks * 3 / 4);
 }
 
 TEST_F(Program, UnwritableFileIsReported) {

@@ -97,7 +97,7 @@ TEST(LanguageFiles, GermanHasEveryKeyAndItsUmlauts) {
   buffer.open(QIODevice::ReadOnly);
   g.LoadFromStream(buffer);
   EXPECT_EQ(g.Translate("About"), QStringLiteral("\u00dcber Dipolix"));
-  EXPECT_EQ(g.Translate("EXIT"), QStringLiteral("Beenden"));
+  EXPECT_EQ(g.Translate("EXIT"), QStringLiteral("&Beenden")); // with its mnemonic
   const QString info = g.Translate("MMInfo");
   EXPECT_TRUE(info.contains(QStringLiteral("Wellenl\u00e4ngen")));
   EXPECT_TRUE(info.contains(QStringLiteral("\u00e4u\u00dferer")));

@@ -1,0 +1,137 @@
+"""Reads the running program through the accessibility bus, as a screen reader does.
+
+Argument: the program's process id. Exit status 0 when everything a listener needs is there.
+"""
+import subprocess
+import sys
+import time
+
+import pyatspi
+
+PID = int(sys.argv[1])
+failures = []
+
+
+def check(ok, what):
+    print(("ok   " if ok else "FAIL ") + what)
+    if not ok:
+        failures.append(what)
+
+
+def wait_for(get, what, seconds=8.0):
+    end = time.monotonic() + seconds
+    while True:
+        try:
+            value = get()
+        except Exception:  # the tree is still being built
+            value = None
+        if value or time.monotonic() > end:
+            if not value:
+                print("timed out waiting for " + what)
+            return value
+        time.sleep(0.1)
+
+
+def walk(node, depth=0):
+    if node is None or depth > 30:
+        return
+    yield node
+    for i in range(node.childCount):
+        yield from walk(node.getChildAtIndex(i), depth + 1)
+
+
+def application():
+    desktop = pyatspi.Registry.getDesktop(0)
+    for app in desktop:
+        if app is not None and app.get_process_id() == PID:
+            return app
+    return None
+
+
+def find(app, role, name=None):
+    return [n for n in walk(app) if n.getRole() == role and (name is None or n.name == name)]
+
+
+def focused(app):
+    for n in walk(app):
+        if n.getState().contains(pyatspi.STATE_FOCUSED):
+            return n
+    return None
+
+
+def text_of(node):
+    t = node.queryText()
+    return t.getText(0, t.characterCount)
+
+
+def xdo(*args):
+    return subprocess.run(["xdotool", *args], capture_output=True, text=True, timeout=5).stdout
+
+
+app = wait_for(application, "the program on the accessibility bus")
+if app is None:
+    sys.exit(1)
+
+# The About box comes first; OK is pressed through its action, as a screen reader would.
+ok_button = wait_for(lambda: find(app, pyatspi.ROLE_PUSH_BUTTON, "OK"), "the About box")
+if ok_button:
+    ok_button[0].queryAction().doAction(0)
+
+frame = wait_for(lambda: [f for f in find(app, pyatspi.ROLE_FRAME) + find(app, pyatspi.ROLE_DIALOG)
+                          if f.name == "Radiation Pattern of two Aerials"
+                          and f.getState().contains(pyatspi.STATE_SHOWING)],
+                 "the main window")
+if not frame:
+    for n in walk(app):
+        print(n.getRoleName(), repr(n.name), n.getState().contains(pyatspi.STATE_SHOWING))
+    sys.exit(1)
+frame = frame[0]
+
+bars = find(frame, pyatspi.ROLE_SCROLL_BAR)
+bars = [b for b in bars if b.getState().contains(pyatspi.STATE_SHOWING)]
+check(sorted(b.name for b in bars) == ["Distance between Aerials:", "Phase Difference"],
+      "both scroll bars named: %s" % [b.name for b in bars])
+check(all(b.getState().contains(pyatspi.STATE_FOCUSABLE) for b in bars),
+      "both scroll bars focusable")
+labels = {n.name: n for n in find(frame, pyatspi.ROLE_LABEL)}
+distance = labels.get("Distance between Aerials")
+phase = labels.get("Phase Difference")
+check(distance is not None and text_of(distance) == "0.500 Lambda",
+      "distance read-out: %r" % (distance and text_of(distance)))
+check(phase is not None and text_of(phase) == "0.000 Pi",
+      "phase read-out: %r" % (phase and text_of(phase)))
+charts = find(frame, pyatspi.ROLE_IMAGE, "Radiation pattern")
+check(len(charts) == 1 and charts[0].description.startswith("Main lobes toward 90° and 270°;"),
+      "chart described: %r" % (charts and charts[0].description))
+
+# Move the distance as a screen reader's user would, through the Value interface.
+bar = [b for b in bars if b.name.startswith("Distance")][0]
+value = bar.queryValue()
+check(abs(value.maximumValue - 5.0) < 1e-9, "distance in wavelengths up to 5")
+value.currentValue = 1.5
+check(bool(wait_for(lambda: distance and text_of(distance) == "1.500 Lambda", "the read-out", 5)),
+      "read-out follows the scroll bar: %r" % (distance and text_of(distance)))
+check(bool(wait_for(lambda: charts and "beamwidth" in charts[0].description and
+                    not charts[0].description.startswith("Main lobes toward 90° and 270°;"),
+                    "the new description", 5)),
+      "description follows: %r" % (charts and charts[0].description))
+
+# Tab through the window: focus moves in the order of the layout.
+window = xdo("search", "--onlyvisible", "--name", "Radiation Pattern of two Aerials").split()
+check(bool(window), "main window found on the X server")
+if window:
+    xdo("windowfocus", "--sync", window[0])
+    first = wait_for(lambda: focused(frame), "the focus")
+    order = [first.name if first else None]
+    for _ in range(5):
+        before = focused(frame)
+        xdo("key", "Tab")
+        wait_for(lambda: focused(frame) is not None and focused(frame) != before, "focus to move", 3)
+        f = focused(frame)
+        order.append(f.name if f else None)
+    expected = ["Phase Difference", "Distance between Aerials:", "Information", "Info", "Exit",
+                "Phase Difference"]
+    check(order == expected, "Tab order %s" % order)
+
+print("%d failure(s)" % len(failures))
+sys.exit(1 if failures else 0)
