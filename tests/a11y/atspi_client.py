@@ -116,21 +116,22 @@ check(bool(wait_for(lambda: charts and "beamwidth" in charts[0].description and
                     "the new description", 5)),
       "description follows: %r" % (charts and charts[0].description))
 
-# Tab through the window: focus moves in the order of the layout.
+# Tab through the window: focus moves in the order of the layout, then to the chart.
 window = xdo("search", "--onlyvisible", "--name", "Radiation Pattern of two Aerials").split()
 check(bool(window), "main window found on the X server")
 if window:
     xdo("windowfocus", "--sync", window[0])
     first = wait_for(lambda: focused(frame), "the focus")
     order = [first.name if first else None]
-    for _ in range(5):
+    for _ in range(6):
         before = focused(frame)
         xdo("key", "Tab")
         wait_for(lambda: focused(frame) is not None and focused(frame) != before, "focus to move", 3)
         f = focused(frame)
         order.append(f.name if f else None)
+    # The chart comes last: it takes focus so that the Menu key and Shift+F10 open its menu.
     expected = ["Phase Difference", "Distance between Aerials:", "Information", "Info", "Exit",
-                "Phase Difference"]
+                "Radiation pattern", "Phase Difference"]
     check(order == expected, "Tab order %s" % order)
 
 print("%d failure(s)" % len(failures))
