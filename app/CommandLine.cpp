@@ -133,8 +133,8 @@ void readFigureSettings(Parsed &p, headless::Options &o) {
 Result finish(Parsed &p, headless::Options &o) {
   Result r;
   r.options = o;
-  const bool patternArgs = p.has("distance") || p.has("phase") || p.has("size") || p.has("dpi") ||
-                           p.has("scale");
+  const bool patternArgs =
+      p.has("distance") || p.has("phase") || p.has("size") || p.has("dpi") || p.has("scale");
   if (o.any() && !p.parser.positionalArguments().isEmpty())
     p.fail(QStringLiteral("unexpected argument \"%1\"").arg(p.parser.positionalArguments()[0]));
   const QStringList files = {o.screenshot, o.chart, o.screenshotAbout, o.exportCsv, o.report};
@@ -142,9 +142,9 @@ Result finish(Parsed &p, headless::Options &o) {
     if (!files[i].isEmpty() && files.indexOf(files[i], i + 1) > 0)
       p.fail(QStringLiteral("\"%1\" is named for two outputs").arg(files[i]));
   if (!o.any() && patternArgs)
-    p.fail(QStringLiteral(
-        "--distance, --phase, --size, --dpi and --scale need --screenshot, --chart, --screenshot-about "
-        "--export-csv or --report"));
+    p.fail(QStringLiteral("--distance, --phase, --size, --dpi and --scale need --screenshot, "
+                          "--chart, --screenshot-about "
+                          "--export-csv or --report"));
   r.action = !p.error.isEmpty() ? Action::Error : o.any() ? Action::Headless : Action::Window;
   r.text = p.error;
   return r;

@@ -53,7 +53,8 @@ QByteArray chartFigure(TFrmRadPattern &window, const Options &options) {
 int render(const Options &options) {
   bool ok = true;
   if (!options.report.isEmpty())
-    ok = write(options.report, pattern::reportJson(options.distancePosition, options.phasePosition));
+    ok =
+        write(options.report, pattern::reportJson(options.distancePosition, options.phasePosition));
   // The report needs no window.
   if (options.screenshot.isEmpty() && options.chart.isEmpty() && options.exportCsv.isEmpty() &&
       options.screenshotAbout.isEmpty())

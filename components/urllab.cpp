@@ -6,8 +6,8 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QEnterEvent>
-#include <QFontMetrics>
 #include <QFocusEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -31,7 +31,7 @@ TEST_F(ChartMenu, OpensFromMouseAndKeyboard) {
   for (QAction *a : menu->actions())
     texts << a->text();
   EXPECT_EQ(texts, QStringList({"Copy image", "Save image as…", "Print…", "", "Pattern facts…",
-                               "Power in dB"}));
+                                "Power in dB"}));
   EXPECT_EQ(window.PCRicht->contextMenuPolicy(), Qt::CustomContextMenu);
   EXPECT_TRUE(window.PCRicht->focusPolicy() & Qt::TabFocus); // the Menu key needs focus
   const auto shortcuts = window.PCRicht->findChildren<QShortcut *>();
