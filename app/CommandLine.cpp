@@ -193,7 +193,7 @@ QString helpText() {
     QString left = dashed(row.name);
     if (row.kind != Kind::Flag)
       left += QLatin1Char(' ') + QLatin1String(row.valueName);
-    t += QStringLiteral("  %1  %2\n").arg(left, -22).arg(QLatin1String(row.help));
+    t += QStringLiteral("  %1  %2\n").arg(left, -23).arg(QLatin1String(row.help));
   }
   t += QStringLiteral(
       "\nThe language file: dipolix.itl beside the program; else in ../share/dipolix/ from\n"
