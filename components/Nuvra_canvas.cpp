@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <QPen>
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 
 namespace {
 
@@ -89,8 +91,9 @@ QPainter *TCanvas::painter() {
 }
 
 void TCanvas::applyPen(QPainter &p) {
-  if (!m_penDirty)
+  if (!m_penDirty && !m_pointPen)
     return;
+  m_pointPen = false;
   QPen pen(colorToQColor(m_penColor));
   pen.setStyle(toQtPenStyle(m_penStyle));
   // Width 0 is Qt's cosmetic one-pixel pen; with a flat cap it leaves out the end point.
@@ -101,6 +104,93 @@ void TCanvas::applyPen(QPainter &p) {
   p.setCompositionMode(m_penMode == Nuvra::pmXor ? QPainter::RasterOp_SourceXorDestination
                                                  : QPainter::CompositionMode_SourceOver);
   m_penDirty = false;
+}
+
+// Qt leaves out the pixel at the far end of a thin line's major axis, not at its end point, so
+// a line drawn upward or leftward would lose its start and keep its end. On an unscaled raster
+// target thin lines are therefore walked here, start included and end excluded in every
+// direction; scaled or wide pens keep Qt's own stroking.
+bool TCanvas::thinLines(const QPainter &p) const {
+  return m_penWidth <= 1 && m_penStyle != Nuvra::psClear && p.deviceTransform().isIdentity() &&
+         p.device()->devType() == QInternal::Image;
+}
+
+void TCanvas::applyPointPen(QPainter &p) {
+  if (!m_penDirty && m_pointPen)
+    return;
+  QPen pen(colorToQColor(m_penColor));
+  pen.setWidth(0);
+  p.setPen(pen);
+  p.setCompositionMode(m_penMode == Nuvra::pmXor ? QPainter::RasterOp_SourceXorDestination
+                                                 : QPainter::CompositionMode_SourceOver);
+  m_penDirty = false;
+  m_pointPen = true;
+}
+
+namespace {
+
+// On/off runs in pixels of the dashed one-pixel pens, as Qt's cosmetic pens draw them.
+std::span<const int> dashRuns(Nuvra::TPenStyle s) {
+  static constexpr int dash[] = {4, 2}, dot[] = {1, 2}, dashDot[] = {4, 2, 1, 2},
+                       dashDotDot[] = {4, 2, 1, 2, 1, 2};
+  switch (s) {
+  case Nuvra::psDash: return dash;
+  case Nuvra::psDot: return dot;
+  case Nuvra::psDashDot: return dashDot;
+  case Nuvra::psDashDotDot: return dashDotDot;
+  default: return {};
+  }
+}
+
+bool dashOn(std::span<const int> runs, int pos) {
+  if (runs.empty())
+    return true;
+  int period = 0;
+  for (int r : runs)
+    period += r;
+  pos %= period;
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    if (pos < runs[i])
+      return i % 2 == 0;
+    pos -= runs[i];
+  }
+  return false;
+}
+
+} // namespace
+
+void TCanvas::rasterise(QPoint a, QPoint b, std::vector<QPoint> &out, int &dashPos) const {
+  const std::span<const int> runs = dashRuns(m_penStyle);
+  const int dx = std::abs(b.x() - a.x()), dy = std::abs(b.y() - a.y());
+  const int sx = a.x() < b.x() ? 1 : -1, sy = a.y() < b.y() ? 1 : -1;
+  const int steps = std::max(dx, dy);
+  // Integer Bresenham; the error term is in 64 bits so far-off clamped points cannot overflow.
+  std::int64_t err = std::int64_t{dx} - dy;
+  int x = a.x(), y = a.y();
+  for (int i = 0; i < steps; ++i, ++dashPos) {
+    if (dashOn(runs, dashPos))
+      out.emplace_back(x, y);
+    const std::int64_t e2 = 2 * err;
+    if (e2 > -std::int64_t{dy}) {
+      err -= dy;
+      x += sx;
+    }
+    if (e2 < dx) {
+      err += dx;
+      y += sy;
+    }
+  }
+}
+
+void TCanvas::strokeThin(QPainter &p, std::span<const QPoint> pts) {
+  m_pixels.clear();
+  int dashPos = 0;
+  for (std::size_t i = 1; i < pts.size(); ++i)
+    rasterise(pts[i - 1], pts[i], m_pixels, dashPos);
+  if (m_pixels.empty())
+    return;
+  applyPointPen(p);
+  p.drawPoints(m_pixels.data(), static_cast<int>(m_pixels.size()));
 }
 
 void TCanvas::applyBrush(QPainter &p) {
@@ -191,8 +281,13 @@ void TCanvas::LineTo(int x, int y) {
   const QPoint to(x, y);
   record(TCanvasOp::LineTo, {m_penPos, to});
   if (QPainter *p = painter()) {
-    applyPen(*p);
-    p->drawLine(m_penPos, to);
+    if (thinLines(*p)) {
+      const QPoint line[] = {m_penPos, to};
+      strokeThin(*p, line);
+    } else {
+      applyPen(*p);
+      p->drawLine(m_penPos, to);
+    }
   }
   m_penPos = to;
 }
@@ -202,8 +297,12 @@ void TCanvas::Polyline(std::span<const QPoint> pts) {
   if (pts.size() < 2)
     return;
   if (QPainter *p = painter()) {
-    applyPen(*p);
-    p->drawPolyline(pts.data(), static_cast<int>(pts.size()));
+    if (thinLines(*p)) {
+      strokeThin(*p, pts);
+    } else {
+      applyPen(*p);
+      p->drawPolyline(pts.data(), static_cast<int>(pts.size()));
+    }
   }
 }
 

@@ -391,6 +391,11 @@ TEST_F(NumLab, LoweredFrameOnScreen) {
   EXPECT_EQ(pixel(img, ls + lw + 2, 8), clWhite); // highlight, right
   EXPECT_EQ(pixel(img, ls + 20, 8), clCream);     // inside the box
   EXPECT_EQ(pixel(img, ls + lw + 4, 8), clSilver);
+  // The edge lines run up from their first points and stop short of their last ones.
+  EXPECT_EQ(pixel(img, ls + 1, h - 3), clBlack);   // first point of the dark line
+  EXPECT_EQ(pixel(img, ls + 1, h - 2), clGray);    // below it: the outline
+  EXPECT_EQ(pixel(img, ls + lw + 2, 1), clWhite);  // highlight up to the last point...
+  EXPECT_EQ(pixel(img, ls + lw + 2, 0), clSilver); // ...which stays outside colour
   // paintEvent shows exactly the screen image.
   EXPECT_EQ(lab->grab().toImage().convertToFormat(QImage::Format_RGB32), img);
 }
