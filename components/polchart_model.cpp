@@ -91,6 +91,8 @@ void TCustomPolChart::resizeEvent(QResizeEvent *event) {
     OnResize(this);
   else if (m_autoCenter)
     CenterChart();
+  // The grid follows the new size whatever happened above; the data must scale with it.
+  CalcScaling();
 }
 
 void TCustomPolChart::changeEvent(QEvent *event) {
