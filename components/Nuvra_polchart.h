@@ -277,6 +277,9 @@ public:
   using TMouseEvent =
       std::function<void(QObject *Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
   using TMouseMoveEvent = std::function<void(QObject *Sender, TShiftState Shift, int X, int Y)>;
+  // Asked before a new size takes effect; the handler may change the size or refuse it.
+  using TCanResizeEvent =
+      std::function<void(QObject *Sender, int &NewWidth, int &NewHeight, bool &Resize)>;
 
   // AngleBtwRays always snaps to one of these spacings (degrees, whatever UseDegrees says).
   static constexpr std::array<double, 17> kRaySpacings = {6,  7.5, 9,  10, 12, 15,  18,  20, 22.5,
@@ -402,6 +405,12 @@ public:
   TpcTextLabelMoveEvent OnTextLabelMove;
   // Replaces the chart's own resize handling (re-centring while AutoCenter is true).
   TNotifyEvent OnResize;
+  // A left press and release both inside the control, after the release's own handling.
+  TNotifyEvent OnClick;
+  // A left double-click (its press also reaches OnMouseDown).
+  TNotifyEvent OnDblClick;
+  // Before OnResize; a refused or changed size is put back or applied at once.
+  TCanResizeEvent OnCanResize;
   // Fired first by each mouse handler, before the chart reacts according to MouseAction.
   TMouseEvent OnMouseDown;
   TMouseMoveEvent OnMouseMove;
@@ -475,6 +484,7 @@ protected:
   void mousePressEvent(QMouseEvent *event) override;
   void mouseMoveEvent(QMouseEvent *event) override;
   void mouseReleaseEvent(QMouseEvent *event) override;
+  void mouseDoubleClickEvent(QMouseEvent *event) override;
   // Each fires its On… event first, then does the chart's own work for MouseAction.
   virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
   virtual void MouseMove(TShiftState Shift, int X, int Y);
@@ -592,8 +602,10 @@ private:
     bool window = false;
     QPoint anchor;
     QPoint corner;
-    bool rectShown = false; // the rubber rectangle is on the screen image
+    bool rectShown = false;    // the rubber rectangle is on the screen image
+    bool clickPending = false; // a left press not yet released
   } m_mouse;
+  bool m_resizing = false; // OnCanResize's answer is being applied
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(TCustomPolChart::TShiftState)

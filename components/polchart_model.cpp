@@ -2,6 +2,7 @@
 // drawing list and the window-side notifications.
 #include "Nuvra_polchart.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -87,6 +88,21 @@ void TCustomPolChart::showEvent(QShowEvent *event) {
 
 void TCustomPolChart::resizeEvent(QResizeEvent *event) {
   QWidget::resizeEvent(event);
+  if (OnCanResize && !m_resizing) {
+    int w = event->size().width(), h = event->size().height();
+    bool accept = true;
+    OnCanResize(this, w, h, accept);
+    const QSize wanted = accept ? QSize(std::max(0, w), std::max(0, h)) : event->oldSize();
+    if (wanted != size() && wanted.isValid()) {
+      m_resizing = true;
+      resize(wanted); // an unshown control gets no event from this; send our own
+      QResizeEvent again(wanted, event->size());
+      if (!isVisible())
+        QCoreApplication::sendEvent(this, &again);
+      m_resizing = false;
+      return;
+    }
+  }
   if (OnResize)
     OnResize(this);
   else if (m_autoCenter)

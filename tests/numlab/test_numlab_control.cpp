@@ -1,13 +1,16 @@
 // The read-out control: properties and setter rules, layout and frames as the canvas sees
 // them, the disabled and transparent looks, copying between labels.
+#include <QApplication>
 #include <QFontMetrics>
 #include <QMetaProperty>
+#include <QMouseEvent>
 #include <QWidget>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
 
 #include "Nuvra_NumLab.h"
+#include "click_gestures.h"
 
 namespace {
 
@@ -484,4 +487,19 @@ TEST_F(NumLab, BadSettingsNeverCrash) {
   orphan.show();
   orphan.SetTransparent(true);
   EXPECT_EQ(orphan.ScreenImage().size(), QSize(160, 28));
+}
+
+TEST_F(NumLab, ClickDoubleClickAndMouseEvents) {
+  expectClickRules(lab);
+  QPoint moved;
+  TNumLab::TShiftState held;
+  lab->OnMouseMove = [&](QObject *, TNumLab::TShiftState s, int x, int y) {
+    moved = {x, y};
+    held = s;
+  };
+  QMouseEvent e(QEvent::MouseMove, QPointF(7, 9), QPointF(7, 9), Qt::NoButton, Qt::LeftButton,
+                Qt::ShiftModifier);
+  QApplication::sendEvent(lab, &e);
+  EXPECT_EQ(moved, QPoint(7, 9));
+  EXPECT_EQ(held, TNumLab::ssLeft | TNumLab::ssShift);
 }
