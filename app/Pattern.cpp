@@ -80,7 +80,8 @@ void plot(TPolChart &chart, int p, int q) {
   chart.TransparentFill = true; // the reference circle is drawn hollow
   chart.SetDataColor(clRed);
   chart.SetPenStyle(Nuvra::psDot);
-  chart.Circle(std::sqrt(2.0) - 1.0);
+  // In extended precision: sqrt(2.0) - 1.0 cancels the leading digits and lands 2 ulp off.
+  chart.Circle(static_cast<double>(std::sqrt(2.0L) - 1.0L));
   chart.SetDataColor(clBlack);
   chart.SetPenStyle(Nuvra::psSolid);
   chart.MoveTo(values[0], 0.0); // θ = 0: cos(kd + δ)

@@ -299,6 +299,7 @@ void TCustomPolChart::SetMagFactor(double v) {
 
 void TCustomPolChart::SetRotationDir(TpcRotationDir v) {
   m_rotSign = v == rdClockwise ? 1 : -1;
+  CalcScaling();
   repaintRule();
 }
 

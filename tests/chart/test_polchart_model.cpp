@@ -112,7 +112,7 @@ TEST(PolChartModel, ClampsAndIgnoredValues) {
 
   c.SetRotationDir(C::rdCounterCW);
   EXPECT_EQ(c.RotationDir(), C::rdCounterCW);
-  EXPECT_EQ(c.Mapping().RotSign, 1) << "RotationDir takes effect without rescaling";
+  EXPECT_EQ(c.Mapping().RotSign, -1);
 }
 
 TEST(PolChartModel, RangesNeverBecomeEqual) {
