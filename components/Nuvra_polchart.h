@@ -381,6 +381,15 @@ public:
   bool UseDegrees() const { return m_angleFactor != 1.0; }
   void SetUseDegrees(bool v); // the unit of every angle; rescales, repaints
 
+  // True declares that OnBeforeDrawScaleLabel depends only on its arguments: the shadow,
+  // background, grid and scale labels are then drawn once into a cached layer and reused until
+  // something they depend on changes (the handler runs again only then). False (the default)
+  // draws everything on every repaint. Assigning another label handler while it is true needs
+  // InvalidateStaticLayer.
+  bool CacheStaticLayer() const { return m_cacheStaticLayer; }
+  void SetCacheStaticLayer(bool v);
+  void InvalidateStaticLayer();
+
   // Not published: true until the window exists (CreateWnd); while true Paint does nothing.
   bool SuppressPaint() const { return m_suppressPaint; }
   void SetSuppressPaint(bool v); // false repaints at once; the same value does nothing
@@ -514,6 +523,24 @@ private:
   void appendItem(std::uint8_t kind, double R, double Phi);
   void drawShadow(TCanvas &canvas);
   void drawGrid(TCanvas &canvas, int &lastTextHeight);
+  // What the cached layer was drawn from; any difference redraws it.
+  struct StaticKey {
+    QSize size;
+    double pixelRatio = 1;
+    qint64 paletteKey = 0;
+    QFont font;
+    int shadowWidth = 0, shadowStyle = 0, gridStyleAng = 0, gridStyleRad = 0;
+    int labelModeAng = 0, labelModeRad = 0, decPlaceRad = 0, decPlacePhi = 0;
+    int centerX = 0, centerY = 0, rotSign = 1;
+    TColor shadowColor = 0, shadowBakColor = 0, chartColor = 0, gridColor = 0, scaleColor = 0;
+    double rangeLow = 0, rangeHigh = 0, angleBtwRays = 0, magFactor = 0, angleOffset = 0;
+    double angleFactor = 0;
+    bool labelHandler = false;
+    bool operator==(const StaticKey &) const = default;
+  };
+  StaticKey staticKey() const;
+  void paintStaticLayer(int &lastTextHeight);
+  void renderStatic(TCanvas &canvas, int &lastTextHeight);
   void renderChart(TCanvas &canvas);
   void replayItems(TCanvas &canvas);
   // The mapping with the current direction settings and the last computed scale and centre.
@@ -566,6 +593,13 @@ private:
   Nuvra::TAlignment m_textAlignment = Nuvra::taCenter;
   double m_angleFactor = kDegToRad;
   bool m_suppressPaint = true;
+  bool m_cacheStaticLayer = false;
+  struct {
+    bool valid = false;
+    StaticKey key;
+    QImage frame, chart;
+    int lastTextHeight = 0;
+  } m_static;
 
   // owned objects
   std::array<TpcCrossHair *, kCrossHairCount> m_crossHairs{};
@@ -657,6 +691,7 @@ class TPolChart : public TCustomPolChart {
   Q_PROPERTY(TColor TextBkColor READ TextBkColor WRITE SetTextBkColor)
   Q_PROPERTY(Nuvra::TAlignment TextAlignment READ TextAlignment WRITE SetTextAlignment)
   Q_PROPERTY(bool UseDegrees READ UseDegrees WRITE SetUseDegrees)
+  Q_PROPERTY(bool CacheStaticLayer READ CacheStaticLayer WRITE SetCacheStaticLayer)
 
 public:
   explicit TPolChart(QWidget *parent = nullptr);
