@@ -182,15 +182,41 @@ void TCanvas::rasterise(QPoint a, QPoint b, std::vector<QPoint> &out, int &dashP
   }
 }
 
+// Sets the walked pixels straight in the image where that gives what the painter would: an
+// unshared 32-bit image without clipping, painted with an opaque copy or exclusive-or pen.
+bool TCanvas::setPixelsDirectly(const QPainter &p) const {
+  if (p.hasClipping() || !m_target->isDetached())
+    return false;
+  const QImage::Format f = m_target->format();
+  return f == QImage::Format_RGB32 || f == QImage::Format_ARGB32_Premultiplied;
+}
+
 void TCanvas::strokeThin(QPainter &p, std::span<const QPoint> pts) {
   m_pixels.clear();
   int dashPos = 0;
   for (std::size_t i = 1; i < pts.size(); ++i)
-    rasterise(pts[i - 1], pts[i], m_pixels, dashPos);
+    if (pts[i] != pts[i - 1]) // a repeated point draws nothing
+      rasterise(pts[i - 1], pts[i], m_pixels, dashPos);
   if (m_pixels.empty())
     return;
-  applyPointPen(p);
-  p.drawPoints(m_pixels.data(), static_cast<int>(m_pixels.size()));
+  if (!setPixelsDirectly(p)) {
+    applyPointPen(p);
+    p.drawPoints(m_pixels.data(), static_cast<int>(m_pixels.size()));
+    return;
+  }
+  const QRgb rgb = colorToQColor(m_penColor).rgb() | 0xFF000000u; // opaque
+  const QRgb xorBits = rgb & 0x00FFFFFFu; // exclusive-or leaves alpha as it is
+  const bool xorPen = m_penMode == Nuvra::pmXor;
+  const int w = m_target->width(), h = m_target->height();
+  uchar *bits = m_target->bits();
+  const qsizetype stride = m_target->bytesPerLine();
+  for (const QPoint &px : m_pixels) {
+    if (static_cast<unsigned>(px.x()) >= static_cast<unsigned>(w) ||
+        static_cast<unsigned>(px.y()) >= static_cast<unsigned>(h))
+      continue;
+    auto *pixel = reinterpret_cast<QRgb *>(bits + px.y() * stride) + px.x();
+    *pixel = xorPen ? *pixel ^ xorBits : rgb;
+  }
 }
 
 void TCanvas::applyBrush(QPainter &p) {

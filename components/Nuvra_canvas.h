@@ -140,6 +140,7 @@ private:
   void applyPointPen(QPainter &p);
   // Appends the pixels of a one-pixel line from `a` up to, not including, `b`.
   void rasterise(QPoint a, QPoint b, std::vector<QPoint> &out, int &dashPos) const;
+  bool setPixelsDirectly(const QPainter &p) const;
   void strokeThin(QPainter &p, std::span<const QPoint> pts);
   void applyBrush(QPainter &p);
   void record(TCanvasOp op, std::vector<QPoint> pts = {}, const QString &text = {}, int value = 0,

@@ -5,6 +5,7 @@
 #include "Nuvra_canvas.h"
 
 #include <cstdlib>
+#include <random>
 
 namespace {
 
@@ -112,6 +113,32 @@ TEST(Canvas, ClosedPolylineDrawsEachCornerOnce) {
   for (int y = 1; y < 11; ++y) {
     EXPECT_EQ(dots.at(10, y), y % 3 == 1 ? kBlack : kWhite) << y;
     EXPECT_EQ(dots.at(18, 12 - y), (y - 1) % 3 == 0 ? kBlack : kWhite) << y;
+  }
+}
+
+// Thin lines are set pixel by pixel straight into plain 32-bit images and through the painter
+// elsewhere; both ways give the same picture for every pen style and mode.
+TEST(Canvas, ThinLinesSetDirectlyMatchThePaintersPoints) {
+  std::mt19937 rng(3);
+  for (int round = 0; round < 40; ++round) {
+    std::vector<QPoint> pts;
+    for (int i = 0; i < 6; ++i)
+      pts.emplace_back(static_cast<int>(rng() % 30) - 5, static_cast<int>(rng() % 30) - 5);
+    const auto style = static_cast<Nuvra::TPenStyle>(rng() % 5);
+    const auto mode = static_cast<Nuvra::TPenMode>(rng() % 2);
+    QImage direct(20, 20, QImage::Format_RGB32), painted(20, 20, QImage::Format_ARGB32);
+    for (QImage *image : {&direct, &painted}) {
+      image->fill(0xFF336699u);
+      TCanvas c;
+      c.SetTarget(image);
+      c.SetPenColor(clRed);
+      c.SetPenStyle(style);
+      c.SetPenMode(mode);
+      c.Polyline(pts);
+      c.MoveTo(pts[0].x(), pts[0].y());
+      c.LineTo(pts[1].x(), pts[1].y());
+    }
+    ASSERT_EQ(direct, painted.convertToFormat(QImage::Format_RGB32)) << round;
   }
 }
 
