@@ -164,11 +164,32 @@ void TCanvas::rasterise(QPoint a, QPoint b, std::vector<QPoint> &out, int &dashP
   const int dx = std::abs(b.x() - a.x()), dy = std::abs(b.y() - a.y());
   const int sx = a.x() < b.x() ? 1 : -1, sy = a.y() < b.y() ? 1 : -1;
   const int steps = std::max(dx, dy);
+  const QRect bounds = m_target->rect();
+  // Only pixels on the image are kept; a line wholly beside it is only counted for the dashes.
+  if (!bounds.intersects(QRect(a, b).normalized().adjusted(0, 0, 1, 1))) {
+    dashPos += steps;
+    return;
+  }
+  if (dx == 0 || dy == 0) { // straight across: only the steps on the image are walked
+    const int major = dx ? a.x() : a.y(), s = dx ? sx : sy;
+    const int lo = dx ? bounds.left() : bounds.top(), hi = dx ? bounds.right() : bounds.bottom();
+    const std::int64_t first =
+        std::max<std::int64_t>(0, s > 0 ? std::int64_t{lo} - major : std::int64_t{major} - hi);
+    const std::int64_t last = std::min<std::int64_t>(steps, s > 0 ? std::int64_t{hi} - major + 1
+                                                                  : std::int64_t{major} - lo + 1);
+    for (std::int64_t i = first; i < last; ++i) {
+      const int m = static_cast<int>(major + s * i);
+      if (dashOn(runs, dashPos + static_cast<int>(i)))
+        out.push_back(dx ? QPoint(m, a.y()) : QPoint(a.x(), m));
+    }
+    dashPos += steps;
+    return;
+  }
   // Integer Bresenham; the error term is in 64 bits so far-off clamped points cannot overflow.
   std::int64_t err = std::int64_t{dx} - dy;
   int x = a.x(), y = a.y();
   for (int i = 0; i < steps; ++i, ++dashPos) {
-    if (dashOn(runs, dashPos))
+    if (bounds.contains(x, y) && dashOn(runs, dashPos))
       out.emplace_back(x, y);
     const std::int64_t e2 = 2 * err;
     if (e2 > -std::int64_t{dy}) {
