@@ -100,7 +100,8 @@ void plot(TPolChart &chart, int p, int q) {
   const std::vector<double> &values = patternValues(p, q);
   chart.ClearGraf();
   chart.TransparentFill = true; // the reference circle is drawn hollow
-  circle(chart, clRed, std::sqrt(2.0) - 1.0);
+  // In extended precision: sqrt(2.0) - 1.0 cancels the leading digits and lands 2 ulp off.
+  circle(chart, clRed, static_cast<double>(std::sqrt(2.0L) - 1.0L));
   curve(chart, values, resolution(p));
   chart.ShowGraf();
 }

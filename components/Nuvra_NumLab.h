@@ -172,9 +172,36 @@ public:
   // The value box below the left space, one text row high, and the right text beside it.
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override;
+  // The toolkit's mouse events, as the chart publishes them; X and Y are control pixels.
+  enum TMouseButton { mbLeft, mbRight, mbMiddle };
+  Q_ENUM(TMouseButton)
+  enum TShiftStateFlag {
+    ssShift = 1,
+    ssAlt = 2,
+    ssCtrl = 4,
+    ssLeft = 8,
+    ssRight = 16,
+    ssMiddle = 32
+  };
+  Q_DECLARE_FLAGS(TShiftState, TShiftStateFlag)
+  Q_FLAG(TShiftState)
+  using TNotifyEvent = std::function<void(QObject *Sender)>;
+  using TMouseEvent =
+      std::function<void(QObject *Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+  using TMouseMoveEvent = std::function<void(QObject *Sender, TShiftState Shift, int X, int Y)>;
+  // A left press and release both inside the read-out.
+  TNotifyEvent OnClick;
+  TNotifyEvent OnDblClick;
+  TMouseEvent OnMouseDown;
+  TMouseMoveEvent OnMouseMove;
+  TMouseEvent OnMouseUp;
 
 protected:
   void paintEvent(QPaintEvent *event) override;
+  void mousePressEvent(QMouseEvent *event) override;
+  void mouseMoveEvent(QMouseEvent *event) override;
+  void mouseReleaseEvent(QMouseEvent *event) override;
+  void mouseDoubleClickEvent(QMouseEvent *event) override;
   void resizeEvent(QResizeEvent *event) override;
   void showEvent(QShowEvent *event) override;
   void changeEvent(QEvent *event) override;
@@ -196,6 +223,7 @@ private:
   // Tells assistive tools when the shown text changes.
   void announce();
   QString m_spoken;
+  bool m_clickPending = false; // a left press not yet released
 
   QString m_leftText;
   QString m_rightText;
@@ -226,6 +254,8 @@ private:
   TColor m_shadow = clGray;
   TColor m_highlight = clWhite;
 };
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(TNumLab::TShiftState)
 
 using TDisplay = TNumLab::TDisplay;
 

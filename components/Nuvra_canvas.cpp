@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QPen>
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 
 namespace {
 
@@ -106,8 +108,9 @@ QPainter *TCanvas::painter() {
 }
 
 void TCanvas::applyPen(QPainter &p) {
-  if (!m_penDirty)
+  if (!m_penDirty && !m_pointPen)
     return;
+  m_pointPen = false;
   QPen pen(colorToQColor(m_penColor));
   pen.setStyle(toQtPenStyle(m_penStyle));
   // Width 0 is Qt's cosmetic one-pixel pen; with a flat cap it leaves out the end point.
@@ -120,6 +123,140 @@ void TCanvas::applyPen(QPainter &p) {
     p.setCompositionMode(m_penMode == Nuvra::pmXor ? QPainter::RasterOp_SourceXorDestination
                                                    : QPainter::CompositionMode_SourceOver);
   m_penDirty = false;
+}
+
+// Qt leaves out the pixel at the far end of a thin line's major axis, not at its end point, so
+// a line drawn upward or leftward would lose its start and keep its end. On an unscaled raster
+// target thin lines are therefore walked here, start included and end excluded in every
+// direction; scaled or wide pens keep Qt's own stroking.
+bool TCanvas::thinLines(const QPainter &p) const {
+  return m_penWidth <= 1 && m_penStyle != Nuvra::psClear && p.deviceTransform().isIdentity() &&
+         p.device()->devType() == QInternal::Image;
+}
+
+void TCanvas::applyPointPen(QPainter &p) {
+  if (!m_penDirty && m_pointPen)
+    return;
+  QPen pen(colorToQColor(m_penColor));
+  pen.setWidth(0);
+  p.setPen(pen);
+  p.setCompositionMode(m_penMode == Nuvra::pmXor ? QPainter::RasterOp_SourceXorDestination
+                                                 : QPainter::CompositionMode_SourceOver);
+  m_penDirty = false;
+  m_pointPen = true;
+}
+
+namespace {
+
+// On/off runs in pixels of the dashed one-pixel pens, as Qt's cosmetic pens draw them.
+std::span<const int> dashRuns(Nuvra::TPenStyle s) {
+  static constexpr int dash[] = {4, 2}, dot[] = {1, 2}, dashDot[] = {4, 2, 1, 2},
+                       dashDotDot[] = {4, 2, 1, 2, 1, 2};
+  switch (s) {
+  case Nuvra::psDash: return dash;
+  case Nuvra::psDot: return dot;
+  case Nuvra::psDashDot: return dashDot;
+  case Nuvra::psDashDotDot: return dashDotDot;
+  default: return {};
+  }
+}
+
+bool dashOn(std::span<const int> runs, int pos) {
+  if (runs.empty())
+    return true;
+  int period = 0;
+  for (int r : runs)
+    period += r;
+  pos %= period;
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    if (pos < runs[i])
+      return i % 2 == 0;
+    pos -= runs[i];
+  }
+  return false;
+}
+
+} // namespace
+
+void TCanvas::rasterise(QPoint a, QPoint b, std::vector<QPoint> &out, int &dashPos) const {
+  const std::span<const int> runs = dashRuns(m_penStyle);
+  const int dx = std::abs(b.x() - a.x()), dy = std::abs(b.y() - a.y());
+  const int sx = a.x() < b.x() ? 1 : -1, sy = a.y() < b.y() ? 1 : -1;
+  const int steps = std::max(dx, dy);
+  const QRect bounds = m_target->rect();
+  // Only pixels on the image are kept; a line wholly beside it is only counted for the dashes.
+  if (!bounds.intersects(QRect(a, b).normalized().adjusted(0, 0, 1, 1))) {
+    dashPos += steps;
+    return;
+  }
+  if (dx == 0 || dy == 0) { // straight across: only the steps on the image are walked
+    const int major = dx ? a.x() : a.y(), s = dx ? sx : sy;
+    const int lo = dx ? bounds.left() : bounds.top(), hi = dx ? bounds.right() : bounds.bottom();
+    const std::int64_t first =
+        std::max<std::int64_t>(0, s > 0 ? std::int64_t{lo} - major : std::int64_t{major} - hi);
+    const std::int64_t last = std::min<std::int64_t>(steps, s > 0 ? std::int64_t{hi} - major + 1
+                                                                  : std::int64_t{major} - lo + 1);
+    for (std::int64_t i = first; i < last; ++i) {
+      const int m = static_cast<int>(major + s * i);
+      if (dashOn(runs, dashPos + static_cast<int>(i)))
+        out.push_back(dx ? QPoint(m, a.y()) : QPoint(a.x(), m));
+    }
+    dashPos += steps;
+    return;
+  }
+  // Integer Bresenham; the error term is in 64 bits so far-off clamped points cannot overflow.
+  std::int64_t err = std::int64_t{dx} - dy;
+  int x = a.x(), y = a.y();
+  for (int i = 0; i < steps; ++i, ++dashPos) {
+    if (bounds.contains(x, y) && dashOn(runs, dashPos))
+      out.emplace_back(x, y);
+    const std::int64_t e2 = 2 * err;
+    if (e2 > -std::int64_t{dy}) {
+      err -= dy;
+      x += sx;
+    }
+    if (e2 < dx) {
+      err += dx;
+      y += sy;
+    }
+  }
+}
+
+// Sets the walked pixels straight in the image where that gives what the painter would: an
+// unshared 32-bit image without clipping, painted with an opaque copy or exclusive-or pen.
+bool TCanvas::setPixelsDirectly(const QPainter &p) const {
+  if (p.hasClipping() || !m_target->isDetached())
+    return false;
+  const QImage::Format f = m_target->format();
+  return f == QImage::Format_RGB32 || f == QImage::Format_ARGB32_Premultiplied;
+}
+
+void TCanvas::strokeThin(QPainter &p, std::span<const QPoint> pts) {
+  m_pixels.clear();
+  int dashPos = 0;
+  for (std::size_t i = 1; i < pts.size(); ++i)
+    if (pts[i] != pts[i - 1]) // a repeated point draws nothing
+      rasterise(pts[i - 1], pts[i], m_pixels, dashPos);
+  if (m_pixels.empty())
+    return;
+  if (!setPixelsDirectly(p)) {
+    applyPointPen(p);
+    p.drawPoints(m_pixels.data(), static_cast<int>(m_pixels.size()));
+    return;
+  }
+  const QRgb rgb = colorToQColor(m_penColor).rgb() | 0xFF000000u; // opaque
+  const QRgb xorBits = rgb & 0x00FFFFFFu; // exclusive-or leaves alpha as it is
+  const bool xorPen = m_penMode == Nuvra::pmXor;
+  const int w = m_target->width(), h = m_target->height();
+  uchar *bits = m_target->bits();
+  const qsizetype stride = m_target->bytesPerLine();
+  for (const QPoint &px : m_pixels) {
+    if (static_cast<unsigned>(px.x()) >= static_cast<unsigned>(w) ||
+        static_cast<unsigned>(px.y()) >= static_cast<unsigned>(h))
+      continue;
+    auto *pixel = reinterpret_cast<QRgb *>(bits + px.y() * stride) + px.x();
+    *pixel = xorPen ? *pixel ^ xorBits : rgb;
+  }
 }
 
 void TCanvas::applyBrush(QPainter &p) {
@@ -210,8 +347,13 @@ void TCanvas::LineTo(int x, int y) {
   const QPoint to(x, y);
   record(TCanvasOp::LineTo, {m_penPos, to});
   if (QPainter *p = painter()) {
-    applyPen(*p);
-    p->drawLine(m_penPos, to);
+    if (thinLines(*p)) {
+      const QPoint line[] = {m_penPos, to};
+      strokeThin(*p, line);
+    } else {
+      applyPen(*p);
+      p->drawLine(m_penPos, to);
+    }
   }
   m_penPos = to;
 }
@@ -221,8 +363,12 @@ void TCanvas::Polyline(std::span<const QPoint> pts) {
   if (pts.size() < 2)
     return;
   if (QPainter *p = painter()) {
-    applyPen(*p);
-    p->drawPolyline(pts.data(), static_cast<int>(pts.size()));
+    if (thinLines(*p)) {
+      strokeThin(*p, pts);
+    } else {
+      applyPen(*p);
+      p->drawPolyline(pts.data(), static_cast<int>(pts.size()));
+    }
   }
 }
 

@@ -143,6 +143,13 @@ private:
   bool onPixels() const; // the device is an image: raster conventions and operations apply
   const QPaintDevice *device() const;
   void applyPen(QPainter &p);
+  // True when thin lines are set pixel by pixel (see strokeThin).
+  bool thinLines(const QPainter &p) const;
+  void applyPointPen(QPainter &p);
+  // Appends the pixels of a one-pixel line from `a` up to, not including, `b`.
+  void rasterise(QPoint a, QPoint b, std::vector<QPoint> &out, int &dashPos) const;
+  bool setPixelsDirectly(const QPainter &p) const;
+  void strokeThin(QPainter &p, std::span<const QPoint> pts);
   void applyBrush(QPainter &p);
   void record(TCanvasOp op, std::vector<QPoint> pts = {}, const QString &text = {}, int value = 0,
               const QRect &clip = {}) const;
@@ -154,6 +161,8 @@ private:
   QPainter *m_external = nullptr;
   bool m_penDirty = true;
   bool m_brushDirty = true;
+  bool m_pointPen = false; // the painter holds the solid pen of strokeThin
+  std::vector<QPoint> m_pixels;
   TColor m_penColor = clBlack;
   Nuvra::TPenStyle m_penStyle = Nuvra::psSolid;
   int m_penWidth = 1;

@@ -278,6 +278,9 @@ public:
   using TMouseEvent =
       std::function<void(QObject *Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
   using TMouseMoveEvent = std::function<void(QObject *Sender, TShiftState Shift, int X, int Y)>;
+  // Asked before a new size takes effect; the handler may change the size or refuse it.
+  using TCanResizeEvent =
+      std::function<void(QObject *Sender, int &NewWidth, int &NewHeight, bool &Resize)>;
 
   // AngleBtwRays always snaps to one of these spacings (degrees, whatever UseDegrees says).
   static constexpr std::array<double, 17> kRaySpacings = {6,  7.5, 9,  10, 12, 15,  18,  20, 22.5,
@@ -379,6 +382,15 @@ public:
   bool UseDegrees() const { return m_angleFactor != 1.0; }
   void SetUseDegrees(bool v); // the unit of every angle; rescales, repaints
 
+  // True declares that OnBeforeDrawScaleLabel depends only on its arguments: the shadow,
+  // background, grid and scale labels are then drawn once into a cached layer and reused until
+  // something they depend on changes (the handler runs again only then). False (the default)
+  // draws everything on every repaint. Assigning another label handler while it is true needs
+  // InvalidateStaticLayer.
+  bool CacheStaticLayer() const { return m_cacheStaticLayer; }
+  void SetCacheStaticLayer(bool v);
+  void InvalidateStaticLayer();
+
   // Not published: true until the window exists (CreateWnd); while true Paint does nothing.
   bool SuppressPaint() const { return m_suppressPaint; }
   void SetSuppressPaint(bool v); // false repaints at once; the same value does nothing
@@ -403,6 +415,12 @@ public:
   TpcTextLabelMoveEvent OnTextLabelMove;
   // Replaces the chart's own resize handling (re-centring while AutoCenter is true).
   TNotifyEvent OnResize;
+  // A left press and release both inside the control, after the release's own handling.
+  TNotifyEvent OnClick;
+  // A left double-click (its press also reaches OnMouseDown).
+  TNotifyEvent OnDblClick;
+  // Before OnResize; a refused or changed size is put back or applied at once.
+  TCanResizeEvent OnCanResize;
   // Fired first by each mouse handler, before the chart reacts according to MouseAction.
   TMouseEvent OnMouseDown;
   TMouseMoveEvent OnMouseMove;
@@ -481,6 +499,7 @@ protected:
   void mousePressEvent(QMouseEvent *event) override;
   void mouseMoveEvent(QMouseEvent *event) override;
   void mouseReleaseEvent(QMouseEvent *event) override;
+  void mouseDoubleClickEvent(QMouseEvent *event) override;
   // Each fires its On… event first, then does the chart's own work for MouseAction.
   virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
   virtual void MouseMove(TShiftState Shift, int X, int Y);
@@ -510,6 +529,24 @@ private:
   void appendItem(std::uint8_t kind, double R, double Phi);
   void drawShadow(TCanvas &canvas);
   void drawGrid(TCanvas &canvas, int &lastTextHeight);
+  // What the cached layer was drawn from; any difference redraws it.
+  struct StaticKey {
+    QSize size;
+    double pixelRatio = 1;
+    qint64 paletteKey = 0;
+    QFont font;
+    int shadowWidth = 0, shadowStyle = 0, gridStyleAng = 0, gridStyleRad = 0;
+    int labelModeAng = 0, labelModeRad = 0, decPlaceRad = 0, decPlacePhi = 0;
+    int centerX = 0, centerY = 0, rotSign = 1;
+    TColor shadowColor = 0, shadowBakColor = 0, chartColor = 0, gridColor = 0, scaleColor = 0;
+    double rangeLow = 0, rangeHigh = 0, angleBtwRays = 0, magFactor = 0, angleOffset = 0;
+    double angleFactor = 0;
+    bool labelHandler = false;
+    bool operator==(const StaticKey &) const = default;
+  };
+  StaticKey staticKey() const;
+  void paintStaticLayer(int &lastTextHeight);
+  void renderStatic(TCanvas &canvas, int &lastTextHeight);
   void renderChart(TCanvas &canvas);
   void replayItems(TCanvas &canvas);
   // The mapping with the current direction settings and the last computed scale and centre.
@@ -562,6 +599,13 @@ private:
   Nuvra::TAlignment m_textAlignment = Nuvra::taCenter;
   double m_angleFactor = kDegToRad;
   bool m_suppressPaint = true;
+  bool m_cacheStaticLayer = false;
+  struct {
+    bool valid = false;
+    StaticKey key;
+    QImage frame, chart;
+    int lastTextHeight = 0;
+  } m_static;
 
   // owned objects
   std::array<TpcCrossHair *, kCrossHairCount> m_crossHairs{};
@@ -598,8 +642,10 @@ private:
     bool window = false;
     QPoint anchor;
     QPoint corner;
-    bool rectShown = false; // the rubber rectangle is on the screen image
+    bool rectShown = false;    // the rubber rectangle is on the screen image
+    bool clickPending = false; // a left press not yet released
   } m_mouse;
+  bool m_resizing = false; // OnCanResize's answer is being applied
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(TCustomPolChart::TShiftState)
@@ -651,6 +697,7 @@ class TPolChart : public TCustomPolChart {
   Q_PROPERTY(TColor TextBkColor READ TextBkColor WRITE SetTextBkColor)
   Q_PROPERTY(Nuvra::TAlignment TextAlignment READ TextAlignment WRITE SetTextAlignment)
   Q_PROPERTY(bool UseDegrees READ UseDegrees WRITE SetUseDegrees)
+  Q_PROPERTY(bool CacheStaticLayer READ CacheStaticLayer WRITE SetCacheStaticLayer)
 
 public:
   explicit TPolChart(QWidget *parent = nullptr);

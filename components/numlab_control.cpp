@@ -2,6 +2,8 @@
 // events that make the picture follow size, font, palette and visibility.
 
 #include <QEvent>
+#include <QMouseEvent>
+#include <QPointer>
 #include <algorithm>
 
 #include "Nuvra_NumLab.h"
@@ -225,6 +227,73 @@ void TNumLab::SetEmpty(bool v) {
 }
 
 // ---- events ----------------------------------------------------------------------------
+
+namespace {
+
+TNumLab::TShiftState shiftOf(const QMouseEvent *e) {
+  TNumLab::TShiftState s;
+  const Qt::KeyboardModifiers mods = e->modifiers();
+  const Qt::MouseButtons buttons = e->buttons();
+  s.setFlag(TNumLab::ssShift, mods & Qt::ShiftModifier);
+  s.setFlag(TNumLab::ssAlt, mods & Qt::AltModifier);
+  s.setFlag(TNumLab::ssCtrl, mods & Qt::ControlModifier);
+  s.setFlag(TNumLab::ssLeft, buttons & Qt::LeftButton);
+  s.setFlag(TNumLab::ssRight, buttons & Qt::RightButton);
+  s.setFlag(TNumLab::ssMiddle, buttons & Qt::MiddleButton);
+  return s;
+}
+
+bool buttonOf(Qt::MouseButton b, TNumLab::TMouseButton &out) {
+  switch (b) {
+  case Qt::LeftButton: out = TNumLab::mbLeft; return true;
+  case Qt::RightButton: out = TNumLab::mbRight; return true;
+  case Qt::MiddleButton: out = TNumLab::mbMiddle; return true;
+  default: return false;
+  }
+}
+
+QPoint pointOf(const QMouseEvent *e) { return e->position().toPoint(); }
+
+} // namespace
+
+void TNumLab::mousePressEvent(QMouseEvent *event) {
+  event->accept();
+  TMouseButton button{};
+  if (!buttonOf(event->button(), button))
+    return;
+  if (button == mbLeft)
+    m_clickPending = event->type() == QEvent::MouseButtonPress;
+  if (OnMouseDown)
+    OnMouseDown(this, button, shiftOf(event), pointOf(event).x(), pointOf(event).y());
+}
+
+void TNumLab::mouseDoubleClickEvent(QMouseEvent *event) {
+  QPointer<TNumLab> self(this);
+  mousePressEvent(event); // the second press is a press as well, but starts no click
+  if (self && event->button() == Qt::LeftButton && OnDblClick)
+    OnDblClick(this);
+}
+
+void TNumLab::mouseMoveEvent(QMouseEvent *event) {
+  event->accept();
+  if (OnMouseMove)
+    OnMouseMove(this, shiftOf(event), pointOf(event).x(), pointOf(event).y());
+}
+
+void TNumLab::mouseReleaseEvent(QMouseEvent *event) {
+  event->accept();
+  TMouseButton button{};
+  if (!buttonOf(event->button(), button))
+    return;
+  const bool click = button == mbLeft && m_clickPending && rect().contains(pointOf(event));
+  if (button == mbLeft)
+    m_clickPending = false;
+  QPointer<TNumLab> self(this);
+  if (OnMouseUp)
+    OnMouseUp(this, button, shiftOf(event), pointOf(event).x(), pointOf(event).y());
+  if (click && self && OnClick)
+    OnClick(this);
+}
 
 void TNumLab::resizeEvent(QResizeEvent *event) {
   QWidget::resizeEvent(event);

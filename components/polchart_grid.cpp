@@ -51,8 +51,18 @@ QString degreeText(double test, double value) {
   return TCustomPolChart::FormatScaleValue(1, 1, value);
 }
 
-// Without a symbol font the Greek letter itself stands in for the "p" of the label texts.
-QString withPiLetter(QString text) { return text.replace(QLatin1Char('p'), QChar(0x03C0)); }
+// Without a symbol font the Greek letter itself stands in for the "p" of the label texts. Only
+// the label's own letters turn into pi: where a handler wrapped the label in text of its own,
+// that text keeps its letters; a label the handler replaced is shown as given.
+QString withPiLetter(const QString &label, QString shown) {
+  const qsizetype at = shown.indexOf(label);
+  if (at < 0)
+    return shown;
+  for (qsizetype i = at; i < at + label.size(); ++i)
+    if (shown[i] == QLatin1Char('p'))
+      shown[i] = QChar(0x03C0);
+  return shown;
+}
 
 } // namespace
 
@@ -129,13 +139,14 @@ void TCustomPolChart::drawGrid(TCanvas &cv, int &lastTextHeight) {
     }
     if (m_labelModeAng == almNone)
       continue;
-    QString text = AngleLabelText(m_labelModeAng, i, m_angleBtwRays, m_decPlacePhi);
+    const QString label = AngleLabelText(m_labelModeAng, i, m_angleBtwRays, m_decPlacePhi);
+    QString text = label;
     const bool piLetters = m_labelModeAng == almMultiPi || m_labelModeAng == almSymmMultiPi;
     TCanvas &tc =
         labelHook(skAngular, text, roundToInt((q + 6) * c) + cx, roundToInt(s * (q + 3) * sn) + cy);
     if (text.isEmpty())
       continue;
-    const QString shown = piLetters ? withPiLetter(text) : text;
+    const QString shown = piLetters ? withPiLetter(label, text) : text;
     const int tw = tc.TextWidth(shown), th = tc.TextHeight(shown), hw = tw / 2;
     lastTextHeight = th;
     const int x = roundToInt((q + hw + 6) * c) + cx;

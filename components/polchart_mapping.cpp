@@ -172,8 +172,9 @@ QString TCustomPolChart::FormatScaleValue(int Width, int Decimals, double Value)
   if (Decimals < 0)
     return QString::fromStdString(scientific(Width, Value));
   std::string s = printfString("%*.*f", Width, std::min(Decimals, 30), Value);
-  // A value that rounds to zero is shown without a sign: "-0.00" is no scale value.
-  if (s.find('-') != std::string::npos && s.find_first_of("123456789") == std::string::npos)
+  // A value that rounds to zero is shown without a sign: "-0.00" is no scale value ("-inf" is).
+  if (std::isfinite(Value) && s.find('-') != std::string::npos &&
+      s.find_first_of("123456789") == std::string::npos)
     s.erase(s.find('-'), 1);
   return QString::fromStdString(s);
 }

@@ -4,6 +4,7 @@
 #include "Nuvra_backbuffer.h"
 #include "Nuvra_polchart.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -90,10 +91,27 @@ void TCustomPolChart::showEvent(QShowEvent *event) {
 
 void TCustomPolChart::resizeEvent(QResizeEvent *event) {
   QWidget::resizeEvent(event);
+  if (OnCanResize && !m_resizing) {
+    int w = event->size().width(), h = event->size().height();
+    bool accept = true;
+    OnCanResize(this, w, h, accept);
+    const QSize wanted = accept ? QSize(std::max(0, w), std::max(0, h)) : event->oldSize();
+    if (wanted != size() && wanted.isValid()) {
+      m_resizing = true;
+      resize(wanted); // an unshown control gets no event from this; send our own
+      QResizeEvent again(wanted, event->size());
+      if (!isVisible())
+        QCoreApplication::sendEvent(this, &again);
+      m_resizing = false;
+      return;
+    }
+  }
   if (OnResize)
     OnResize(this);
   else if (m_autoCenter)
     CenterChart();
+  // The grid follows the new size whatever happened above; the data must scale with it.
+  CalcScaling();
 }
 
 void TCustomPolChart::changeEvent(QEvent *event) {
@@ -286,6 +304,7 @@ void TCustomPolChart::SetMagFactor(double v) {
 
 void TCustomPolChart::SetRotationDir(TpcRotationDir v) {
   m_rotSign = v == rdClockwise ? 1 : -1;
+  CalcScaling();
   repaintRule();
 }
 

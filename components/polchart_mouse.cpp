@@ -6,6 +6,7 @@
 
 #include <QCursor>
 #include <QMouseEvent>
+#include <QPointer>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -148,8 +149,16 @@ void TCustomPolChart::mousePressEvent(QMouseEvent *event) {
   TMouseButton button{};
   if (!buttonOf(event->button(), button))
     return;
+  if (button == mbLeft)
+    m_mouse.clickPending = event->type() == QEvent::MouseButtonPress;
   const QPoint p = messagePoint(event);
   MouseDown(button, shiftOf(event->buttons(), event->modifiers()), p.x(), p.y());
+}
+
+void TCustomPolChart::mouseDoubleClickEvent(QMouseEvent *event) {
+  mousePressEvent(event); // the second press is a press as well, but starts no click
+  if (event->button() == Qt::LeftButton && OnDblClick)
+    OnDblClick(this);
 }
 
 void TCustomPolChart::mouseMoveEvent(QMouseEvent *event) {
@@ -166,7 +175,14 @@ void TCustomPolChart::mouseReleaseEvent(QMouseEvent *event) {
   if (!buttonOf(event->button(), button))
     return;
   const QPoint p = messagePoint(event);
+  const bool click =
+      button == mbLeft && m_mouse.clickPending && rect().contains(event->position().toPoint());
+  if (button == mbLeft)
+    m_mouse.clickPending = false;
+  QPointer<TCustomPolChart> self(this);
   MouseUp(button, shiftOf(event->buttons(), event->modifiers()), p.x(), p.y());
+  if (click && self && OnClick)
+    OnClick(this);
 }
 
 // ---- the chart's handlers ----------------------------------------------------------------------

@@ -173,7 +173,7 @@ void TCustomPolChart::replayItems(TCanvas &cv) {
   cv.SetPenWidth(1);
 }
 
-void TCustomPolChart::renderChart(TCanvas &cv) {
+void TCustomPolChart::renderStatic(TCanvas &cv, int &lastTextHeight) {
   // Background.
   cv.SetPenStyle(Nuvra::psSolid);
   cv.SetPenMode(Nuvra::pmCopy);
@@ -181,10 +181,10 @@ void TCustomPolChart::renderChart(TCanvas &cv) {
   cv.SetPenColor(m_chartColor);
   const QSize area = m_chart.deviceIndependentSize().toSize();
   cv.Rectangle(0, 0, area.width() - 1, area.height() - 1);
-
-  int lastTextHeight = 0;
   drawGrid(cv, lastTextHeight);
+}
 
+void TCustomPolChart::renderChart(TCanvas &cv) {
   replayItems(cv);
 
   DrawTextLabels(cv);
@@ -206,6 +206,88 @@ void TCustomPolChart::renderChart(TCanvas &cv) {
   }
 }
 
+TCustomPolChart::StaticKey TCustomPolChart::staticKey() const {
+  StaticKey k;
+  k.size = size();
+  k.pixelRatio = devicePixelRatioF();
+  k.paletteKey = palette().cacheKey();
+  k.font = font();
+  k.shadowWidth = m_shadowWidth;
+  k.shadowStyle = m_shadowStyle;
+  k.gridStyleAng = m_gridStyleAng;
+  k.gridStyleRad = m_gridStyleRad;
+  k.labelModeAng = m_labelModeAng;
+  k.labelModeRad = m_labelModeRad;
+  k.decPlaceRad = m_decPlaceRad;
+  k.decPlacePhi = m_decPlacePhi;
+  k.centerX = m_centerX;
+  k.centerY = m_centerY;
+  k.rotSign = m_rotSign;
+  k.shadowColor = m_shadowColor;
+  k.shadowBakColor = m_shadowBakColor;
+  k.chartColor = m_chartColor;
+  k.gridColor = m_gridColor;
+  k.scaleColor = m_scaleColor;
+  k.rangeLow = m_rangeLow;
+  k.rangeHigh = m_rangeHigh;
+  k.angleBtwRays = m_angleBtwRays;
+  k.magFactor = m_magFactor;
+  k.angleOffset = m_angleOffset;
+  k.angleFactor = m_angleFactor;
+  k.labelHandler = static_cast<bool>(OnBeforeDrawScaleLabel);
+  return k;
+}
+
+void TCustomPolChart::SetCacheStaticLayer(bool v) {
+  m_cacheStaticLayer = v;
+  InvalidateStaticLayer();
+}
+
+void TCustomPolChart::InvalidateStaticLayer() {
+  m_static.valid = false;
+  m_static.frame = m_static.chart = QImage();
+}
+
+// The shadow on the frame bitmap, background, grid and scale labels on the chart bitmap:
+// drawn afresh, or copied from the cached layer while nothing they depend on has changed.
+void TCustomPolChart::paintStaticLayer(int &lastTextHeight) {
+  const StaticKey key = m_cacheStaticLayer ? staticKey() : StaticKey{};
+  m_frameCanvas.Release();
+  m_chartCanvas.Release();
+  if (m_cacheStaticLayer && m_static.valid && m_static.key == key) {
+    m_frame = m_static.frame; // shared until the first drawing detaches it
+    m_chart = m_static.chart;
+    m_frameCanvas.SetTarget(&m_frame);
+    m_chartCanvas.SetTarget(&m_chart);
+    m_chartCanvas.SetFont(font());
+    m_chartCanvas.SetPenMode(Nuvra::pmCopy);
+    lastTextHeight = m_static.lastTextHeight;
+    return;
+  }
+  const int W = width(), H = height(), w = m_shadowWidth;
+  const qreal ratio = devicePixelRatioF();
+  if (!m_frame.isDetached())
+    m_frame = QImage(); // shared with the cached layer: draw into a new one
+  fitBackBuffer(m_frame, QSize(W, H), ratio);
+  m_frame.fill(colorToQColor(m_shadowBakColor));
+  m_frameCanvas.SetTarget(&m_frame);
+  drawShadow(m_frameCanvas);
+
+  const QSize chartSize(std::max(0, W - w + 1), std::max(0, H - w + 1));
+  if (!m_chart.isDetached())
+    m_chart = QImage();
+  fitBackBuffer(m_chart, chartSize, ratio);
+  m_chart.fill(colorToQColor(m_chartColor));
+  m_chartCanvas.SetTarget(&m_chart);
+  m_chartCanvas.SetFont(font());
+  renderStatic(m_chartCanvas, lastTextHeight);
+  if (!m_cacheStaticLayer)
+    return;
+  m_frameCanvas.Release();
+  m_chartCanvas.Release();
+  m_static = {true, key, m_frame, m_chart, lastTextHeight};
+}
+
 void TCustomPolChart::Paint() {
   if ((!Visible() && !IsDesigning()) || IsLoading() || m_suppressPaint)
     return;
@@ -218,21 +300,10 @@ void TCustomPolChart::Paint() {
   } reset{m_painting};
 
   const int W = width(), H = height();
-  const int w = m_shadowWidth;
   const qreal ratio = devicePixelRatioF();
 
-  m_frameCanvas.Release();
-  fitBackBuffer(m_frame, QSize(W, H), ratio);
-  m_frame.fill(colorToQColor(m_shadowBakColor));
-  m_frameCanvas.SetTarget(&m_frame);
-  drawShadow(m_frameCanvas);
-
-  m_chartCanvas.Release();
-  const QSize chartSize(std::max(0, W - w + 1), std::max(0, H - w + 1));
-  fitBackBuffer(m_chart, chartSize, ratio);
-  m_chart.fill(colorToQColor(m_chartColor));
-  m_chartCanvas.SetTarget(&m_chart);
-  m_chartCanvas.SetFont(font());
+  int lastTextHeight = 0;
+  paintStaticLayer(lastTextHeight);
   renderChart(m_chartCanvas);
   m_chartCanvas.Release();
 

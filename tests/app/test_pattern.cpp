@@ -52,7 +52,7 @@ TEST(Pattern, ReferenceCircleIsRedDottedHollow) {
   pattern::plot(chart, 1000, 0);
   const TpcDrawItem &circle = chart.Item(0);
   EXPECT_EQ(circle.Kind, ikCircle);
-  EXPECT_DOUBLE_EQ(circle.R, 0.41421356237309503);
+  EXPECT_EQ(circle.R, 0.41421356237309503); // the double nearest to sqrt(2) - 1
   EXPECT_EQ(circle.Color, clRed);
   EXPECT_EQ(circle.PenStyle, Nuvra::psDot);
   EXPECT_TRUE(circle.Transparent);

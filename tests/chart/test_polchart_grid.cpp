@@ -260,6 +260,24 @@ TEST(PolChartGrid, PiLetterShownButHookSeesP) {
   EXPECT_EQ(p.texts(C::skAngular)[1], "p/6");
   EXPECT_EQ(p.on(TCanvasOp::TextOut)[1].text, QString::fromUtf8("π/6"));
   EXPECT_EQ(p.on(TCanvasOp::TextOut)[11].text, QString::fromUtf8("-π/6"));
+
+  // Letters a handler adds around the label stay letters.
+  const std::pair<QString (*)(const QString &), const char *> hooks[] = {
+      {[](const QString &l) { return l + QStringLiteral(" up"); }, "π/6 up"},
+      {[](const QString &l) { return QStringLiteral("p=") + l; }, "p=π/6"},
+      {[](const QString &) { return QStringLiteral("pp"); }, "pp"},
+  };
+  for (const auto &[hook, shown] : hooks) {
+    TestChart t;
+    t->SetAutoRedraw(false);
+    t->SetLabelModeAngular(C::almMultiPi);
+    t->SetLabelModeRadial(C::rlmNone);
+    t->OnBeforeDrawScaleLabel = [hook](QObject *, TCanvas *&, C::TpcScaleKind, QString &text, int,
+                                       int) { text = hook(text); };
+    TCanvasRecorder rec;
+    t->Paint();
+    EXPECT_EQ(rec.of(TCanvasOp::TextOut, "chart").at(1).text, QString::fromUtf8(shown));
+  }
 }
 
 TEST(PolChartShadow, PolygonsInBothStyles) {

@@ -235,6 +235,7 @@ TEST(PolChartMapping, FormatScaleValue) {
   EXPECT_EQ(C::FormatScaleValue(1, 2, 0.125), "0.12"); // binary 0.125: ties to even
   EXPECT_EQ(C::FormatScaleValue(6, 1, 2), "   2.0");
   EXPECT_EQ(C::FormatScaleValue(1, 2, -0.6 + 0.2 * 3), "0.00") << "no negative zero";
+  EXPECT_EQ(C::FormatScaleValue(1, 2, -HUGE_VAL), "-inf") << "but a negative infinity";
   EXPECT_EQ(C::FormatScaleValue(1, 12, 1.0 / 3), "0.333333333333");
   EXPECT_EQ(C::FormatScaleValue(1, 31, 0.5), "0." + QString(29, QLatin1Char('0')).prepend('5'))
       << "at most 30 decimals";

@@ -114,7 +114,7 @@ TEST(PolChartModel, ClampsAndIgnoredValues) {
 
   c.SetRotationDir(C::rdCounterCW);
   EXPECT_EQ(c.RotationDir(), C::rdCounterCW);
-  EXPECT_EQ(c.Mapping().RotSign, 1) << "RotationDir takes effect without rescaling";
+  EXPECT_EQ(c.Mapping().RotSign, -1);
 }
 
 TEST(PolChartModel, RangesNeverBecomeEqual) {
@@ -299,6 +299,16 @@ TEST(PolChartModel, ResizeHandlerCentresUnlessReplaced) {
   QCoreApplication::sendEvent(&c, &ev2);
   EXPECT_EQ(calls, 1);
   EXPECT_EQ(c.CenterX(), 150);
+  EXPECT_EQ(c.Mapping().ScaleX, 100 / 2.0) << "the data scales with the grid";
+
+  // Without the handler and without AutoCenter the centre stays, the scale still follows.
+  c.OnResize = nullptr;
+  c.SetAutoCenter(false);
+  c.resize(160, 300);
+  QResizeEvent ev3(QSize(160, 300), QSize(100, 100));
+  QCoreApplication::sendEvent(&c, &ev3);
+  EXPECT_EQ(c.CenterX(), 150);
+  EXPECT_EQ(c.Mapping().ScaleX, 160 / 2.0);
 }
 
 TEST(PolChartModel, FirstShowCreatesTheWindow) {

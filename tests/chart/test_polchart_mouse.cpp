@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QTest>
+
+#include "click_gestures.h"
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -486,4 +488,31 @@ TEST(PolChartMouse, PointerPositionsAreRoundedAndLimited) {
     ASSERT_FALSE(got.empty());
     EXPECT_EQ(got.back(), k.seen) << k.sent.x() << ", " << k.sent.y();
   }
+}
+
+TEST(PolChartMouse, ClickDoubleClickAndCanResize) {
+  TestChart t(200, 200);
+  TPolChart *c = t.chart;
+  c->SetMouseAction(Nuvra::maPan);
+  expectClickRules(c);
+
+  // The handler may shrink the new size or refuse it; the chart then keeps a size it agreed to.
+  c->OnCanResize = [](QObject *, int &w, int &h, bool &resize) {
+    resize = w <= 400;
+    h = std::min(h, 150);
+  };
+  int resizes = 0;
+  c->OnResize = [&](QObject *) { ++resizes; };
+  const auto resizeTo = [&](QSize s) {
+    const QSize old = c->size();
+    c->resize(s);
+    QResizeEvent ev(s, old);
+    QApplication::sendEvent(c, &ev);
+  };
+  resizeTo({300, 300});
+  EXPECT_EQ(c->size(), QSize(300, 150));
+  resizeTo({500, 100});
+  EXPECT_EQ(c->size(), QSize(300, 150)) << "refused";
+  EXPECT_EQ(resizes, 2) << "OnResize sees only the agreed sizes";
+  EXPECT_EQ(c->Mapping().ScaleX, 150 / 2.0);
 }

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <random>
 
 #include "chart_test_util.h"
 
@@ -284,4 +285,53 @@ TEST(PolChartPaint, PenLiftsInMidList) {
   EXPECT_EQ(img.pixelColor(100, 180), QColor(Qt::black));
   for (int i = 5; i < 50; ++i)
     ASSERT_EQ(img.pixelColor(200 - i, 150 + i), QColor(Qt::white)) << "no joining line " << i;
+}
+
+// The cached grid layer is an optimisation only: random sequences of look changes and new data
+// give the same pixels with and without it, and the label handler runs only on rebuilds.
+TEST(PolChartPaint, CachedStaticLayerGivesTheSamePixels) {
+  TestChart plain(220, 180), cached(220, 180);
+  int plainLabels = 0, cachedLabels = 0;
+  auto hook = [](int &count) {
+    return [&count](QObject *, TCanvas *&, C::TpcScaleKind, QString &text, int, int) {
+      ++count;
+      text += QChar(0xB0);
+    };
+  };
+  plain->OnBeforeDrawScaleLabel = hook(plainLabels);
+  cached->OnBeforeDrawScaleLabel = hook(cachedLabels);
+  cached->SetCacheStaticLayer(true);
+  std::mt19937 rng(7);
+  auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+  for (int step = 0; step < 120; ++step) {
+    const int what = pick(14), v = pick(1000);
+    int dataSeed = pick(1 << 30);
+    for (TPolChart *c : {plain.chart, cached.chart}) {
+      switch (what) {
+      case 0: c->SetGridColor(v % 2 ? clSilver : clNavy); break;
+      case 1: c->SetMagFactor(0.5 + v / 1000.0); break;
+      case 2: c->SetCenterX(60 + v % 100); break;
+      case 3: c->SetAngleOffset(v % 90); break;
+      case 4: c->SetRotationDir(v % 2 ? C::rdCounterCW : C::rdClockwise); break;
+      case 5: c->SetLabelModeAngular(static_cast<C::TpcAngLabelMode>(v % 7)); break;
+      case 6: c->SetLabelModeRadial(static_cast<C::TpcRadLabelMode>(v % 4)); break;
+      case 7: c->SetShadowWidth(v % 6); break;
+      case 8: c->SetRangeHigh(1 + v % 3); break;
+      case 9: c->setFont(makeFont(QStringLiteral("Liberation Sans"), 9 + v % 6)); break;
+      case 10: c->resize(200 + v % 40, 160 + v % 50); break;
+      case 11: c->SetChartColor(v % 2 ? clWhite : clCream); break;
+      default: { // a scroll-bar move: new data, same look
+        std::mt19937 data(static_cast<unsigned>(dataSeed));
+        c->ClearGraf();
+        c->MoveTo(0.5, 0);
+        for (int i = 1; i <= 360; ++i)
+          c->DrawTo((data() % 1000) / 1000.0, i);
+        c->ShowGraf();
+      }
+      }
+      c->Paint();
+    }
+    ASSERT_EQ(cached->ScreenImage(), plain->ScreenImage()) << "step " << step << " kind " << what;
+  }
+  EXPECT_LT(cachedLabels, plainLabels / 2) << "labels are drawn only when the layer changes";
 }

@@ -4,6 +4,9 @@
 
 #include "Nuvra_canvas.h"
 
+#include <cstdlib>
+#include <random>
+
 namespace {
 
 constexpr QRgb kWhite = 0xFFFFFFFF;
@@ -44,6 +47,99 @@ TEST(Canvas, LineToLeavesOutTheEndPointAndMovesThePen) {
   EXPECT_EQ(s.at(9, 5), kBlack);
   EXPECT_EQ(s.at(10, 5), kWhite);
   EXPECT_EQ(s.canvas.PenPos(), QPoint(10, 5));
+}
+
+// Every direction keeps its start pixel and leaves out its end pixel, including lines drawn
+// upward or leftward, whose ends a rasteriser may swap; LineTo and a two-point Polyline alike.
+TEST(Canvas, ThinLinesKeepTheStartAndLeaveOutTheEndInEveryDirection) {
+  struct Case {
+    QPoint from, to;
+  };
+  const Case cases[] = {
+      {{5, 10}, {15, 10}}, {{15, 10}, {5, 10}}, {{10, 5}, {10, 15}}, {{10, 15}, {10, 5}},
+      {{5, 5}, {15, 15}},  {{15, 15}, {5, 5}},  {{5, 15}, {15, 5}},  {{15, 5}, {5, 15}},
+      {{3, 4}, {17, 9}},   {{17, 9}, {3, 4}},
+  };
+  for (int way = 0; way < 2; ++way)
+    for (const Case &c : cases) {
+      Surface s;
+      s.canvas.SetPenColor(clBlack);
+      s.canvas.MoveTo(c.from.x(), c.from.y());
+      const QPoint two[] = {c.from, c.to};
+      if (way == 0)
+        s.canvas.LineTo(c.to.x(), c.to.y());
+      else
+        s.canvas.Polyline(two);
+      const QPoint dir((c.to.x() > c.from.x()) - (c.to.x() < c.from.x()),
+                       (c.to.y() > c.from.y()) - (c.to.y() < c.from.y()));
+      const QPoint beforeEnd = c.to - dir;
+      SCOPED_TRACE(QStringLiteral("(%1,%2)->(%3,%4)")
+                       .arg(c.from.x())
+                       .arg(c.from.y())
+                       .arg(c.to.x())
+                       .arg(c.to.y())
+                       .toStdString());
+      EXPECT_EQ(s.at(c.from.x(), c.from.y()), kBlack);
+      EXPECT_EQ(s.at(c.to.x(), c.to.y()), kWhite);
+      if (c.to.x() == c.from.x() || c.to.y() == c.from.y() ||
+          std::abs(c.to.x() - c.from.x()) == std::abs(c.to.y() - c.from.y())) {
+        EXPECT_EQ(s.at(beforeEnd.x(), beforeEnd.y()), kBlack);
+      }
+      int drawn = 0;
+      for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x)
+          drawn += s.at(x, y) == kBlack;
+      EXPECT_EQ(drawn, std::max(std::abs(c.to.x() - c.from.x()), std::abs(c.to.y() - c.from.y())));
+    }
+}
+
+// A closed outline drawn against the clock: each corner is drawn exactly once, so an
+// exclusive-or pen leaves no gap and no doubled pixel, and the dotted pen keeps its rhythm.
+TEST(Canvas, ClosedPolylineDrawsEachCornerOnce) {
+  Surface s;
+  s.canvas.SetPenMode(Nuvra::pmXor);
+  s.canvas.SetPenColor(clWhite);
+  const QPoint ring[] = {{2, 12}, {2, 2}, {12, 2}, {12, 12}, {2, 12}};
+  s.canvas.Polyline(ring);
+  for (const QPoint corner : {QPoint(2, 12), QPoint(2, 2), QPoint(12, 2), QPoint(12, 12)})
+    EXPECT_EQ(s.at(corner.x(), corner.y()), kBlack) << corner.x() << "," << corner.y();
+  Surface dots;
+  dots.canvas.SetPenColor(clBlack);
+  dots.canvas.SetPenStyle(Nuvra::psDot);
+  dots.canvas.MoveTo(10, 1);
+  dots.canvas.LineTo(10, 11); // upward and downward dotted lines start with a dot
+  dots.canvas.MoveTo(18, 11);
+  dots.canvas.LineTo(18, 1);
+  for (int y = 1; y < 11; ++y) {
+    EXPECT_EQ(dots.at(10, y), y % 3 == 1 ? kBlack : kWhite) << y;
+    EXPECT_EQ(dots.at(18, 12 - y), (y - 1) % 3 == 0 ? kBlack : kWhite) << y;
+  }
+}
+
+// Thin lines are set pixel by pixel straight into plain 32-bit images and through the painter
+// elsewhere; both ways give the same picture for every pen style and mode.
+TEST(Canvas, ThinLinesSetDirectlyMatchThePaintersPoints) {
+  std::mt19937 rng(3);
+  for (int round = 0; round < 40; ++round) {
+    std::vector<QPoint> pts;
+    for (int i = 0; i < 6; ++i)
+      pts.emplace_back(static_cast<int>(rng() % 30) - 5, static_cast<int>(rng() % 30) - 5);
+    const auto style = static_cast<Nuvra::TPenStyle>(rng() % 5);
+    const auto mode = static_cast<Nuvra::TPenMode>(rng() % 2);
+    QImage direct(20, 20, QImage::Format_RGB32), painted(20, 20, QImage::Format_ARGB32);
+    for (QImage *image : {&direct, &painted}) {
+      image->fill(0xFF336699u);
+      TCanvas c;
+      c.SetTarget(image);
+      c.SetPenColor(clRed);
+      c.SetPenStyle(style);
+      c.SetPenMode(mode);
+      c.Polyline(pts);
+      c.MoveTo(pts[0].x(), pts[0].y());
+      c.LineTo(pts[1].x(), pts[1].y());
+    }
+    ASSERT_EQ(direct, painted.convertToFormat(QImage::Format_RGB32)) << round;
+  }
 }
 
 TEST(Canvas, PolylineJoinsWithoutDrawingItsLastPoint) {

@@ -1,7 +1,9 @@
 // The read-out control: properties and setter rules, layout and frames as the canvas sees
 // them, the disabled and transparent looks, copying between labels.
+#include <QApplication>
 #include <QFontMetrics>
 #include <QMetaProperty>
+#include <QMouseEvent>
 #include <QWidget>
 #include <cmath>
 #include <functional>
@@ -9,6 +11,7 @@
 #include <limits>
 
 #include "Nuvra_NumLab.h"
+#include "click_gestures.h"
 
 namespace {
 
@@ -418,6 +421,11 @@ TEST_F(NumLab, LoweredFrameOnScreen) {
   EXPECT_EQ(pixel(img, ls + lw + 2, 8), clWhite); // highlight, right
   EXPECT_EQ(pixel(img, ls + 20, 8), clCream);     // inside the box
   EXPECT_EQ(pixel(img, ls + lw + 4, 8), clSilver);
+  // The edge lines run up from their first points and stop short of their last ones.
+  EXPECT_EQ(pixel(img, ls + 1, h - 3), clBlack);   // first point of the dark line
+  EXPECT_EQ(pixel(img, ls + 1, h - 2), clGray);    // below it: the outline
+  EXPECT_EQ(pixel(img, ls + lw + 2, 1), clWhite);  // highlight up to the last point...
+  EXPECT_EQ(pixel(img, ls + lw + 2, 0), clSilver); // ...which stays outside colour
   // paintEvent shows exactly the screen image.
   EXPECT_EQ(lab->grab().toImage().convertToFormat(QImage::Format_RGB32), img);
 }
@@ -506,4 +514,19 @@ TEST_F(NumLab, BadSettingsNeverCrash) {
   orphan.show();
   orphan.SetTransparent(true);
   EXPECT_EQ(orphan.ScreenImage().size(), QSize(160, 28));
+}
+
+TEST_F(NumLab, ClickDoubleClickAndMouseEvents) {
+  expectClickRules(lab);
+  QPoint moved;
+  TNumLab::TShiftState held;
+  lab->OnMouseMove = [&](QObject *, TNumLab::TShiftState s, int x, int y) {
+    moved = {x, y};
+    held = s;
+  };
+  QMouseEvent e(QEvent::MouseMove, QPointF(7, 9), QPointF(7, 9), Qt::NoButton, Qt::LeftButton,
+                Qt::ShiftModifier);
+  QApplication::sendEvent(lab, &e);
+  EXPECT_EQ(moved, QPoint(7, 9));
+  EXPECT_EQ(held, TNumLab::ssLeft | TNumLab::ssShift);
 }
