@@ -41,7 +41,8 @@ void TFrmRadPattern::connectHandlers() {
   PCRicht->OnBeforeDrawScaleLabel =
       [this](QObject *sender, TCanvas *&canvas, TCustomPolChart::TpcScaleKind kind, QString &label,
              int x, int y) { PCRichtBeforeDrawScaleLabel(sender, canvas, kind, label, x, y); };
-  // The label handler only appends the degree sign: the grid may be drawn once and reused.
+  // The label handler depends only on its arguments and the view (which invalidates the
+  // layer when it changes): the grid may be drawn once and reused.
   PCRicht->SetCacheStaticLayer(true);
 }
 

@@ -67,5 +67,7 @@ void TFrmRadPattern::SetDecibelView(bool on) {
   m_decibelView = on;
   m_decibelAction->setChecked(on);
   chartview::applyView(*PCRicht, on);
+  // The label handler reads the view: the cached grid and its labels are drawn anew.
+  PCRicht->InvalidateStaticLayer();
   replot(SBarL->value(), SBarPhaseDiff->value());
 }

@@ -1,5 +1,6 @@
 // The chart alone on any paint device: the same drawing pass as the chart bitmap, without
 // the shadow and the cross-hairs, which belong to the control on screen.
+#include "Nuvra_backbuffer.h"
 #include "Nuvra_polchart.h"
 
 #include <QPainter>
@@ -10,12 +11,15 @@ QSize TCustomPolChart::ChartSize() const {
 }
 
 void TCustomPolChart::RenderChart(QPainter &painter) {
-  if (m_chart.size() != ChartSize()) // the background pass takes its size from the bitmap
-    m_chart = QImage(ChartSize(), QImage::Format_RGB32);
+  // The background pass takes its size from the bitmap.
+  if (m_chart.deviceIndependentSize().toSize() != ChartSize())
+    fitBackBuffer(m_chart, ChartSize(), devicePixelRatioF());
   TCanvas canvas(QStringLiteral("figure"));
   painter.save();
   canvas.SetPainter(&painter);
   canvas.SetFont(font());
+  int lastTextHeight = 0;
+  renderStatic(canvas, lastTextHeight);
   renderChart(canvas);
   canvas.SetPainter(nullptr);
   painter.restore();

@@ -37,6 +37,7 @@ struct Window : ::testing::Test {
           if (k == kind && !text.isEmpty())
             seen << text;
         };
+    form.PCRicht->InvalidateStaticLayer(); // the cached grid would not call the new handler
     form.PCRicht->Paint();
     form.PCRicht->OnBeforeDrawScaleLabel = own;
     return seen;
@@ -90,7 +91,7 @@ TEST_F(Window, DecibelViewAndBack) {
   EXPECT_EQ(form.PCRicht->RangeLow(), -1.0);
   EXPECT_TRUE(labels(TCustomPolChart::skRadial).isEmpty());
   EXPECT_EQ(labels(TCustomPolChart::skAngular).first(), QStringLiteral("0\u00b0"));
-  EXPECT_EQ(circles(), QList<double>{std::sqrt(2.0) - 1.0});
+  EXPECT_EQ(circles(), QList<double>{static_cast<double>(std::sqrt(2.0L) - 1.0L)});
   EXPECT_EQ(form.PCRicht->TextLabel(1)->Mode(), TpcTextLabel::tlOff);
 }
 
