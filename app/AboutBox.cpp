@@ -61,7 +61,7 @@ QFrame *MakePanel(QWidget *parent, const char *name, const QRect &geometry) {
   return panel;
 }
 
-TUrlLab *MakeLink(QWidget *parent, TLayoutLoader &loader, const char *name, const QRect &geometry,
+TUrlLab *MakeLink(QWidget *parent, LayoutLoader &loader, const char *name, const QRect &geometry,
                   const QString &caption, const QString &url) {
   auto *link = loader.Add(new TUrlLab(parent));
   link->setObjectName(QString::fromLatin1(name));
@@ -104,7 +104,7 @@ TFrmAbout::TFrmAbout(QWidget *parent)
 TFrmAbout::~TFrmAbout() = default;
 
 void TFrmAbout::CreateControls() {
-  TLayoutLoader loader;
+  LayoutLoader loader;
   const Qt::Alignment centre = Qt::AlignHCenter;
 
   LblDescription = MakeLabel(this, "LblDescription", QRect(8, 152, 529, 65), centre,

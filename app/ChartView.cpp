@@ -54,7 +54,7 @@ public:
     if (watched != &m_chart || event->type() != QEvent::ToolTip)
       return false;
     auto *help = static_cast<QHelpEvent *>(event);
-    const TpcMapping &map = m_chart.Mapping();
+    const ChartMapping &map = m_chart.Mapping();
     double r = 0, phi = 0;
     if (map.ScaleX != 0 && map.ScaleY != 0 && std::isfinite(map.ScaleX)) {
       m_chart.ScreenToPolar(help->pos().x(), help->pos().y(), r, phi);

@@ -5,13 +5,13 @@
 
 #include "PlatformError.h"
 
-TDipolixApplication::TDipolixApplication(int &argc, char **argv) : QApplication(argc, argv) {
+DipolixApplication::DipolixApplication(int &argc, char **argv) : QApplication(argc, argv) {
   ShowError = [](const QString &message) {
     QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationName(), message);
   };
 }
 
-bool TDipolixApplication::notify(QObject *receiver, QEvent *event) {
+bool DipolixApplication::notify(QObject *receiver, QEvent *event) {
   try {
     return QApplication::notify(receiver, event);
   } catch (const EBaseError &e) {

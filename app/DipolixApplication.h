@@ -6,9 +6,9 @@
 #include <QApplication>
 #include <functional>
 
-class TDipolixApplication : public QApplication {
+class DipolixApplication : public QApplication {
 public:
-  TDipolixApplication(int &argc, char **argv);
+  DipolixApplication(int &argc, char **argv);
   bool notify(QObject *receiver, QEvent *event) override;
 
   // Shows the message of an error that reached the application. Tests replace it.

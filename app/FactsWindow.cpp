@@ -62,7 +62,7 @@ QStringList factTexts(const pattern::Analysis &a, const chartview::Translate &tr
           frontToBack};
 }
 
-TFrmFacts::TFrmFacts(chartview::Translate tr, QWidget *parent)
+FactsWindow::FactsWindow(chartview::Translate tr, QWidget *parent)
     : QDialog(parent), m_tr(std::move(tr)) {
   setObjectName(QStringLiteral("FrmFacts"));
   setModal(false);
@@ -92,7 +92,7 @@ TFrmFacts::TFrmFacts(chartview::Translate tr, QWidget *parent)
   layout->addWidget(buttons);
 }
 
-void TFrmFacts::SetPattern(int p, int q) {
+void FactsWindow::SetPattern(int p, int q) {
   if (p == m_p && q == m_q)
     return;
   m_p = p;

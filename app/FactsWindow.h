@@ -15,10 +15,10 @@ namespace pattern {
 struct Analysis;
 }
 
-// The value texts of the window's rows, in row order (see TFrmFacts::kRowKeys).
+// The value texts of the window's rows, in row order (see FactsWindow::kRowKeys).
 QStringList factTexts(const pattern::Analysis &a, const chartview::Translate &tr);
 
-class TFrmFacts : public QDialog {
+class FactsWindow : public QDialog {
   Q_OBJECT
 
 public:
@@ -27,7 +27,7 @@ public:
                                                            "Nulls",       "Half-power beamwidth",
                                                            "Directivity", "Front-to-back ratio"};
 
-  explicit TFrmFacts(chartview::Translate tr, QWidget *parent = nullptr);
+  explicit FactsWindow(chartview::Translate tr, QWidget *parent = nullptr);
 
   // Shows the facts for the scroll-bar positions p and q; does nothing when they are shown.
   void SetPattern(int p, int q);

@@ -18,10 +18,10 @@
 namespace {
 
 int runWindow(int argc, char **argv) {
-  TDipolixApplication app(argc, argv);
-  TDipolixApplication::setApplicationName(QStringLiteral("Dipolix"));
-  TDipolixApplication::setApplicationVersion(QStringLiteral("1.0"));
-  TDipolixApplication::setWindowIcon(dipolixAppIcon());
+  DipolixApplication app(argc, argv);
+  DipolixApplication::setApplicationName(QStringLiteral("Dipolix"));
+  DipolixApplication::setApplicationVersion(QStringLiteral("1.0"));
+  DipolixApplication::setWindowIcon(dipolixAppIcon());
   try {
     // The main window first: it is the application's main window; closing it ends the
     // program.
@@ -30,11 +30,11 @@ int runWindow(int argc, char **argv) {
     TFrmAbout frmAbout;
     frmRadPattern.FrmAbout = &frmAbout;
     frmRadPattern.show();
-    return TDipolixApplication::exec();
+    return DipolixApplication::exec();
   } catch (const EBaseError &e) {
     // The server link could not be set up (say, an unusable runtime folder): say why.
     std::fprintf(stderr, "dipolix: %s\n", qPrintable(e.message()));
-    QMessageBox::critical(nullptr, TDipolixApplication::applicationName(), e.message());
+    QMessageBox::critical(nullptr, DipolixApplication::applicationName(), e.message());
     return 1;
   }
 }
@@ -61,8 +61,8 @@ int main(int argc, char **argv) {
   // And they are drawn at the ratio asked for, not at one the environment happens to set.
   qputenv("QT_SCALE_FACTOR", QByteArray::number(parsed.options.scale, 'g', 6));
   qunsetenv("QT_SCREEN_SCALE_FACTORS");
-  TDipolixApplication app(argc, argv);
-  TDipolixApplication::setApplicationName(QStringLiteral("Dipolix"));
-  TDipolixApplication::setApplicationVersion(QStringLiteral("1.0"));
+  DipolixApplication app(argc, argv);
+  DipolixApplication::setApplicationName(QStringLiteral("Dipolix"));
+  DipolixApplication::setApplicationVersion(QStringLiteral("1.0"));
   return headless::run(parsed.options);
 }

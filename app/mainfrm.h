@@ -17,7 +17,7 @@ class QToolButton;
 class TMemo;
 class TNumLab;
 class TFrmAbout;
-class TFrmFacts;
+class FactsWindow;
 class TkdbDemonClient;
 namespace speech {
 class ChartSpeaker;
@@ -75,7 +75,7 @@ public:
   // The pattern facts window (created on first use) and the decibel view of the chart, both
   // offered by the chart's context menu and by keyboard shortcuts.
   void ShowFacts();
-  TFrmFacts *Facts() const;
+  FactsWindow *Facts() const;
   void SetDecibelView(bool on);
   bool DecibelView() const noexcept { return m_decibelView; }
   QAction *FactsAction() const noexcept { return m_factsAction; }
@@ -99,6 +99,6 @@ private:
   bool m_decibelView = false;
   QAction *m_factsAction = nullptr;
   QAction *m_decibelAction = nullptr;
-  QPointer<TFrmFacts> m_facts;
+  QPointer<FactsWindow> m_facts;
   speech::ChartSpeaker *m_speaker = nullptr; // the chart's spoken description
 };

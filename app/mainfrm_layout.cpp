@@ -135,7 +135,7 @@ void TFrmRadPattern::createControls() {
   initDipolixResources();
   setWindowIcon(dipolixAppIcon());
 
-  TLayoutLoader loader;
+  LayoutLoader loader;
 
   PCRicht = loader.Add(new TPolChart(this));
   PCRicht->setObjectName(QStringLiteral("PCRicht"));

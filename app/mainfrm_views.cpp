@@ -40,17 +40,17 @@ void TFrmRadPattern::replot(int p, int q) {
     pattern::plotDecibels(*PCRicht, p, q);
   else
     pattern::plot(*PCRicht, p, q);
-  TFrmFacts *facts = m_facts;
+  FactsWindow *facts = m_facts;
   if (facts && facts->isVisible())
     facts->SetPattern(p, q);
 }
 
-TFrmFacts *TFrmRadPattern::Facts() const { return m_facts; }
+FactsWindow *TFrmRadPattern::Facts() const { return m_facts; }
 
 void TFrmRadPattern::ShowFacts() {
-  TFrmFacts *facts = m_facts;
+  FactsWindow *facts = m_facts;
   if (!facts) {
-    facts = new TFrmFacts([this](const QString &key) { return Translated(key); }, this);
+    facts = new FactsWindow([this](const QString &key) { return Translated(key); }, this);
     facts->setWindowFlag(Qt::Tool);                      // beside the main window, never modal
     facts->addActions({m_factsAction, m_decibelAction}); // the shortcuts work there too
     m_facts = facts;

@@ -9,7 +9,7 @@
 namespace {
 
 void BM_FormatFixP(benchmark::State &state) {
-  TNumLabFormat f;
+  NumLabFormat f;
   f.Precision = 3;
   int i = 0;
   for (auto _ : state) {
@@ -20,7 +20,7 @@ void BM_FormatFixP(benchmark::State &state) {
 BENCHMARK(BM_FormatFixP);
 
 void BM_FormatEachDisplayType(benchmark::State &state) {
-  TNumLabFormat f;
+  NumLabFormat f;
   f.DisplayType = static_cast<TDisplay>(state.range(0));
   f.Precision = 8;
   int i = 0;

@@ -46,7 +46,7 @@ QString serverProgram() {
 }
 
 std::unique_ptr<TkdbDemonClient> makeClient(const QStringList &args, const QString &program) {
-  TDemonEnvironment env;
+  DemonEnvironment env;
   env.ProgramPath = program;
   env.Arguments = args;
   env.ApplicationTitle = QStringLiteral("Bench");

@@ -21,7 +21,7 @@
 #include "program_chart.h"
 
 // Reaches the chart's grid pass and item replay, so each can be timed on its own.
-struct TPolChartProbe {
+struct PolChartProbe {
   static void grid(TCustomPolChart &c, TCanvas &cv) {
     int lastTextHeight = 0;
     c.drawGrid(cv, lastTextHeight);
@@ -122,14 +122,14 @@ struct ChartOnImage {
 void BM_GridPass(benchmark::State &state) {
   ChartOnImage c;
   for (auto _ : state)
-    TPolChartProbe::grid(c.chart, c.canvas);
+    PolChartProbe::grid(c.chart, c.canvas);
 }
 BENCHMARK(BM_GridPass)->Unit(benchmark::kMicrosecond);
 
 void BM_ItemReplay(benchmark::State &state) {
   ChartOnImage c;
   for (auto _ : state)
-    TPolChartProbe::replay(c.chart, c.canvas);
+    PolChartProbe::replay(c.chart, c.canvas);
   state.counters["items"] = c.chart.Count();
 }
 BENCHMARK(BM_ItemReplay)->Unit(benchmark::kMicrosecond);

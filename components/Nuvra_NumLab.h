@@ -42,11 +42,11 @@
 using TBeforeDisplayEvent = std::function<void(QObject *Sender, QString &Text)>;
 
 // Measures the width of a text in pixels, in the font the value is drawn with.
-using TNumLabTextWidth = std::function<int(const QString &)>;
+using NumLabTextWidth = std::function<int(const QString &)>;
 
-struct TNumLabFormat;
+struct NumLabFormat;
 
-class TNumLab : public QWidget, public TNuvraLoadable {
+class TNumLab : public QWidget, public NuvraLoadable {
   Q_OBJECT
   Q_PROPERTY(QString LeftText READ LeftText WRITE SetLeftText)
   Q_PROPERTY(QString RightText READ RightText WRITE SetRightText)
@@ -215,7 +215,7 @@ private:
   void drawBox(TCanvas &c);
   void drawValue(TCanvas &c, int y);
   void transferToScreen(const QImage &bitmap);
-  TNumLabFormat formatSettings() const;
+  NumLabFormat formatSettings() const;
 
   QImage m_screen;
   TCanvas m_screenCanvas{QStringLiteral("screen")};
@@ -260,7 +260,7 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(TNumLab::TShiftState)
 using TDisplay = TNumLab::TDisplay;
 
 // Everything the value text depends on, so it can be produced without a control.
-struct TNumLabFormat {
+struct NumLabFormat {
   double Value = 0.0;
   TDisplay DisplayType = TNumLab::dtFixP;
   int Precision = 2; // the control keeps it in 0..15; larger values are treated as 15
@@ -274,13 +274,13 @@ struct TNumLabFormat {
 // The value text after conversion, decimal character and plus sign. Values a display type
 // cannot show (out of its range, not finite, a date outside the years 1 to 9999) give the
 // overflow indicator, which these steps leave unchanged.
-QString ConvertNumLabValue(const TNumLabFormat &f);
+QString ConvertNumLabValue(const NumLabFormat &f);
 
 // The complete value text: ConvertNumLabValue, then the hook (when assigned) with `sender`,
 // then the fit test: a text wider than labelWidth - 6 becomes the overflow indicator,
 // except for dtState. Without a measuring function nothing is replaced.
-QString FormatNumLabText(const TNumLabFormat &f, QObject *sender, const TBeforeDisplayEvent &hook,
-                         int labelWidth, const TNumLabTextWidth &textWidth);
+QString FormatNumLabText(const NumLabFormat &f, QObject *sender, const TBeforeDisplayEvent &hook,
+                         int labelWidth, const NumLabTextWidth &textWidth);
 
 // x in fixed-point notation with `decimals` decimals and "." as decimal point, padded on
 // the left with blanks to at least `width` characters. Zero never gets a "-".

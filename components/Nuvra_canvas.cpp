@@ -10,7 +10,7 @@
 
 namespace {
 
-TCanvasRecorder *g_recorder = nullptr;
+CanvasRecorder *g_recorder = nullptr;
 
 Qt::PenStyle toQtPenStyle(Nuvra::TPenStyle s) {
   switch (s) {
@@ -39,22 +39,22 @@ QRect outlineRect(int l, int t, int r, int b) {
 
 // ---- recorder ------------------------------------------------------------------------------
 
-TCanvasRecorder::TCanvasRecorder() { g_recorder = this; }
-TCanvasRecorder::~TCanvasRecorder() {
+CanvasRecorder::CanvasRecorder() { g_recorder = this; }
+CanvasRecorder::~CanvasRecorder() {
   if (g_recorder == this)
     g_recorder = nullptr;
 }
-TCanvasRecorder *TCanvasRecorder::active() noexcept { return g_recorder; }
+CanvasRecorder *CanvasRecorder::active() noexcept { return g_recorder; }
 
-std::vector<TCanvasCall> TCanvasRecorder::of(TCanvasOp op, const QString &tag) const {
-  std::vector<TCanvasCall> out;
+std::vector<CanvasCall> CanvasRecorder::of(CanvasOp op, const QString &tag) const {
+  std::vector<CanvasCall> out;
   for (const auto &c : calls)
     if (c.op == op && (tag.isEmpty() || c.tag == tag))
       out.push_back(c);
   return out;
 }
 
-std::size_t TCanvasRecorder::count(TCanvasOp op, const QString &tag) const {
+std::size_t CanvasRecorder::count(CanvasOp op, const QString &tag) const {
   return static_cast<std::size_t>(std::count_if(calls.begin(), calls.end(), [&](const auto &c) {
     return c.op == op && (tag.isEmpty() || c.tag == tag);
   }));
@@ -269,11 +269,11 @@ void TCanvas::applyBrush(QPainter &p) {
   m_brushDirty = false;
 }
 
-void TCanvas::record(TCanvasOp op, std::vector<QPoint> pts, const QString &text, int value,
+void TCanvas::record(CanvasOp op, std::vector<QPoint> pts, const QString &text, int value,
                      const QRect &clip) const {
   if (!g_recorder)
     return;
-  TCanvasCall c;
+  CanvasCall c;
   c.op = op;
   c.canvas = this;
   c.tag = m_tag;
@@ -294,58 +294,58 @@ void TCanvas::record(TCanvasOp op, std::vector<QPoint> pts, const QString &text,
 void TCanvas::SetPenColor(TColor c) {
   m_penColor = c;
   m_penDirty = true;
-  record(TCanvasOp::SetPenColor, {}, {}, static_cast<int>(c));
+  record(CanvasOp::SetPenColor, {}, {}, static_cast<int>(c));
 }
 
 void TCanvas::SetPenStyle(Nuvra::TPenStyle s) {
   m_penStyle = s;
   m_penDirty = true;
-  record(TCanvasOp::SetPenStyle, {}, {}, s);
+  record(CanvasOp::SetPenStyle, {}, {}, s);
 }
 
 void TCanvas::SetPenWidth(int w) {
   m_penWidth = w;
   m_penDirty = true;
-  record(TCanvasOp::SetPenWidth, {}, {}, w);
+  record(CanvasOp::SetPenWidth, {}, {}, w);
 }
 
 void TCanvas::SetPenMode(Nuvra::TPenMode m) {
   m_penMode = m;
   m_penDirty = true;
-  record(TCanvasOp::SetPenMode, {}, {}, m);
+  record(CanvasOp::SetPenMode, {}, {}, m);
 }
 
 void TCanvas::SetBrushColor(TColor c) {
   m_brushColor = c;
   m_brushStyle = Nuvra::bsSolid;
   m_brushDirty = true;
-  record(TCanvasOp::SetBrushColor, {}, {}, static_cast<int>(c));
+  record(CanvasOp::SetBrushColor, {}, {}, static_cast<int>(c));
 }
 
 void TCanvas::SetBrushStyle(Nuvra::TBrushStyle s) {
   m_brushStyle = s;
   m_brushDirty = true;
-  record(TCanvasOp::SetBrushStyle, {}, {}, s);
+  record(CanvasOp::SetBrushStyle, {}, {}, s);
 }
 
 void TCanvas::SetFont(const QFont &f) {
   m_font = f;
-  record(TCanvasOp::SetFont, {}, f.family());
+  record(CanvasOp::SetFont, {}, f.family());
 }
 
 void TCanvas::SetFontColor(TColor c) {
   m_fontColor = c;
-  record(TCanvasOp::SetFontColor, {}, {}, static_cast<int>(c));
+  record(CanvasOp::SetFontColor, {}, {}, static_cast<int>(c));
 }
 
 void TCanvas::MoveTo(int x, int y) {
   m_penPos = QPoint(x, y);
-  record(TCanvasOp::MoveTo, {m_penPos});
+  record(CanvasOp::MoveTo, {m_penPos});
 }
 
 void TCanvas::LineTo(int x, int y) {
   const QPoint to(x, y);
-  record(TCanvasOp::LineTo, {m_penPos, to});
+  record(CanvasOp::LineTo, {m_penPos, to});
   if (QPainter *p = painter()) {
     if (thinLines(*p)) {
       const QPoint line[] = {m_penPos, to};
@@ -359,7 +359,7 @@ void TCanvas::LineTo(int x, int y) {
 }
 
 void TCanvas::Polyline(std::span<const QPoint> pts) {
-  record(TCanvasOp::Polyline, {pts.begin(), pts.end()});
+  record(CanvasOp::Polyline, {pts.begin(), pts.end()});
   if (pts.size() < 2)
     return;
   if (QPainter *p = painter()) {
@@ -373,7 +373,7 @@ void TCanvas::Polyline(std::span<const QPoint> pts) {
 }
 
 void TCanvas::Polygon(std::span<const QPoint> pts) {
-  record(TCanvasOp::Polygon, {pts.begin(), pts.end()});
+  record(CanvasOp::Polygon, {pts.begin(), pts.end()});
   if (pts.empty())
     return;
   if (QPainter *p = painter()) {
@@ -384,7 +384,7 @@ void TCanvas::Polygon(std::span<const QPoint> pts) {
 }
 
 void TCanvas::Rectangle(int left, int top, int right, int bottom) {
-  record(TCanvasOp::Rectangle, {QPoint(left, top), QPoint(right, bottom)});
+  record(CanvasOp::Rectangle, {QPoint(left, top), QPoint(right, bottom)});
   if (QPainter *p = painter()) {
     applyPen(*p);
     applyBrush(*p);
@@ -393,7 +393,7 @@ void TCanvas::Rectangle(int left, int top, int right, int bottom) {
 }
 
 void TCanvas::Ellipse(int left, int top, int right, int bottom) {
-  record(TCanvasOp::Ellipse, {QPoint(left, top), QPoint(right, bottom)});
+  record(CanvasOp::Ellipse, {QPoint(left, top), QPoint(right, bottom)});
   if (QPainter *p = painter()) {
     applyPen(*p);
     applyBrush(*p);
@@ -402,7 +402,7 @@ void TCanvas::Ellipse(int left, int top, int right, int bottom) {
 }
 
 void TCanvas::FillRect(const QRect &r) {
-  record(TCanvasOp::FillRect, {r.topLeft(), QPoint(r.x() + r.width(), r.y() + r.height())});
+  record(CanvasOp::FillRect, {r.topLeft(), QPoint(r.x() + r.width(), r.y() + r.height())});
   if (m_brushStyle == Nuvra::bsClear)
     return;
   if (QPainter *p = painter()) {
@@ -422,7 +422,7 @@ void TCanvas::drawText(QPainter &p, int x, int y, const QString &text) {
 }
 
 void TCanvas::TextOut(int x, int y, const QString &text) {
-  record(TCanvasOp::TextOut, {QPoint(x, y)}, text);
+  record(CanvasOp::TextOut, {QPoint(x, y)}, text);
   if (QPainter *p = painter()) {
     p->setCompositionMode(QPainter::CompositionMode_SourceOver);
     drawText(*p, x, y, text);
@@ -430,7 +430,7 @@ void TCanvas::TextOut(int x, int y, const QString &text) {
 }
 
 void TCanvas::TextRect(const QRect &clip, int x, int y, const QString &text) {
-  record(TCanvasOp::TextRect, {QPoint(x, y)}, text, 0, clip);
+  record(CanvasOp::TextRect, {QPoint(x, y)}, text, 0, clip);
   if (QPainter *p = painter()) {
     p->save();
     p->setCompositionMode(QPainter::CompositionMode_SourceOver);
@@ -450,7 +450,7 @@ int TCanvas::TextWidth(const QString &text) const {
 int TCanvas::TextHeight(const QString &) const { return QFontMetrics(m_font, device()).height(); }
 
 void TCanvas::Draw(int x, int y, const QImage &image) {
-  record(TCanvasOp::Draw, {QPoint(x, y), QPoint(image.width(), image.height())});
+  record(CanvasOp::Draw, {QPoint(x, y), QPoint(image.width(), image.height())});
   if (QPainter *p = painter()) {
     if (onPixels())
       p->setCompositionMode(QPainter::CompositionMode_Source);
@@ -460,7 +460,7 @@ void TCanvas::Draw(int x, int y, const QImage &image) {
 }
 
 void TCanvas::DrawAnd(int x, int y, const QImage &image) {
-  record(TCanvasOp::DrawAnd, {QPoint(x, y), QPoint(image.width(), image.height())});
+  record(CanvasOp::DrawAnd, {QPoint(x, y), QPoint(image.width(), image.height())});
   if (QPainter *p = painter()) {
     if (onPixels())
       p->setCompositionMode(QPainter::RasterOp_SourceAndDestination);

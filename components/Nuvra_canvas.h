@@ -6,7 +6,7 @@
 //  - TextOut paints the text's background with the current brush when the brush is solid;
 //  - setting the brush colour makes a clear brush solid;
 //  - the pen can draw in exclusive-or mode.
-// Tests install a TCanvasRecorder to see each call with the pen, brush and font in force.
+// Tests install a CanvasRecorder to see each call with the pen, brush and font in force.
 
 #include <QFont>
 #include <QImage>
@@ -23,7 +23,7 @@ class QPaintDevice;
 class QPainter;
 class TCanvas;
 
-enum class TCanvasOp {
+enum class CanvasOp {
   SetPenColor,
   SetPenStyle,
   SetPenWidth,
@@ -45,8 +45,8 @@ enum class TCanvasOp {
   DrawAnd,
 };
 
-struct TCanvasCall {
-  TCanvasOp op{};
+struct CanvasCall {
+  CanvasOp op{};
   const TCanvas *canvas = nullptr;
   QString tag;                // the canvas's tag, e.g. "chart", "frame", "screen"
   std::vector<QPoint> points; // coordinates of the call (corners, vertices, text origin)
@@ -63,21 +63,21 @@ struct TCanvasCall {
 };
 
 // While one exists, every canvas call in the process is appended to `calls`.
-class TCanvasRecorder {
+class CanvasRecorder {
 public:
-  TCanvasRecorder();
-  ~TCanvasRecorder();
-  TCanvasRecorder(const TCanvasRecorder &) = delete;
-  TCanvasRecorder &operator=(const TCanvasRecorder &) = delete;
+  CanvasRecorder();
+  ~CanvasRecorder();
+  CanvasRecorder(const CanvasRecorder &) = delete;
+  CanvasRecorder &operator=(const CanvasRecorder &) = delete;
 
-  std::vector<TCanvasCall> calls;
+  std::vector<CanvasCall> calls;
 
   void clear() { calls.clear(); }
   // The calls of one kind, optionally only those on canvases with the given tag.
-  std::vector<TCanvasCall> of(TCanvasOp op, const QString &tag = {}) const;
-  std::size_t count(TCanvasOp op, const QString &tag = {}) const;
+  std::vector<CanvasCall> of(CanvasOp op, const QString &tag = {}) const;
+  std::size_t count(CanvasOp op, const QString &tag = {}) const;
 
-  static TCanvasRecorder *active() noexcept;
+  static CanvasRecorder *active() noexcept;
 };
 
 class TCanvas {
@@ -151,7 +151,7 @@ private:
   bool setPixelsDirectly(const QPainter &p) const;
   void strokeThin(QPainter &p, std::span<const QPoint> pts);
   void applyBrush(QPainter &p);
-  void record(TCanvasOp op, std::vector<QPoint> pts = {}, const QString &text = {}, int value = 0,
+  void record(CanvasOp op, std::vector<QPoint> pts = {}, const QString &text = {}, int value = 0,
               const QRect &clip = {}) const;
   void drawText(QPainter &p, int x, int y, const QString &text);
 

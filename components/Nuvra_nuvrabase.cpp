@@ -50,8 +50,8 @@ TColor colorToRGB(TColor c) {
          (static_cast<TColor>(q.blue()) << 16);
 }
 
-void TLayoutLoader::Finish() {
-  for (TNuvraLoadable *c : m_items)
+void LayoutLoader::Finish() {
+  for (NuvraLoadable *c : m_items)
     c->Loaded();
   m_items.clear();
 }

@@ -94,10 +94,10 @@ public:
 
 // Loading state of a component. A window's construction code creates each control with its
 // defaults, puts it in loading state, applies the layout's values and then calls Loaded on
-// every component in creation order (TLayoutLoader does the bookkeeping).
-class TNuvraLoadable {
+// every component in creation order (LayoutLoader does the bookkeeping).
+class NuvraLoadable {
 public:
-  virtual ~TNuvraLoadable() = default;
+  virtual ~NuvraLoadable() = default;
   bool IsLoading() const noexcept { return m_loading; }
   void BeginLoading() noexcept { m_loading = true; }
   // Overrides call the base first: it ends the loading state.
@@ -109,7 +109,7 @@ private:
   bool m_loading = false;
 };
 
-class TLayoutLoader {
+class LayoutLoader {
 public:
   // Puts the component in loading state and remembers it for Finish.
   template <class T> T *Add(T *component) {
@@ -121,5 +121,5 @@ public:
   void Finish();
 
 private:
-  std::vector<TNuvraLoadable *> m_items;
+  std::vector<NuvraLoadable *> m_items;
 };

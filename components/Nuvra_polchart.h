@@ -191,7 +191,7 @@ struct TpcDrawItem {
 
 // ---- mapping between polar and screen coordinates (pure; no window needed) ----------------
 
-struct TpcMapping {
+struct ChartMapping {
   double ScaleX = 0, ScaleY = 0;   // pixels per data unit of radius; negative for reversed ranges
   double OffsetX = 0, OffsetY = 0; // the centre in chart-bitmap pixels
   double RangeLow = 0, RangeHigh = 1;
@@ -213,7 +213,7 @@ struct TpcMapping {
 
 // ---- the control -----------------------------------------------------------------------------
 
-class TCustomPolChart : public QWidget, public TNuvraLoadable {
+class TCustomPolChart : public QWidget, public NuvraLoadable {
   Q_OBJECT
 
 public:
@@ -436,7 +436,7 @@ public:
   virtual void CalcScaling();
   void PolarToScreen(int &X, int &Y, double R, double Phi) const;
   void ScreenToPolar(int X, int Y, double &R, double &Phi) const;
-  const TpcMapping &Mapping() const { return m_map; }
+  const ChartMapping &Mapping() const { return m_map; }
   // Re-centres the chart in its area (room for a vertical scale at the side), then
   // CalcScaling and ShowGraf.
   void CenterChart();
@@ -469,12 +469,12 @@ public:
   // goes to the bottom-left of the control's centred square and its size to that square's.
   // False (view untouched) for a window without width or height or a control without room.
   // The magnification stays at most 1000; the window then fills less of the square.
-  struct TpcView {
+  struct ZoomView {
     int CenterX = 0;
     int CenterY = 0;
     double MagFactor = 1;
   };
-  static bool ZoomWindowView(TpcView &view, QPoint a, QPoint b, int width, int height,
+  static bool ZoomWindowView(ZoomView &view, QPoint a, QPoint b, int width, int height,
                              int shadowWidth);
   // Decimals >= 0: fixed point; -1: scientific with a trimmed two-digit exponent ("*" for an
   // exponent of 100 or more); -2: scientific with a four-digit exponent.
@@ -521,8 +521,8 @@ protected:
 
 private:
   friend class TPolChart;
-  friend struct TPolChartProbe; // benchmarks time the grid pass and the replay on their own
-  struct Renderer;              // the item replay of one repaint
+  friend struct PolChartProbe; // benchmarks time the grid pass and the replay on their own
+  struct Renderer;             // the item replay of one repaint
 
   QString componentMessage(const QString &what) const;
   void assignCrossHair(int index, TpcCrossHair *src);
@@ -550,7 +550,7 @@ private:
   void renderChart(TCanvas &canvas);
   void replayItems(TCanvas &canvas);
   // The mapping with the current direction settings and the last computed scale and centre.
-  TpcMapping CurrentMapping() const;
+  ChartMapping CurrentMapping() const;
   QPoint labelAnchor(const TpcTextLabel &label) const;
   void drawTextLabel(TCanvas &canvas, const TpcTextLabel &label);
   void drawCrossHair(TCanvas &canvas, const TpcCrossHair &ch);
@@ -615,7 +615,7 @@ private:
   std::vector<TpcDrawItem> m_items;
   int m_count = 0;
 
-  TpcMapping m_map;
+  ChartMapping m_map;
 
   // bitmaps and canvases
   QImage m_frame, m_chart, m_overlay, m_screen;

@@ -51,7 +51,7 @@ QString FailedStartMessage(const QString &componentName, int result);
 
 } // namespace urllab
 
-class TUrlLab : public QLabel, public TNuvraLoadable {
+class TUrlLab : public QLabel, public NuvraLoadable {
   Q_OBJECT
   Q_PROPERTY(QFont FontActive READ FontActive WRITE setFontActive)
   Q_PROPERTY(QColor FontActiveColor READ FontActiveColor WRITE setFontActiveColor)

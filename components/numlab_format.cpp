@@ -36,17 +36,17 @@ QString latin(std::string_view s) {
 
 // The digits of |x| rounded to `digits` significant digits (at least 1) and the decimal
 // exponent of the first digit: x ~ 0.d1d2d3... * 10^E with E = exponent + 1.
-struct TSignificand {
+struct Significand {
   std::string digits;
   int exponent = 0; // of the first digit: d1.d2d3... * 10^exponent
 };
 
-TSignificand significand(double x, int digits) {
+Significand significand(double x, int digits) {
   std::array<char, 64> buf{};
   const auto res = std::to_chars(buf.data(), buf.data() + buf.size(), std::fabs(x),
                                  std::chars_format::scientific, std::max(0, digits - 1));
   const std::string_view s(buf.data(), static_cast<std::size_t>(res.ptr - buf.data()));
-  TSignificand out;
+  Significand out;
   const std::size_t e = s.find('e');
   for (std::size_t i = 0; i < e && i < s.size(); ++i)
     if (s[i] >= '0' && s[i] <= '9')
@@ -69,7 +69,7 @@ TSignificand significand(double x, int digits) {
 QString generalText(double v, int digits) {
   if (v == 0.0)
     return QStringLiteral("0");
-  TSignificand sig = significand(v, digits);
+  Significand sig = significand(v, digits);
   while (sig.digits.size() > 1 && sig.digits.back() == '0')
     sig.digits.pop_back();
   const int e = sig.exponent + 1; // digits before the decimal point
@@ -103,7 +103,7 @@ QString generalText(double v, int digits) {
 // Scientific notation: one digit, the decimal point, digits - 1 further digits and a signed
 // exponent of at least three digits (1.23E+003).
 QString exponentText(double v, int digits) {
-  const TSignificand sig = significand(v, digits);
+  const Significand sig = significand(v, digits);
   std::string out;
   if (v < 0)
     out.push_back('-');
@@ -216,12 +216,12 @@ QString engineeringText(double v, int a) {
   return negative ? QLatin1Char('-') + out : out;
 }
 
-struct TConverted {
+struct Converted {
   QString text;
   bool overflow = false;
 };
 
-TConverted convert(const TNumLabFormat &f) {
+Converted convert(const NumLabFormat &f) {
   const double v = f.Value;
   const int p = std::clamp(f.Precision, 0, kMaxPrecision);
   if (f.DisplayType == TNumLab::dtState)
@@ -290,8 +290,8 @@ QString NumLabFixed(double x, int width, int decimals) {
   return out;
 }
 
-QString ConvertNumLabValue(const TNumLabFormat &f) {
-  TConverted c = convert(f);
+QString ConvertNumLabValue(const NumLabFormat &f) {
+  Converted c = convert(f);
   if (c.overflow)
     return c.text;
   switch (f.DisplayType) {
@@ -311,8 +311,8 @@ QString ConvertNumLabValue(const TNumLabFormat &f) {
   return c.text;
 }
 
-QString FormatNumLabText(const TNumLabFormat &f, QObject *sender, const TBeforeDisplayEvent &hook,
-                         int labelWidth, const TNumLabTextWidth &textWidth) {
+QString FormatNumLabText(const NumLabFormat &f, QObject *sender, const TBeforeDisplayEvent &hook,
+                         int labelWidth, const NumLabTextWidth &textWidth) {
   QString text = ConvertNumLabValue(f);
   if (hook)
     hook(sender, text);
@@ -326,7 +326,7 @@ QString FormatNumLabText(const TNumLabFormat &f, QObject *sender, const TBeforeD
 
 namespace {
 
-struct TDateTimeParts {
+struct DateTimeParts {
   QDate date;
   int hour = 0;
   int minute = 0;
@@ -355,7 +355,7 @@ QString padded(int value, int width) {
   return QStringLiteral("%1").arg(value, width, 10, QLatin1Char('0'));
 }
 
-void formatParts(QString &out, const QString &pattern, const TDateTimeParts &t, int depth) {
+void formatParts(QString &out, const QString &pattern, const DateTimeParts &t, int depth) {
   const QLocale english = QLocale::c();
   const bool twelve = usesTwelveHours(pattern);
   const bool pm = t.hour >= 12;
@@ -508,7 +508,7 @@ std::optional<QString> NumLabFormatDateTime(const QString &pattern, double dateT
       ms = kMsecPerDay - 1;
     }
   }
-  TDateTimeParts t;
+  DateTimeParts t;
   t.date = QDate(1899, 12, 30).addDays(days);
   t.hour = static_cast<int>(ms / 3600000);
   t.minute = static_cast<int>(ms / 60000 % 60);

@@ -32,8 +32,8 @@ int labelWidthForLayout(int lw) { return std::clamp(lw, -kCoordLimit, kCoordLimi
 
 } // namespace
 
-TNumLabFormat TNumLab::formatSettings() const {
-  TNumLabFormat f;
+NumLabFormat TNumLab::formatSettings() const {
+  NumLabFormat f;
   f.Value = m_value;
   f.DisplayType = m_displayType;
   f.Precision = m_precision;

@@ -13,8 +13,8 @@
 
 // ---- pure mapping ------------------------------------------------------------------------------
 
-void TpcMapping::Calc(int width, int height, int shadow, double magFactor, int centerX,
-                      int centerY) {
+void ChartMapping::Calc(int width, int height, int shadow, double magFactor, int centerX,
+                        int centerY) {
   // A shadow wider than the control leaves no area, not a negative one (a mirrored chart).
   const int m = std::max(0, std::min(width - shadow, height - shadow));
   ScaleX = m * magFactor / (RangeHigh - RangeLow) / 2;
@@ -28,7 +28,7 @@ void TpcMapping::Calc(int width, int height, int shadow, double magFactor, int c
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
 __attribute__((target_clones("arch=x86-64-v3", "default")))
 #endif
-void TpcMapping::PolarToScreen(int &X, int &Y, double R, double Phi) const {
+void ChartMapping::PolarToScreen(int &X, int &Y, double R, double Phi) const {
   if (RangeHigh > RangeLow ? R < RangeLow : R > RangeLow)
     R = RangeLow; // the centre value is the innermost radius
   const double theta = (Phi + AngleOffset) * AngleFactor;
@@ -42,7 +42,7 @@ void TpcMapping::PolarToScreen(int &X, int &Y, double R, double Phi) const {
   Y = std::isnan(y) ? roundToInt(OffsetY) : roundToInt(std::clamp(y, -kLimit, kLimit));
 }
 
-void TpcMapping::ScreenToPolar(int X, int Y, double &R, double &Phi) const {
+void ChartMapping::ScreenToPolar(int X, int Y, double &R, double &Phi) const {
   constexpr double kPi = TCustomPolChart::kPi;
   const double dx = (X - OffsetX) / ScaleX;
   const double dy = (Y - OffsetY) / ScaleY;
@@ -81,9 +81,9 @@ void TCustomPolChart::CalcScaling() {
   m_map.Calc(width(), height(), m_shadowWidth, m_magFactor, m_centerX, m_centerY);
 }
 
-TpcMapping TCustomPolChart::CurrentMapping() const {
+ChartMapping TCustomPolChart::CurrentMapping() const {
   // The direction settings take effect at once; only scale and centre wait for CalcScaling.
-  TpcMapping m = m_map;
+  ChartMapping m = m_map;
   m.RangeLow = m_rangeLow;
   m.RangeHigh = m_rangeHigh;
   m.AngleOffset = m_angleOffset;

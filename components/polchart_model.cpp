@@ -58,7 +58,7 @@ TPolChart::TPolChart(QWidget *parent) : TCustomPolChart(parent) {}
 // ---- loading and window life -------------------------------------------------------------------
 
 void TCustomPolChart::Loaded() {
-  TNuvraLoadable::Loaded();
+  NuvraLoadable::Loaded();
   CalcScaling();
   Paint();
 }

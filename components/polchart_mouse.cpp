@@ -99,7 +99,7 @@ QPoint TCustomPolChart::ZoomWindowCorner(QPoint anchor, int X, int Y, int wc, in
   return {static_cast<int>(x), static_cast<int>(y)};
 }
 
-bool TCustomPolChart::ZoomWindowView(TpcView &view, QPoint a, QPoint b, int width, int height,
+bool TCustomPolChart::ZoomWindowView(ZoomView &view, QPoint a, QPoint b, int width, int height,
                                      int shadowWidth) {
   if (a.x() == b.x() || a.y() == b.y())
     return false;
@@ -381,7 +381,7 @@ void TCustomPolChart::zoomWindowEnd(bool apply) {
   m_mouse.window = false;
   if (!apply)
     return;
-  TpcView view{m_centerX, m_centerY, m_magFactor};
+  ZoomView view{m_centerX, m_centerY, m_magFactor};
   if (!ZoomWindowView(view, m_mouse.anchor, m_mouse.corner, width(), height(), m_shadowWidth))
     return; // no width or no height: discarded, the view stays
   // One repaint for the whole change, and only when painting was allowed before.

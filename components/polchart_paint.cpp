@@ -14,7 +14,7 @@ struct TCustomPolChart::Renderer {
 
   TCustomPolChart &chart;
   TCanvas &cv;
-  const TpcMapping mapping; // fixed for the whole replay
+  const ChartMapping mapping; // fixed for the whole replay
   TColor penColor = 0;
   int penStyle = 0;
   int penWidth = 1;

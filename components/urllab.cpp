@@ -75,7 +75,7 @@ TUrlLab::TUrlLab(QWidget *parent)
 TUrlLab::~TUrlLab() = default;
 
 void TUrlLab::Loaded() {
-  TNuvraLoadable::Loaded();
+  NuvraLoadable::Loaded();
   m_fontNormal = font();
   m_fontNormalColor = FontColor();
   updateGeometry();

@@ -10,7 +10,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
   if (size < 12)
     return 0;
-  TNumLabFormat f;
+  NumLabFormat f;
   std::memcpy(&f.Value, data, sizeof(double));
   f.DisplayType = static_cast<TDisplay>(data[8] % 15);
   f.Precision = static_cast<std::int8_t>(data[9]); // negative and beyond 15 too

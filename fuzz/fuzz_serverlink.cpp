@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
   qputenv("XDG_RUNTIME_DIR", runtimeDir.path().toLocal8Bit());
   qputenv("XDG_CONFIG_DIRS", runtimeDir.path().toLocal8Bit());
   static QCoreApplication app(*argc, *argv);
-  TDemonEnvironment env;
+  DemonEnvironment env;
   env.ProgramPath = QStringLiteral("/opt/lab/fuzzprog");
   env.Arguments = QStringList{QStringLiteral("data.txt")};
   env.ApplicationTitle = QStringLiteral("Fuzz");
@@ -128,7 +128,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     TQuillonMessageStream body(nullptr);
     body.SetMemory(
         QByteArray(reinterpret_cast<const char *>(data + 1), static_cast<qsizetype>(size - 1)));
-    TQuillonRequest request;
+    QuillonRequest request;
     const bool wellFormed = IsWellFormedRequest(code, body);
     const bool parsed = ParseRequest(code, body, request);
     const bool isRequest = code >= mcLogon && code != mcParams;

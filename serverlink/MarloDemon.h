@@ -67,13 +67,13 @@ enum TQueryEntitySelector : std::uint8_t { qeByHandle = 1, qeByTitle = 2 };
 
 // The identifier of a message: milliseconds since local midnight and the day number with
 // 1 January of year 1 as day 1 (30 December 1899 is day 693594).
-using TTimeStamp = platform::LocalTimeStamp;
+using platform::LocalTimeStamp;
 
-TTimeStamp DateTimeToTimeStamp(const QDateTime &dateTime);
-QDateTime TimeStampToDateTime(TTimeStamp stamp);
+LocalTimeStamp DateTimeToTimeStamp(const QDateTime &dateTime);
+QDateTime TimeStampToDateTime(LocalTimeStamp stamp);
 // The current local date and time; tests may replace the clock.
-TTimeStamp NowTimeStamp();
-void SetTimeStampClock(std::function<TTimeStamp()> clock);
+LocalTimeStamp NowTimeStamp();
+void SetTimeStampClock(std::function<LocalTimeStamp()> clock);
 
 // A growable byte buffer with a read/write position. Reads past the end either return what is
 // there (Read) or raise EStreamReadError without moving (ReadBuffer and the typed reads).
@@ -146,7 +146,7 @@ class TQuillonMessageStream : public TMemoryStream {
 public:
   explicit TQuillonMessageStream(TkdbCustomDemon *demon);
 
-  TTimeStamp TimeStamp;
+  LocalTimeStamp TimeStamp;
   std::unique_ptr<TEntity> SenderEntity;
   TkdbCustomDemon *Demon;
   std::int32_t MsgCode = 0;
@@ -157,7 +157,7 @@ public:
 };
 
 // The frame block of a message: Time, Date, body.
-QByteArray EncodeFrameBlock(const TTimeStamp &stamp, const QByteArray &body);
+QByteArray EncodeFrameBlock(const LocalTimeStamp &stamp, const QByteArray &body);
 // The message a frame carries, or none when the block is shorter than the time stamp.
 std::unique_ptr<TQuillonMessageStream> DecodeFrame(TkdbCustomDemon *demon, std::int32_t code,
                                                    THandle sender, QByteArrayView block);
@@ -175,7 +175,7 @@ std::unique_ptr<TEntity> ReadEntityReply(TkdbCustomDemon *demon, TMemoryStream &
 std::unique_ptr<QBuffer> ReadFileReply(TMemoryStream &reply);
 
 // A request as the server reads it.
-struct TQuillonRequest {
+struct QuillonRequest {
   std::int32_t Code = 0;
   TEntity Entity{nullptr};   // mcLogon, mcLogoff
   std::uint8_t Selector = 0; // mcQueryEntity
@@ -187,10 +187,10 @@ struct TQuillonRequest {
 };
 // Reads the body of a client-to-server code from position 0. False when the code is not a
 // request or the body does not hold what the code requires (nothing is then to be done).
-bool ParseRequest(std::int32_t code, TMemoryStream &body, TQuillonRequest &out);
+bool ParseRequest(std::int32_t code, TMemoryStream &body, QuillonRequest &out);
 
 // Where the component takes its start-up facts from; the defaults read the running program.
-struct TDemonEnvironment {
+struct DemonEnvironment {
   // Full path of the program file; empty = QCoreApplication::applicationFilePath().
   QString ProgramPath;
   // Command-line arguments without the program path; absent = the application's arguments.
@@ -304,7 +304,7 @@ public:
   void SendTo(TEntity &target, TQuillonMessageStream &msg, TQuillonMessageStream *reply = nullptr);
   // The frame as the hidden window receives it: code, sender window, block.
   void ReceiveCopyData(THandle sender, std::int32_t code, QByteArrayView block);
-  std::unique_ptr<TQuillonMessageStream> FindReply(const TTimeStamp &stamp);
+  std::unique_ptr<TQuillonMessageStream> FindReply(const LocalTimeStamp &stamp);
 
   // Replies kept for requests at most; the oldest unclaimed one is dropped beyond that.
   static constexpr std::size_t MaxPendingReplies = 64;
@@ -312,7 +312,7 @@ public:
 protected:
   // Everything but the window. The window's class and name come from the derived class, so
   // a derived constructor calls CreateHiddenWindow() once it can answer them.
-  TkdbCustomDemon(QObject *owner, TDemonEnvironment env);
+  TkdbCustomDemon(QObject *owner, DemonEnvironment env);
   void CreateHiddenWindow();
   void CheckSingleInstance();
   // Files a received reply for the send that waits for it (bounded, oldest dropped first).
@@ -321,12 +321,12 @@ protected:
   // Destroys the component once no dispatch or send of it is in progress.
   void DestroyWhenIdle();
   // Scope of a dispatch or a request: destruction waits until the outermost one has ended.
-  class TBusyScope {
+  class BusyScope {
   public:
-    explicit TBusyScope(TkdbCustomDemon &demon);
-    ~TBusyScope();
-    TBusyScope(const TBusyScope &) = delete;
-    TBusyScope &operator=(const TBusyScope &) = delete;
+    explicit BusyScope(TkdbCustomDemon &demon);
+    ~BusyScope();
+    BusyScope(const BusyScope &) = delete;
+    BusyScope &operator=(const BusyScope &) = delete;
     // False when a handler deleted the component while the scope was open.
     bool Alive() const { return !FDemon.isNull(); }
 
@@ -334,7 +334,7 @@ protected:
     QPointer<TkdbCustomDemon> FDemon;
   };
 
-  TDemonEnvironment FEnv;
+  DemonEnvironment FEnv;
   bool FAutoTranslate = true;
   bool FMultiStart = false;
   bool FUseMarloServer = true;
@@ -354,7 +354,7 @@ private:
 class TkdbDemonClient : public TkdbCustomDemon {
   Q_OBJECT
 public:
-  explicit TkdbDemonClient(QObject *owner, TDemonEnvironment env = {});
+  explicit TkdbDemonClient(QObject *owner, DemonEnvironment env = {});
   ~TkdbDemonClient() override;
 
   void Loaded() override;

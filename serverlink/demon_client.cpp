@@ -23,7 +23,7 @@ QString languageFileFor(const QString &programPath) {
 
 } // namespace
 
-TkdbDemonClient::TkdbDemonClient(QObject *owner, TDemonEnvironment env)
+TkdbDemonClient::TkdbDemonClient(QObject *owner, DemonEnvironment env)
     : TkdbCustomDemon(owner, std::move(env)) {
   CreateHiddenWindow();
 }

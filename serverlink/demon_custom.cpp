@@ -20,7 +20,7 @@
 
 namespace {
 
-TDemonEnvironment completeEnvironment(TDemonEnvironment env) {
+DemonEnvironment completeEnvironment(DemonEnvironment env) {
   if (env.ProgramPath.isEmpty())
     env.ProgramPath = QCoreApplication::applicationFilePath();
   if (!env.Arguments)
@@ -61,7 +61,7 @@ void reportHandlerError(std::exception_ptr error) {
 
 // ---- construction ----
 
-TkdbCustomDemon::TkdbCustomDemon(QObject *owner, TDemonEnvironment env)
+TkdbCustomDemon::TkdbCustomDemon(QObject *owner, DemonEnvironment env)
     : QObject(owner), OnTerminate(terminateProcess), OnRequestAppQuit(requestApplicationQuit),
       OnHandlerError(reportHandlerError), FEnv(completeEnvironment(std::move(env))) {
   Translator = std::make_unique<TGlossan2000>(QString());
@@ -208,9 +208,9 @@ void TkdbCustomDemon::SendTo(TEntity &target, TQuillonMessageStream &msg,
     return;
   if (msg.Size() > std::numeric_limits<std::int32_t>::max() - 8)
     throw EQuillon(QStringLiteral("Message too large to send"));
-  const TTimeStamp stamp = msg.TimeStamp;
+  const LocalTimeStamp stamp = msg.TimeStamp;
   {
-    TBusyScope busy(*this);
+    BusyScope busy(*this);
     const QByteArray block = EncodeFrameBlock(stamp, msg.Memory());
     platform::sendCopyData(target.WindowHandle, FWindow, static_cast<std::uint32_t>(msg.MsgCode),
                            block);
@@ -222,7 +222,7 @@ void TkdbCustomDemon::SendTo(TEntity &target, TQuillonMessageStream &msg,
   }
 }
 
-std::unique_ptr<TQuillonMessageStream> TkdbCustomDemon::FindReply(const TTimeStamp &stamp) {
+std::unique_ptr<TQuillonMessageStream> TkdbCustomDemon::FindReply(const LocalTimeStamp &stamp) {
   for (auto it = PendingReplies.begin(); it != PendingReplies.end(); ++it) {
     if ((*it)->TimeStamp == stamp) {
       std::unique_ptr<TQuillonMessageStream> found = std::move(*it);
@@ -252,7 +252,7 @@ void TkdbCustomDemon::ReceiveCopyData(THandle sender, std::int32_t code, QByteAr
     return;
   if (FDestroying && code != mcReply)
     return;
-  TBusyScope busy(*this);
+  BusyScope busy(*this);
   try {
     HandleMessage(msg);
   } catch (...) {
@@ -269,9 +269,9 @@ void TkdbCustomDemon::HandleMessage(std::unique_ptr<TQuillonMessageStream> &) {}
 
 // ---- destruction ----
 
-TkdbCustomDemon::TBusyScope::TBusyScope(TkdbCustomDemon &demon) : FDemon(&demon) { ++demon.FBusy; }
+TkdbCustomDemon::BusyScope::BusyScope(TkdbCustomDemon &demon) : FDemon(&demon) { ++demon.FBusy; }
 
-TkdbCustomDemon::TBusyScope::~TBusyScope() {
+TkdbCustomDemon::BusyScope::~BusyScope() {
   TkdbCustomDemon *demon = FDemon.data();
   if (!demon)
     return; // an event handler deleted the component itself

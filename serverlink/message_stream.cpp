@@ -17,25 +17,27 @@ EStreamReadError::EStreamReadError() : EBaseError(QStringLiteral("Stream read er
 // ---- time stamps ----
 
 namespace {
-std::function<TTimeStamp()> &timeStampClock() {
-  static std::function<TTimeStamp()> clock;
+std::function<LocalTimeStamp()> &timeStampClock() {
+  static std::function<LocalTimeStamp()> clock;
   return clock;
 }
 } // namespace
 
-TTimeStamp DateTimeToTimeStamp(const QDateTime &dateTime) {
+LocalTimeStamp DateTimeToTimeStamp(const QDateTime &dateTime) {
   return platform::toLocalTimeStamp(dateTime);
 }
 
-QDateTime TimeStampToDateTime(TTimeStamp stamp) { return platform::fromLocalTimeStamp(stamp); }
+QDateTime TimeStampToDateTime(LocalTimeStamp stamp) { return platform::fromLocalTimeStamp(stamp); }
 
-TTimeStamp NowTimeStamp() {
+LocalTimeStamp NowTimeStamp() {
   if (timeStampClock())
     return timeStampClock()();
   return platform::localTimeStampNow();
 }
 
-void SetTimeStampClock(std::function<TTimeStamp()> clock) { timeStampClock() = std::move(clock); }
+void SetTimeStampClock(std::function<LocalTimeStamp()> clock) {
+  timeStampClock() = std::move(clock);
+}
 
 // ---- the byte buffer ----
 
@@ -182,7 +184,7 @@ void TQuillonMessageStream::TakeOver(const TQuillonMessageStream &other) {
 
 // ---- the frame ----
 
-QByteArray EncodeFrameBlock(const TTimeStamp &stamp, const QByteArray &body) {
+QByteArray EncodeFrameBlock(const LocalTimeStamp &stamp, const QByteArray &body) {
   TMemoryStream block;
   block.WriteInteger(stamp.time);
   block.WriteInteger(stamp.date);
@@ -209,9 +211,9 @@ std::unique_ptr<TQuillonMessageStream> DecodeFrame(TkdbCustomDemon *demon, std::
 namespace {
 
 // Walks a body without decoding it, the way the receiving side will read it.
-class TLayoutCursor {
+class LayoutCursor {
 public:
-  explicit TLayoutCursor(const TMemoryStream &s) : FSize(s.Size()), FPos(s.Position()) {}
+  explicit LayoutCursor(const TMemoryStream &s) : FSize(s.Size()), FPos(s.Position()) {}
   bool Skip(qint64 n) {
     if (n < 0 || n > FSize - FPos)
       return false;
@@ -248,13 +250,13 @@ private:
 } // namespace
 
 bool IsWellFormedEntityRecord(const TMemoryStream &body) {
-  TLayoutCursor c(body);
+  LayoutCursor c(body);
   return c.Entity(body.Memory());
 }
 
 bool IsWellFormedRequest(std::int32_t code, const TMemoryStream &body) {
   const QByteArray &data = body.Memory();
-  TLayoutCursor c(body);
+  LayoutCursor c(body);
   switch (code) {
   case mcQuit: return c.Skip(1);
   case mcLogon:

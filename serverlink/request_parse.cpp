@@ -22,13 +22,13 @@ std::unique_ptr<QBuffer> ReadFileReply(TMemoryStream &reply) {
   return stream;
 }
 
-bool ParseRequest(std::int32_t code, TMemoryStream &body, TQuillonRequest &out) {
+bool ParseRequest(std::int32_t code, TMemoryStream &body, QuillonRequest &out) {
   body.SetPosition(0);
   if (code < mcLogon || code > mcGetServerParam || code == mcParams)
     return false;
   if (!IsWellFormedRequest(code, body))
     return false;
-  out = TQuillonRequest{};
+  out = QuillonRequest{};
   out.Code = code;
   try {
     switch (code) {

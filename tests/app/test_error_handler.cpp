@@ -11,7 +11,7 @@
 
 namespace {
 
-TDipolixApplication *g_app = nullptr;
+DipolixApplication *g_app = nullptr;
 
 TEST(ErrorHandler, HyperlinkErrorIsShownAndTheProgramGoesOn) {
   QStringList shown;
@@ -50,7 +50,7 @@ TEST(ErrorHandler, HyperlinkErrorIsShownAndTheProgramGoesOn) {
 
 int main(int argc, char **argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
-  TDipolixApplication app(argc, argv);
+  DipolixApplication app(argc, argv);
   g_app = &app;
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

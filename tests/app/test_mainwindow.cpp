@@ -68,12 +68,12 @@ TEST_F(Window, PresetsMoveOnlyTheDistanceBar) {
 }
 
 TEST_F(Window, EachChangeRepaintsTheChartOnce) {
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
   form.SBarL->setValue(7777);
   // One repaint of the chart is one finished frame copied to its screen canvas (the
   // read-outs copy their own, smaller frames).
   int chartFrames = 0;
-  for (const TCanvasCall &c : rec.of(TCanvasOp::Draw, QStringLiteral("screen")))
+  for (const CanvasCall &c : rec.of(CanvasOp::Draw, QStringLiteral("screen")))
     chartFrames += c.points.at(1) == QPoint(465, 441);
   EXPECT_EQ(chartFrames, 1);
   EXPECT_EQ(form.PCRicht->Count(), 360 * 8 + 3);
@@ -86,10 +86,10 @@ TEST_F(Window, AngleLabelsCarryTheDegreeSign) {
   // The handler depends on its arguments only, so the program lets the chart cache its grid.
   EXPECT_TRUE(form.PCRicht->CacheStaticLayer());
   form.PCRicht->InvalidateStaticLayer();
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
   form.PCRicht->ShowGraf();
   QStringList labels;
-  for (const TCanvasCall &c : rec.of(TCanvasOp::TextOut, QStringLiteral("chart")))
+  for (const CanvasCall &c : rec.of(CanvasOp::TextOut, QStringLiteral("chart")))
     labels << c.text;
   QStringList expected;
   for (int a = 0; a < 360; a += 30)

@@ -100,7 +100,7 @@ TEST_F(Window, ToolTipShowsDirectionAndPowerUnderThePointer) {
             QStringLiteral("Direction: 60.0\u00b0\nPower: \u03c1 = 0.5000 = -3.01 dB"));
   EXPECT_TRUE(chartview::pointerTip(1000, 0, 0.0, kSame).endsWith(QStringLiteral("-\u221e dB")));
   // A quarter of the way up from the centre: 270° (angles grow clockwise from three o'clock).
-  const TpcMapping map = form.PCRicht->Mapping();
+  const ChartMapping map = form.PCRicht->Mapping();
   const QPoint centre(qRound(map.OffsetX), qRound(map.OffsetY));
   const double rim = 2 * map.ScaleY; // pixels from the centre to the rim
   const QPoint up = centre - QPoint(0, qRound(0.25 * rim));
@@ -126,7 +126,7 @@ TEST_F(Window, FactsWindowFollowsTheScrollBarsAndIsAccessible) {
   EXPECT_EQ(form.FactsAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
   EXPECT_EQ(form.DecibelAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
   form.FactsAction()->trigger();
-  TFrmFacts *facts = form.Facts();
+  FactsWindow *facts = form.Facts();
   ASSERT_TRUE(facts && facts->isVisible());
   EXPECT_FALSE(facts->isModal());
   EXPECT_EQ(facts->ValueLabel(0)->text(), QStringLiteral("90.0\u00b0, 270.0\u00b0"));

@@ -31,7 +31,7 @@ struct Label {
 struct PaintedChart {
   TestChart t;
   std::vector<Label> hooked;
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
 
   explicit PaintedChart(const std::function<void(TPolChart &)> &setup = {}) {
     t->SetAutoRedraw(false);
@@ -46,7 +46,7 @@ struct PaintedChart {
     rec.clear();
     t->Paint();
   }
-  std::vector<TCanvasCall> on(TCanvasOp op) const { return rec.of(op, "chart"); }
+  std::vector<CanvasCall> on(CanvasOp op) const { return rec.of(op, "chart"); }
   std::vector<QString> texts(C::TpcScaleKind kind) const {
     std::vector<QString> out;
     for (const auto &l : hooked)
@@ -93,7 +93,7 @@ TEST(PolChartLabels, DegreesAndRadians) {
 
 TEST(PolChartGrid, RaysCirclesAndAngleLabels) {
   PaintedChart p([](TPolChart &c) { c.SetLabelModeRadial(C::rlmNone); });
-  const auto lines = p.on(TCanvasOp::LineTo);
+  const auto lines = p.on(CanvasOp::LineTo);
   ASSERT_EQ(lines.size(), 12u);
   EXPECT_EQ(lines[0].points, (std::vector<QPoint>{{100, 100}, {200, 100}}));
   EXPECT_EQ(lines[3].points[1], QPoint(100, 200)); // 90 degrees, clockwise: below
@@ -102,7 +102,7 @@ TEST(PolChartGrid, RaysCirclesAndAngleLabels) {
   EXPECT_EQ(lines[0].penColor, clBlack);
 
   // Outer circle and the four rings, brush clear; the default gsRadBothDots dots both.
-  const auto ellipses = p.on(TCanvasOp::Ellipse);
+  const auto ellipses = p.on(CanvasOp::Ellipse);
   ASSERT_EQ(ellipses.size(), 5u);
   EXPECT_EQ(ellipses[0].points, (std::vector<QPoint>{{0, 0}, {201, 201}}));
   EXPECT_EQ(ellipses[1].points, (std::vector<QPoint>{{20, 20}, {181, 181}}));
@@ -117,7 +117,7 @@ TEST(PolChartGrid, RaysCirclesAndAngleLabels) {
   EXPECT_EQ(p.hooked[0].x, 206);
   EXPECT_EQ(p.hooked[0].y, 100);
   EXPECT_EQ(p.hooked[6].x, -6);
-  const auto texts = p.on(TCanvasOp::TextOut);
+  const auto texts = p.on(CanvasOp::TextOut);
   ASSERT_EQ(texts.size(), 12u);
   const QFontMetrics fm(p.t->font());
   const int th = fm.height();
@@ -137,9 +137,9 @@ TEST(PolChartGrid, StyleSwitches) {
     c.SetLabelModeAngular(C::almNone);
     c.SetLabelModeRadial(C::rlmNone);
   });
-  EXPECT_EQ(none.on(TCanvasOp::LineTo).size(), 0u);
-  EXPECT_EQ(none.on(TCanvasOp::Ellipse).size(), 0u);
-  EXPECT_EQ(none.on(TCanvasOp::TextOut).size(), 0u);
+  EXPECT_EQ(none.on(CanvasOp::LineTo).size(), 0u);
+  EXPECT_EQ(none.on(CanvasOp::Ellipse).size(), 0u);
+  EXPECT_EQ(none.on(CanvasOp::TextOut).size(), 0u);
   EXPECT_TRUE(none.hooked.empty());
 
   PaintedChart mixed([](TPolChart &c) {
@@ -147,15 +147,15 @@ TEST(PolChartGrid, StyleSwitches) {
     c.SetGridStyleRadial(C::gsRadBothMixed);
     c.SetGridColor(clSilver);
   });
-  const auto e = mixed.on(TCanvasOp::Ellipse);
+  const auto e = mixed.on(CanvasOp::Ellipse);
   ASSERT_EQ(e.size(), 5u);
   EXPECT_EQ(e[0].penStyle, Nuvra::psSolid);
   EXPECT_EQ(e[1].penStyle, Nuvra::psDot);
   EXPECT_EQ(e[0].penColor, clSilver);
-  EXPECT_EQ(mixed.on(TCanvasOp::LineTo)[0].penStyle, Nuvra::psSolid);
+  EXPECT_EQ(mixed.on(CanvasOp::LineTo)[0].penStyle, Nuvra::psSolid);
 
   PaintedChart outer([](TPolChart &c) { c.SetGridStyleRadial(C::gsRadOuterSolid); });
-  EXPECT_EQ(outer.on(TCanvasOp::Ellipse).size(), 1u);
+  EXPECT_EQ(outer.on(CanvasOp::Ellipse).size(), 1u);
 }
 
 TEST(PolChartGrid, VerticalScaleReadsTopToBottom) {
@@ -174,7 +174,7 @@ TEST(PolChartGrid, VerticalScaleReadsTopToBottom) {
 
   // rlmVertCenter centres the labels on x = cx; with angle labels the rim labels sit inside.
   const int th = QFontMetrics(p.t->font()).height();
-  const auto texts = p.on(TCanvasOp::TextOut);
+  const auto texts = p.on(CanvasOp::TextOut);
   const auto find = [&](const QString &t, int nth) {
     int seen = 0;
     for (const auto &c : texts)
@@ -196,7 +196,7 @@ TEST(PolChartGrid, SideScaleAxisAndRimLabels) {
     c.SetLabelModeAngular(C::almNone);
     c.SetGridStyleAngular(C::gsAngNone);
   });
-  const auto lines = p.on(TCanvasOp::LineTo);
+  const auto lines = p.on(CanvasOp::LineTo);
   ASSERT_EQ(lines.size(), 12u); // the axis and eleven ticks
   EXPECT_EQ(lines[0].points, (std::vector<QPoint>{{-20, 200}, {-20, 0}}));
   EXPECT_EQ(lines[1].points, (std::vector<QPoint>{{-20, 200}, {-24, 200}})); // i = -5
@@ -206,7 +206,7 @@ TEST(PolChartGrid, SideScaleAxisAndRimLabels) {
   EXPECT_EQ(p.hooked[0].x, 100 - 120 - 6);
   // Rim labels centred on the rim when there are no angle labels.
   const int th = QFontMetrics(p.t->font()).height();
-  const auto texts = p.on(TCanvasOp::TextOut);
+  const auto texts = p.on(CanvasOp::TextOut);
   EXPECT_EQ(texts[9].points[0].y(), roundToInt(-th / 2.0));
   const int tw = QFontMetrics(p.t->font()).horizontalAdvance(texts[9].text);
   EXPECT_EQ(texts[9].points[0].x(), 100 - tw - 120 - 6); // right-aligned left of the axis
@@ -217,12 +217,11 @@ TEST(PolChartGrid, SideScaleAxisAndRimLabels) {
     c.SetLabelModeAngular(C::almNone);
     c.SetGridStyleAngular(C::gsAngNone);
   });
-  const auto rightTexts = right.on(TCanvasOp::TextOut);
+  const auto rightTexts = right.on(CanvasOp::TextOut);
   ASSERT_FALSE(rightTexts.empty());
   for (const auto &t : rightTexts)
     EXPECT_EQ(t.points[0].x(), 100 + 120 + 6) << t.text.toStdString();
-  EXPECT_EQ(right.on(TCanvasOp::LineTo).at(1).points,
-            (std::vector<QPoint>{{220, 200}, {224, 200}}));
+  EXPECT_EQ(right.on(CanvasOp::LineTo).at(1).points, (std::vector<QPoint>{{220, 200}, {224, 200}}));
 
   // Without angle labels the first radial label's hook sees the ring's own height.
   PaintedChart zoomed([](TPolChart &c) {
@@ -243,13 +242,13 @@ TEST(PolChartGrid, LabelHookChangesAndSuppresses) {
     else
       text += QChar(0xB0);
   };
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
   t->Paint();
-  const auto texts = rec.of(TCanvasOp::TextOut, "chart");
+  const auto texts = rec.of(CanvasOp::TextOut, "chart");
   ASSERT_EQ(texts.size(), 11u);
   EXPECT_EQ(texts[0].text, QString::fromUtf8("0°"));
   EXPECT_EQ(texts[3].text, QString::fromUtf8("120°"));
-  EXPECT_EQ(rec.count(TCanvasOp::LineTo, "chart"), 12u) << "rays stay";
+  EXPECT_EQ(rec.count(CanvasOp::LineTo, "chart"), 12u) << "rays stay";
 }
 
 TEST(PolChartGrid, PiLetterShownButHookSeesP) {
@@ -258,8 +257,8 @@ TEST(PolChartGrid, PiLetterShownButHookSeesP) {
     c.SetLabelModeRadial(C::rlmNone);
   });
   EXPECT_EQ(p.texts(C::skAngular)[1], "p/6");
-  EXPECT_EQ(p.on(TCanvasOp::TextOut)[1].text, QString::fromUtf8("π/6"));
-  EXPECT_EQ(p.on(TCanvasOp::TextOut)[11].text, QString::fromUtf8("-π/6"));
+  EXPECT_EQ(p.on(CanvasOp::TextOut)[1].text, QString::fromUtf8("π/6"));
+  EXPECT_EQ(p.on(CanvasOp::TextOut)[11].text, QString::fromUtf8("-π/6"));
 
   // Letters a handler adds around the label stay letters.
   const std::pair<QString (*)(const QString &), const char *> hooks[] = {
@@ -274,9 +273,9 @@ TEST(PolChartGrid, PiLetterShownButHookSeesP) {
     t->SetLabelModeRadial(C::rlmNone);
     t->OnBeforeDrawScaleLabel = [hook](QObject *, TCanvas *&, C::TpcScaleKind, QString &text, int,
                                        int) { text = hook(text); };
-    TCanvasRecorder rec;
+    CanvasRecorder rec;
     t->Paint();
-    EXPECT_EQ(rec.of(TCanvasOp::TextOut, "chart").at(1).text, QString::fromUtf8(shown));
+    EXPECT_EQ(rec.of(CanvasOp::TextOut, "chart").at(1).text, QString::fromUtf8(shown));
   }
 }
 
@@ -288,9 +287,9 @@ TEST(PolChartShadow, PolygonsInBothStyles) {
     t->SetShadowStyle(style);
     t->SetShadowColor(clGray);
     t->SetShadowBakColor(clSilver);
-    TCanvasRecorder rec;
+    CanvasRecorder rec;
     t->Paint();
-    const auto polys = rec.of(TCanvasOp::Polygon, "frame");
+    const auto polys = rec.of(CanvasOp::Polygon, "frame");
     ASSERT_EQ(polys.size(), 4u);
     using P = std::vector<QPoint>;
     EXPECT_EQ(polys[0].points, (P{{234, 0}, {239, 0}, {239, 4}, {234, 4}}));
@@ -306,9 +305,9 @@ TEST(PolChartShadow, PolygonsInBothStyles) {
   for (int w : {0, 1}) {
     TestChart t(240, 160);
     t->SetShadowWidth(w);
-    TCanvasRecorder rec;
+    CanvasRecorder rec;
     t->Paint();
-    EXPECT_EQ(rec.count(TCanvasOp::Polygon), 0u) << w;
+    EXPECT_EQ(rec.count(CanvasOp::Polygon), 0u) << w;
   }
 }
 
@@ -318,9 +317,9 @@ TEST(PolChartShadow, FrameLine) {
     TestChart t(240, 160);
     t->SetAutoRedraw(false);
     t->SetShadowWidth(w);
-    TCanvasRecorder rec;
+    CanvasRecorder rec;
     t->Paint();
-    const auto polylines = rec.of(TCanvasOp::Polyline, "chart");
+    const auto polylines = rec.of(CanvasOp::Polyline, "chart");
     if (w == 0) {
       EXPECT_TRUE(polylines.empty());
       continue;
@@ -340,7 +339,7 @@ TEST(PolChartGrid, SingleRayFollowsTheOffset) {
     c.SetLabelModeAngular(C::almRadians);
     c.SetLabelModeRadial(C::rlmNone);
   });
-  const auto lines = p.on(TCanvasOp::LineTo);
+  const auto lines = p.on(CanvasOp::LineTo);
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0].points[1], QPoint(100, 200));
   EXPECT_EQ(p.texts(C::skAngular), std::vector<QString>{QStringLiteral("0.00")});
@@ -372,7 +371,7 @@ TEST(PolChartGrid, RaysAndAngleLabelsFollowDirectionAndOffset) {
     const double c = std::cos(k.screenDeg * C::kDegToRad);
     const double s = std::sin(k.screenDeg * C::kDegToRad);
     const auto at = static_cast<std::size_t>(k.ray);
-    const auto lines = p.on(TCanvasOp::LineTo);
+    const auto lines = p.on(CanvasOp::LineTo);
     ASSERT_EQ(lines.size(), 12u);
     EXPECT_EQ(
         lines[at].points,
@@ -382,7 +381,7 @@ TEST(PolChartGrid, RaysAndAngleLabelsFollowDirectionAndOffset) {
     EXPECT_EQ(QPoint(p.hooked[at].x, p.hooked[at].y),
               QPoint(100 + roundToInt(106 * c), 100 + roundToInt(103 * s)))
         << k.dir << " " << k.offset;
-    const auto texts = p.on(TCanvasOp::TextOut);
+    const auto texts = p.on(CanvasOp::TextOut);
     ASSERT_EQ(texts.size(), 12u);
     EXPECT_EQ(texts[at].text, QString::number(30 * k.ray));
     const int hw = fm.horizontalAdvance(texts[at].text) / 2;

@@ -12,8 +12,8 @@ using C = TCustomPolChart;
 namespace {
 
 // RangeLow -1, RangeHigh 1, MagFactor 1, a 200 x 200 area without shadow, centre (100, 100).
-TpcMapping unitMapping(double lo = -1, double hi = 1, double rotSign = 1) {
-  TpcMapping m;
+ChartMapping unitMapping(double lo = -1, double hi = 1, double rotSign = 1) {
+  ChartMapping m;
   m.RangeLow = lo;
   m.RangeHigh = hi;
   m.AngleFactor = C::kDegToRad;
@@ -22,7 +22,7 @@ TpcMapping unitMapping(double lo = -1, double hi = 1, double rotSign = 1) {
   return m;
 }
 
-QPoint toScreen(const TpcMapping &m, double R, double Phi) {
+QPoint toScreen(const ChartMapping &m, double R, double Phi) {
   int x = 0, y = 0;
   m.PolarToScreen(x, y, R, Phi);
   return {x, y};
@@ -31,7 +31,7 @@ QPoint toScreen(const TpcMapping &m, double R, double Phi) {
 } // namespace
 
 TEST(PolChartMapping, ForwardMappingOfTheUnitExample) {
-  const TpcMapping m = unitMapping();
+  const ChartMapping m = unitMapping();
   EXPECT_EQ(m.ScaleX, 50);
   EXPECT_EQ(toScreen(m, -1, 0), QPoint(100, 100));                 // RangeLow: centre
   EXPECT_EQ(toScreen(m, 0, 0), QPoint(150, 100));                  // half way
@@ -42,17 +42,17 @@ TEST(PolChartMapping, ForwardMappingOfTheUnitExample) {
   EXPECT_EQ(toScreen(m, 1, 90), QPoint(100, 200));                 // clockwise: below
   EXPECT_EQ(toScreen(unitMapping(-1, 1, -1), 1, 90), QPoint(100, 0));
 
-  TpcMapping turned = m;
+  ChartMapping turned = m;
   turned.AngleOffset = 90; // Phi 0 at six o'clock
   EXPECT_EQ(toScreen(turned, 1, 0), QPoint(100, 200));
 
-  TpcMapping huge = m;
+  ChartMapping huge = m;
   huge.ScaleX = huge.ScaleY = 1e300;
   EXPECT_EQ(toScreen(huge, 1, 0).x(), 2147483647);
 }
 
 TEST(PolChartMapping, InverseMappingBranches) {
-  const TpcMapping m = unitMapping();
+  const ChartMapping m = unitMapping();
   double R = 0, Phi = 0;
   m.ScreenToPolar(100, 100, R, Phi); // dx = dy = 0 takes the 3 pi / 2 branch
   EXPECT_EQ(R, -1);
@@ -70,7 +70,7 @@ TEST(PolChartMapping, InverseMappingBranches) {
   EXPECT_DOUBLE_EQ(Phi, 315);
   EXPECT_DOUBLE_EQ(R, std::sqrt(2.0) - 1);
 
-  TpcMapping rad = m;
+  ChartMapping rad = m;
   rad.AngleFactor = 1;
   rad.ScreenToPolar(100, 150, R, Phi);
   EXPECT_DOUBLE_EQ(Phi, C::kPi / 2);
@@ -94,7 +94,7 @@ TEST(PolChartMapping, InverseUndoesTurnedAndMirroredCharts) {
       {1, -1, -1, 0, {100, 150}, 0, 270},  // reversed and counter-clockwise
   };
   for (const Case &k : cases) {
-    TpcMapping m = unitMapping(k.lo, k.hi, k.rotSign);
+    ChartMapping m = unitMapping(k.lo, k.hi, k.rotSign);
     m.AngleOffset = k.offset;
     double R = 0, Phi = 0;
     m.ScreenToPolar(k.screen.x(), k.screen.y(), R, Phi);
@@ -114,7 +114,7 @@ TEST(PolChartMapping, InverseUndoesTurnedAndMirroredCharts) {
 
 // Pixel coordinates round half to even, in both directions from the centre.
 TEST(PolChartMapping, ForwardMappingRoundsTiesToEven) {
-  TpcMapping m;
+  ChartMapping m;
   m.RangeLow = 0;
   m.RangeHigh = 1;
   m.AngleFactor = C::kDegToRad;
@@ -141,7 +141,7 @@ TEST(PolChartMapping, ScaleFromTheAreaLessTheShadow) {
       {10, 200, 20, 1, 0},   {200, 10, 20, 1, 0},
   };
   for (const auto &c : cases) {
-    TpcMapping m;
+    ChartMapping m;
     m.RangeLow = -1;
     m.RangeHigh = 1;
     m.Calc(c.w, c.h, c.shadow, c.mag, 7, 9);
@@ -152,7 +152,7 @@ TEST(PolChartMapping, ScaleFromTheAreaLessTheShadow) {
 }
 
 TEST(PolChartMapping, ReversedRanges) {
-  const TpcMapping m = unitMapping(1, -1);
+  const ChartMapping m = unitMapping(1, -1);
   EXPECT_EQ(m.ScaleX, -50);
   EXPECT_EQ(toScreen(m, -1, 0), QPoint(200, 100)); // still to the right, on the rim
   EXPECT_EQ(toScreen(m, 3, 0), QPoint(100, 100));  // beyond RangeLow: centre

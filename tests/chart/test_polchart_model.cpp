@@ -11,7 +11,7 @@ using C = TCustomPolChart;
 namespace {
 
 // One Paint ends with exactly one copy onto the control's image.
-std::size_t paints(const TCanvasRecorder &rec) { return rec.count(TCanvasOp::Draw, "screen"); }
+std::size_t paints(const CanvasRecorder &rec) { return rec.count(CanvasOp::Draw, "screen"); }
 
 } // namespace
 
@@ -185,7 +185,7 @@ TEST(PolChartModel, DrawingListGrowsByAllocSize) {
 TEST(PolChartModel, ItemsSnapshotAttributesWithoutRepainting) {
   TestChart t;
   TPolChart &c = *t.chart;
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
   c.SetDataColor(clRed);
   c.SetPenStyle(Nuvra::psDot);
   c.SetLineWidth(3);
@@ -219,7 +219,7 @@ TEST(PolChartModel, ItemsSnapshotAttributesWithoutRepainting) {
 TEST(PolChartModel, RepaintRule) {
   TestChart t;
   TPolChart &c = *t.chart;
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
   c.SetGridColor(clSilver);
   EXPECT_EQ(paints(rec), 1u);
   c.SetMouseAction(Nuvra::maPan); // plain field
@@ -253,7 +253,7 @@ TEST(PolChartModel, RepaintRule) {
 TEST(PolChartModel, NoPaintWhileSuppressedLoadingOrInvisible) {
   TestChart t(200, 200, false);
   TPolChart &c = *t.chart;
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
   c.SetGridColor(clRed);
   c.ShowGraf();
   EXPECT_EQ(paints(rec), 0u) << "SuppressPaint holds until the window exists";
@@ -263,7 +263,7 @@ TEST(PolChartModel, NoPaintWhileSuppressedLoadingOrInvisible) {
   c.SetSuppressPaint(false); // unchanged: nothing
   EXPECT_EQ(paints(rec), 1u);
 
-  TLayoutLoader loader;
+  LayoutLoader loader;
   loader.Add(&c);
   c.SetMagFactor(0.5);
   c.SetRangeLow(-1);

@@ -48,11 +48,11 @@ struct Counts {
 };
 
 // Repaints counted by the copies to the control's image.
-std::size_t repaints(const TCanvasRecorder &rec) { return rec.count(TCanvasOp::Draw, "screen"); }
+std::size_t repaints(const CanvasRecorder &rec) { return rec.count(CanvasOp::Draw, "screen"); }
 
 // The rubber rectangles drawn on the screen image.
-std::vector<TCanvasCall> rubber(const TCanvasRecorder &rec) {
-  return rec.of(TCanvasOp::Rectangle, QStringLiteral("screen"));
+std::vector<CanvasCall> rubber(const CanvasRecorder &rec) {
+  return rec.of(CanvasOp::Rectangle, QStringLiteral("screen"));
 }
 
 } // namespace
@@ -64,7 +64,7 @@ TEST(PolChartMouse, ZoomDragFollowsTheTotalDisplacement) {
   c->SetMouseAction(Nuvra::maZoomDrag);
   Counts n;
   n.attach(c);
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
   press(c, 200, 300);
   move(c, 200, 300); // starts the drag, changes nothing
   EXPECT_EQ(c->MagFactor(), 0.9);
@@ -168,7 +168,7 @@ TEST(PolChartMouse, ZoomWindowAppliesTheSquareRule) {
   n.attach(c);
   double midR = 0, midPhi = 0;
   c->ScreenToPolar(130, 130, midR, midPhi);
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
   press(c, 100, 100);
   EXPECT_TRUE(rubber(rec).empty()) << "nothing drawn on the press";
   move(c, 150, 170);
@@ -214,7 +214,7 @@ TEST(PolChartMouse, ZoomWindowUpAndRightClampedCancelledAndDiscarded) {
   n.attach(c);
   const int cx = c->CenterX(), cy = c->CenterY();
   const double mag = c->MagFactor();
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
 
   // Up and to the right: y goes up as far as x goes right.
   press(c, 100, 200);
@@ -277,7 +277,7 @@ TEST(PolChartMouse, ZoomWindowBoundsAndPainting) {
   // With painting suppressed the view changes without a repaint.
   c->SetMagFactor(1);
   c->SetSuppressPaint(true);
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
   press(c, 50, 100);
   move(c, 110, 160);
   release(c, 110, 160);
@@ -285,7 +285,7 @@ TEST(PolChartMouse, ZoomWindowBoundsAndPainting) {
   EXPECT_TRUE(c->SuppressPaint());
   EXPECT_DOUBLE_EQ(c->MagFactor(), f);
 
-  C::TpcView v{0, 0, 1};
+  C::ZoomView v{0, 0, 1};
   EXPECT_FALSE(C::ZoomWindowView(v, {5, 5}, {9, 9}, 100, 0, 32)) << "no room";
 }
 
@@ -318,7 +318,7 @@ TEST(PolChartMouse, CrossHairDrag) {
   c->CrossHair3()->SetPosPhi(90); // (100, 175)
   c->CrossHair3()->SetMode(TpcCrossHair::chPolar);
   notified = 0;
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
   press(c, 30, 170);
   move(c, 30, 170); // nearest: cross-hair 3's horizontal line
   move(c, 100, 50);
@@ -454,13 +454,13 @@ TEST(PolChartMouse, DownAndUpEventsComeFirst) {
   // Switching away from the zoom window closes it at the next mouse event.
   move(c, 80, 90);
   c->SetMouseAction(Nuvra::maNone);
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
   move(c, 100, 100);
   EXPECT_EQ(rubber(rec).size(), 1u) << "the rectangle is erased";
   rec.clear();
   c->SetMouseAction(Nuvra::maZoomWind);
   release(c, 100, 100);
-  EXPECT_EQ(rec.count(TCanvasOp::Draw, "screen"), 0u) << "nothing left to apply";
+  EXPECT_EQ(rec.count(CanvasOp::Draw, "screen"), 0u) << "nothing left to apply";
 }
 
 // Pointer positions reach the handlers as the window system reports them: whole pixels,

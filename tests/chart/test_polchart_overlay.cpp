@@ -36,18 +36,18 @@ L *pixelLabel(TPolChart *c, int i, double x, double y, const QString &text, L::T
   return l;
 }
 
-std::vector<TCanvasCall> chartCalls(const TCanvasRecorder &rec, TCanvasOp op) {
+std::vector<CanvasCall> chartCalls(const CanvasRecorder &rec, CanvasOp op) {
   return rec.of(op, QStringLiteral("chart"));
 }
 
 // The calls of the label pass: everything on the chart canvas from the first label's font on.
-std::vector<TCanvasCall> labelPass(const TCanvasRecorder &rec) {
-  std::vector<TCanvasCall> out;
+std::vector<CanvasCall> labelPass(const CanvasRecorder &rec) {
+  std::vector<CanvasCall> out;
   bool in = false;
   for (const auto &c : rec.calls) {
     if (c.tag != "chart")
       continue;
-    if (c.op == TCanvasOp::SetFontColor && c.value == static_cast<int>(clNavy))
+    if (c.op == CanvasOp::SetFontColor && c.value == static_cast<int>(clNavy))
       in = true;
     if (in)
       out.push_back(c);
@@ -65,18 +65,18 @@ TEST(PolChartLabels, SingleLineCentredBoxAtAPixelAnchor) {
   l->SetFontColor(clNavy);
   const Metrics m(l->Font());
   const int W = m.w(QStringLiteral("Gain")), h = m.h();
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
   b->Paint();
-  const auto texts = chartCalls(rec, TCanvasOp::TextOut);
+  const auto texts = chartCalls(rec, CanvasOp::TextOut);
   ASSERT_EQ(texts.size(), 1u);
   EXPECT_EQ(texts[0].points[0], QPoint(100 - W / 2, 50 - h));
   EXPECT_EQ(texts[0].fontColor, clNavy);
   EXPECT_EQ(texts[0].brushStyle, Nuvra::bsSolid);
   EXPECT_EQ(texts[0].brushColor, clCream) << "opaque text background in ColorBkg";
   const auto pass = labelPass(rec);
-  std::vector<TCanvasCall> rects;
+  std::vector<CanvasCall> rects;
   for (const auto &c : pass)
-    if (c.op == TCanvasOp::Rectangle)
+    if (c.op == CanvasOp::Rectangle)
       rects.push_back(c);
   ASSERT_EQ(rects.size(), 1u);
   EXPECT_EQ(rects[0].points, (P{{100 - W / 2 - 4, 48 - h}, {100 - W / 2 + W + 4, 52}}));
@@ -92,13 +92,13 @@ TEST(PolChartLabels, MultiLineBlockAlignsEachLine) {
   l->SetFontColor(clNavy);
   const Metrics m(l->Font());
   const int h = m.h(), W = std::max(m.w(a), m.w(c));
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
   b->Paint();
-  auto texts = chartCalls(rec, TCanvasOp::TextOut);
+  auto texts = chartCalls(rec, CanvasOp::TextOut);
   ASSERT_EQ(texts.size(), 2u);
   EXPECT_EQ(texts[0].points[0], QPoint(150 - m.w(a), 120 - 2 * h)) << "both lines end at x";
   EXPECT_EQ(texts[1].points[0], QPoint(150 - m.w(c), 120 - h));
-  const auto box = chartCalls(rec, TCanvasOp::Rectangle).back();
+  const auto box = chartCalls(rec, CanvasOp::Rectangle).back();
   EXPECT_EQ(box.points, (P{{150 - W - 4, 120 - 2 * h - 2}, {154, 122}}));
   EXPECT_EQ(box.penColor, clWhite) << "a simple frame has no visible border";
 
@@ -106,7 +106,7 @@ TEST(PolChartLabels, MultiLineBlockAlignsEachLine) {
   l->SetAlignment(Nuvra::taCenter);
   rec.clear();
   b->Paint();
-  EXPECT_EQ(chartCalls(rec, TCanvasOp::TextOut).at(0).points[0],
+  EXPECT_EQ(chartCalls(rec, CanvasOp::TextOut).at(0).points[0],
             QPoint(150 - W / 2 + (W - m.w(a)) / 2, 120 - 2 * h));
 
   // A carriage return stays in its line; an empty line is still a line.
@@ -114,7 +114,7 @@ TEST(PolChartLabels, MultiLineBlockAlignsEachLine) {
   l->SetAlignment(Nuvra::taLeftJustify);
   rec.clear();
   b->Paint();
-  texts = chartCalls(rec, TCanvasOp::TextOut);
+  texts = chartCalls(rec, CanvasOp::TextOut);
   ASSERT_EQ(texts.size(), 3u);
   EXPECT_EQ(texts[0].text, "x\r");
   EXPECT_EQ(texts[0].points[0], QPoint(150, 120 - 3 * h));
@@ -126,14 +126,14 @@ TEST(PolChartLabels, AnchorsRoundTiesToEvenOrFollowTheData) {
       pixelLabel(b.t.chart, 1, 10.5, 20.5, QStringLiteral("t"), L::tlsimple, Nuvra::taLeftJustify);
   l->SetFontColor(clNavy);
   const int h = Metrics(l->Font()).h();
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
   b->Paint();
-  EXPECT_EQ(chartCalls(rec, TCanvasOp::TextOut).at(0).points[0], QPoint(10, 20 - h));
+  EXPECT_EQ(chartCalls(rec, CanvasOp::TextOut).at(0).points[0], QPoint(10, 20 - h));
   l->SetPosRad(11.5);
   l->SetPosPhi(21.5);
   rec.clear();
   b->Paint();
-  EXPECT_EQ(chartCalls(rec, TCanvasOp::TextOut).at(0).points[0], QPoint(12, 22 - h));
+  EXPECT_EQ(chartCalls(rec, CanvasOp::TextOut).at(0).points[0], QPoint(12, 22 - h));
 
   // Attached to data: radius 1 (the rim), 90 degrees clockwise is straight down.
   l->SetAttachToData(true);
@@ -141,7 +141,7 @@ TEST(PolChartLabels, AnchorsRoundTiesToEvenOrFollowTheData) {
   l->SetPosPhi(90);
   rec.clear();
   b->Paint();
-  EXPECT_EQ(chartCalls(rec, TCanvasOp::TextOut).at(0).points[0], QPoint(100, 200 - h));
+  EXPECT_EQ(chartCalls(rec, CanvasOp::TextOut).at(0).points[0], QPoint(100, 200 - h));
 }
 
 TEST(PolChartLabels, FramesByModeAndTransparency) {
@@ -156,7 +156,7 @@ TEST(PolChartLabels, FramesByModeAndTransparency) {
   const Metrics m(l->Font());
   const int W = m.w(QStringLiteral("Wq")), h = m.h();
   const P box{{96, 100 - h - 2}, {104 + W, 102}};
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
   auto run = [&](L::TTxtLblMode mode, bool transparent) {
     l->SetMode(mode);
     l->SetTransparent(transparent);
@@ -164,8 +164,8 @@ TEST(PolChartLabels, FramesByModeAndTransparency) {
     b->Paint();
     return labelPass(rec);
   };
-  auto ops = [](const std::vector<TCanvasCall> &pass, TCanvasOp op) {
-    std::vector<TCanvasCall> out;
+  auto ops = [](const std::vector<CanvasCall> &pass, CanvasOp op) {
+    std::vector<CanvasCall> out;
     for (const auto &c : pass)
       if (c.op == op)
         out.push_back(c);
@@ -173,24 +173,24 @@ TEST(PolChartLabels, FramesByModeAndTransparency) {
   };
 
   auto pass = run(L::tlsimple, true);
-  EXPECT_TRUE(ops(pass, TCanvasOp::Rectangle).empty()) << "transparent simple: text only";
-  ASSERT_EQ(ops(pass, TCanvasOp::TextOut).size(), 1u);
-  EXPECT_EQ(ops(pass, TCanvasOp::TextOut)[0].brushStyle, Nuvra::bsClear);
+  EXPECT_TRUE(ops(pass, CanvasOp::Rectangle).empty()) << "transparent simple: text only";
+  ASSERT_EQ(ops(pass, CanvasOp::TextOut).size(), 1u);
+  EXPECT_EQ(ops(pass, CanvasOp::TextOut)[0].brushStyle, Nuvra::bsClear);
 
   pass = run(L::tlBox, true);
-  ASSERT_EQ(ops(pass, TCanvasOp::Rectangle).size(), 1u);
-  EXPECT_EQ(ops(pass, TCanvasOp::Rectangle)[0].brushStyle, Nuvra::bsClear) << "hollow box";
-  EXPECT_EQ(ops(pass, TCanvasOp::Rectangle)[0].penColor, clRed);
+  ASSERT_EQ(ops(pass, CanvasOp::Rectangle).size(), 1u);
+  EXPECT_EQ(ops(pass, CanvasOp::Rectangle)[0].brushStyle, Nuvra::bsClear) << "hollow box";
+  EXPECT_EQ(ops(pass, CanvasOp::Rectangle)[0].penColor, clRed);
 
   pass = run(L::tlUnderline, true);
-  EXPECT_TRUE(ops(pass, TCanvasOp::Rectangle).empty());
-  ASSERT_EQ(ops(pass, TCanvasOp::LineTo).size(), 1u);
-  EXPECT_EQ(ops(pass, TCanvasOp::LineTo)[0].points, (P{{100, 100}, {100 + W, 100}}));
-  EXPECT_EQ(ops(pass, TCanvasOp::LineTo)[0].penColor, clRed);
+  EXPECT_TRUE(ops(pass, CanvasOp::Rectangle).empty());
+  ASSERT_EQ(ops(pass, CanvasOp::LineTo).size(), 1u);
+  EXPECT_EQ(ops(pass, CanvasOp::LineTo)[0].points, (P{{100, 100}, {100 + W, 100}}));
+  EXPECT_EQ(ops(pass, CanvasOp::LineTo)[0].penColor, clRed);
 
   // A shadow ignores Transparent: filled shadow, filled box, opaque text.
   pass = run(L::tlShadow, true);
-  const auto rects = ops(pass, TCanvasOp::Rectangle);
+  const auto rects = ops(pass, CanvasOp::Rectangle);
   ASSERT_EQ(rects.size(), 2u);
   EXPECT_EQ(rects[0].points, (P{{101, 100 - h - 4}, {109 + W, 100}}));
   EXPECT_EQ(rects[0].brushColor, clGray);
@@ -199,12 +199,12 @@ TEST(PolChartLabels, FramesByModeAndTransparency) {
   EXPECT_EQ(rects[1].points, box);
   EXPECT_EQ(rects[1].penColor, clRed);
   EXPECT_EQ(rects[1].brushStyle, Nuvra::bsSolid);
-  EXPECT_EQ(ops(pass, TCanvasOp::TextOut).at(0).brushStyle, Nuvra::bsSolid);
+  EXPECT_EQ(ops(pass, CanvasOp::TextOut).at(0).brushStyle, Nuvra::bsSolid);
 
   // An empty caption still draws its frame, with no width.
   l->SetCaption(QString());
   pass = run(L::tlBox, false);
-  EXPECT_EQ(ops(pass, TCanvasOp::Rectangle).at(0).points, (P{{96, 100 - h - 2}, {104, 102}}));
+  EXPECT_EQ(ops(pass, CanvasOp::Rectangle).at(0).points, (P{{96, 100 - h - 2}, {104, 102}}));
 }
 
 TEST(PolChartLabels, OrderAfterDataBeforeHookAndLabelOneOnTop) {
@@ -214,7 +214,7 @@ TEST(PolChartLabels, OrderAfterDataBeforeHookAndLabelOneOnTop) {
   pixelLabel(b.t.chart, 1, 100, 100, QStringLiteral("one"), L::tlBox)->SetColorBkg(clRed);
   pixelLabel(b.t.chart, 2, 100, 100, QStringLiteral("two"), L::tlBox)->SetColorBkg(clBlue);
   pixelLabel(b.t.chart, 3, 10, 10, QStringLiteral("off"), L::tlOff);
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
   std::size_t hookAt = 0;
   b->OnDataRendered = [&](QObject *, TCanvas *&, int, int) { hookAt = rec.calls.size(); };
   b->Paint();
@@ -223,9 +223,9 @@ TEST(PolChartLabels, OrderAfterDataBeforeHookAndLabelOneOnTop) {
   for (std::size_t i = 0; i < rec.calls.size(); ++i) {
     if (rec.calls[i].tag != "chart")
       continue;
-    if (rec.calls[i].op == TCanvasOp::TextOut)
+    if (rec.calls[i].op == CanvasOp::TextOut)
       at.push_back(i);
-    if (rec.calls[i].op == TCanvasOp::Polyline)
+    if (rec.calls[i].op == CanvasOp::Polyline)
       polylineAt = i;
   }
   ASSERT_EQ(at.size(), 2u) << "labels that are off are not drawn";
@@ -243,9 +243,9 @@ TEST(PolChartLabels, FarAwayAnchorsStayHarmless) {
   pixelLabel(b.t.chart, 1, 1e300, -1e300, QStringLiteral("far"), L::tlShadow);
   L *l = pixelLabel(b.t.chart, 2, 50, 50, QStringLiteral("x"), L::tlShadow);
   l->SetShadowDx(2147483647);
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
   b->Paint();
-  for (const auto &c : chartCalls(rec, TCanvasOp::Rectangle))
+  for (const auto &c : chartCalls(rec, CanvasOp::Rectangle))
     for (const QPoint &p : c.points)
       EXPECT_TRUE(std::abs(p.x()) <= 30000 && std::abs(p.y()) <= 30000);
   EXPECT_EQ(b->NearestTextLabel(50, 50), 2) << "distances far out do not overflow";
@@ -258,9 +258,9 @@ TEST(PolChartCrossHairs, OrthoLinesAndEdgeTests) {
   ch->SetPosRad(0.5); // 75 pixels from the centre
   ch->SetPosPhi(0);
   ch->SetMode(TpcCrossHair::chOrtho);
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
   b->Paint();
-  auto lines = rec.of(TCanvasOp::LineTo, "overlay");
+  auto lines = rec.of(CanvasOp::LineTo, "overlay");
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0].points, (P{{1, 100}, {200, 100}}));
   EXPECT_EQ(lines[1].points, (P{{175, 1}, {175, 200}}));
@@ -273,7 +273,7 @@ TEST(PolChartCrossHairs, OrthoLinesAndEdgeTests) {
   ch->SetLineType(Nuvra::psDash);
   rec.clear();
   b->Paint();
-  lines = rec.of(TCanvasOp::LineTo, "overlay");
+  lines = rec.of(CanvasOp::LineTo, "overlay");
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0].points, (P{{3, 100}, {198, 100}}));
   EXPECT_EQ(lines[0].penWidth, 5);
@@ -286,14 +286,14 @@ TEST(PolChartCrossHairs, OrthoLinesAndEdgeTests) {
   ch->SetPosPhi(180);
   rec.clear();
   b->Paint();
-  lines = rec.of(TCanvasOp::LineTo, "overlay");
+  lines = rec.of(CanvasOp::LineTo, "overlay");
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0].points, (P{{1, 100}, {200, 100}}));
   b->SetMagFactor(1);
   ch->SetPosPhi(90); // (100, 200): y = Hc
   rec.clear();
   b->Paint();
-  lines = rec.of(TCanvasOp::LineTo, "overlay");
+  lines = rec.of(CanvasOp::LineTo, "overlay");
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0].points, (P{{100, 1}, {100, 200}}));
 
@@ -314,13 +314,13 @@ TEST(PolChartCrossHairs, PolarRayAndCircle) {
   ch->SetPosRad(0.5);
   ch->SetPosPhi(45);
   ch->SetMode(TpcCrossHair::chPolar);
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
   b->Paint();
   // Below RangeHigh the ray reaches the rim (100 pixels); the circle has the own radius.
-  auto lines = rec.of(TCanvasOp::LineTo, "overlay");
+  auto lines = rec.of(CanvasOp::LineTo, "overlay");
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0].points, (P{{100, 100}, {171, 171}}));
-  auto circles = rec.of(TCanvasOp::Ellipse, "overlay");
+  auto circles = rec.of(CanvasOp::Ellipse, "overlay");
   ASSERT_EQ(circles.size(), 1u);
   EXPECT_EQ(circles[0].points, (P{{25, 25}, {176, 176}}));
   EXPECT_EQ(circles[0].brushStyle, Nuvra::bsClear);
@@ -329,17 +329,17 @@ TEST(PolChartCrossHairs, PolarRayAndCircle) {
   ch->SetPosRad(1.5);
   rec.clear();
   b->Paint();
-  lines = rec.of(TCanvasOp::LineTo, "overlay");
+  lines = rec.of(CanvasOp::LineTo, "overlay");
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0].points, (P{{100, 100}, {188, 188}}));
-  EXPECT_EQ(rec.of(TCanvasOp::Ellipse, "overlay").at(0).points, (P{{-25, -25}, {226, 226}}));
+  EXPECT_EQ(rec.of(CanvasOp::Ellipse, "overlay").at(0).points, (P{{-25, -25}, {226, 226}}));
 
   // The circle is tested with the ray's end: at 0 degrees that is x = 225, outside.
   ch->SetPosPhi(0);
   rec.clear();
   b->Paint();
-  EXPECT_EQ(rec.count(TCanvasOp::Ellipse, "overlay"), 0u);
-  EXPECT_EQ(rec.of(TCanvasOp::LineTo, "overlay").at(0).points, (P{{100, 100}, {225, 100}}));
+  EXPECT_EQ(rec.count(CanvasOp::Ellipse, "overlay"), 0u);
+  EXPECT_EQ(rec.of(CanvasOp::LineTo, "overlay").at(0).points, (P{{100, 100}, {225, 100}}));
 
   // A ray a million pixels long is shortened along its own direction, into the painter's
   // range: its end at y = 190 must not simply be clipped to x = 30000.
@@ -348,7 +348,7 @@ TEST(PolChartCrossHairs, PolarRayAndCircle) {
   ch->SetPosPhi(phi);
   rec.clear();
   b->Paint();
-  lines = rec.of(TCanvasOp::LineTo, "overlay");
+  lines = rec.of(CanvasOp::LineTo, "overlay");
   ASSERT_EQ(lines.size(), 1u);
   const QPoint end = lines[0].points[1];
   EXPECT_EQ(end.x(), 30000);
@@ -360,7 +360,7 @@ TEST(PolChartCrossHairs, PolarRayAndCircle) {
     ch->SetPosPhi(std::atan2(dy, 59800.0) / C::kDegToRad);
     rec.clear();
     b->Paint();
-    lines = rec.of(TCanvasOp::LineTo, "overlay");
+    lines = rec.of(CanvasOp::LineTo, "overlay");
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].points[1], QPoint(30000, y)) << dy;
   }
@@ -403,13 +403,13 @@ TEST(PolChartCrossHairs, EdgesOfTheAreaLessTheShadow) {
     ch->SetPosPhi(k.Phi);
     ch->SetLineWid(k.lineWid);
     ch->SetMode(k.mode);
-    TCanvasRecorder rec;
+    CanvasRecorder rec;
     t->Paint();
     P got;
-    for (const auto &c : rec.of(TCanvasOp::LineTo, "overlay"))
+    for (const auto &c : rec.of(CanvasOp::LineTo, "overlay"))
       got.insert(got.end(), c.points.begin(), c.points.end());
     EXPECT_EQ(got, k.lines) << k.mode << " R " << k.R << " Phi " << k.Phi;
-    const auto circles = rec.of(TCanvasOp::Ellipse, "overlay");
+    const auto circles = rec.of(CanvasOp::Ellipse, "overlay");
     EXPECT_EQ(static_cast<int>(circles.size()), k.circles) << k.R << " " << k.Phi;
     if (k.circles == 1 && k.R == 0) {
       EXPECT_EQ(circles[0].points, (P{{65, 45}, {156, 136}}));
@@ -432,10 +432,10 @@ TEST(PolChartCrossHairs, NearestCrossHairTies) {
   EXPECT_EQ(b->NearestCrossHair(-30000, 100), 2);
   // Hidden ones are neither drawn nor hit; with none visible the answer is 1.
   b->CrossHair2()->SetMode(TpcCrossHair::chOff);
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
   b->Paint();
-  EXPECT_EQ(rec.count(TCanvasOp::LineTo, "overlay"), 0u) << "1's ray ends on the edge: left out";
-  EXPECT_EQ(rec.count(TCanvasOp::Ellipse, "overlay"), 1u) << "only cross-hair 1's circle";
+  EXPECT_EQ(rec.count(CanvasOp::LineTo, "overlay"), 0u) << "1's ray ends on the edge: left out";
+  EXPECT_EQ(rec.count(CanvasOp::Ellipse, "overlay"), 1u) << "only cross-hair 1's circle";
   EXPECT_EQ(b->NearestCrossHair(175, 100), 1);
   b->CrossHair1()->SetMode(TpcCrossHair::chOff);
   EXPECT_EQ(b->NearestCrossHair(175, 100), 1);

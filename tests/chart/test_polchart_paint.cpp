@@ -15,37 +15,37 @@ namespace {} // namespace
 TEST(PolChartPaint, LayersAndCopies) {
   BareChart b;
   b->SetShadowWidth(0);
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
   b->Paint();
   // Chart bitmap one pixel larger than the control, copied over the frame, which goes to the
   // control's image unchanged while every cross-hair is off.
-  const auto draws = rec.of(TCanvasOp::Draw);
+  const auto draws = rec.of(CanvasOp::Draw);
   ASSERT_EQ(draws.size(), 2u);
   EXPECT_EQ(draws[0].tag, "frame");
   EXPECT_EQ(draws[0].points, (P{{0, 0}, {201, 201}}));
   EXPECT_EQ(draws[1].tag, "screen");
   EXPECT_EQ(draws[1].points, (P{{0, 0}, {200, 200}}));
-  EXPECT_EQ(rec.count(TCanvasOp::Draw, "overlay"), 0u);
+  EXPECT_EQ(rec.count(CanvasOp::Draw, "overlay"), 0u);
   EXPECT_TRUE(b->OverlayBitmap().isNull());
 
   // Background rectangle first, in the chart colour, with a copy pen.
-  const auto rects = rec.of(TCanvasOp::Rectangle, "chart");
+  const auto rects = rec.of(CanvasOp::Rectangle, "chart");
   ASSERT_EQ(rects.size(), 1u);
   EXPECT_EQ(rects[0].points, (P{{0, 0}, {200, 200}}));
   EXPECT_EQ(rects[0].penColor, clWhite);
   EXPECT_EQ(rects[0].brushColor, clWhite);
   EXPECT_EQ(rects[0].penMode, Nuvra::pmCopy);
-  EXPECT_EQ(rec.count(TCanvasOp::Polyline), 0u) << "an empty list draws no data";
+  EXPECT_EQ(rec.count(CanvasOp::Polyline), 0u) << "an empty list draws no data";
   b->SetChartColor(clCream);
   rec.clear();
   b->Paint();
-  EXPECT_EQ(rec.of(TCanvasOp::Rectangle, "chart").at(0).penColor, clCream);
+  EXPECT_EQ(rec.of(CanvasOp::Rectangle, "chart").at(0).penColor, clCream);
   EXPECT_EQ(b->ScreenImage().pixelColor(0, 0), QColor(0xFF, 0xFB, 0xF0)) << "no border line";
 
   b->CrossHair3()->SetMode(TpcCrossHair::chOrtho);
   rec.clear();
   b->Paint();
-  EXPECT_EQ(rec.count(TCanvasOp::Draw, "screen"), 1u);
+  EXPECT_EQ(rec.count(CanvasOp::Draw, "screen"), 1u);
   EXPECT_EQ(b->OverlayBitmap().size(), QSize(200, 200));
 
   // A control narrower or lower than its shadow has no chart area: only the shadow shows.
@@ -63,9 +63,9 @@ TEST(PolChartPaint, PolylineRunsOfAtMost200Points) {
   b->MoveTo(0, 0); // (150, 100)
   for (int i = 1; i <= 450; ++i)
     b->DrawTo(1, i * 0.5); // on the rim, half a degree apart
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
   b->Paint();
-  const auto runs = rec.of(TCanvasOp::Polyline, "chart");
+  const auto runs = rec.of(CanvasOp::Polyline, "chart");
   ASSERT_EQ(runs.size(), 3u);
   EXPECT_EQ(runs[0].points.size(), 200u);
   EXPECT_EQ(runs[1].points.size(), 200u);
@@ -77,7 +77,7 @@ TEST(PolChartPaint, PolylineRunsOfAtMost200Points) {
   b->PolarToScreen(x, y, 1, 225);
   EXPECT_EQ(runs[2].points.back(), QPoint(x, y));
   // The pen follows each run's end.
-  const auto moves = rec.of(TCanvasOp::MoveTo, "chart");
+  const auto moves = rec.of(CanvasOp::MoveTo, "chart");
   EXPECT_EQ(moves.back().points[0], QPoint(x, y));
 }
 
@@ -90,9 +90,9 @@ TEST(PolChartPaint, ColourChangeAtAVertexAndCachedPen) {
   b->DrawTo(0, 270);
   b->SetLineWidth(2);
   b->DrawTo(1, 0);
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
   b->Paint();
-  const auto runs = rec.of(TCanvasOp::Polyline, "chart");
+  const auto runs = rec.of(CanvasOp::Polyline, "chart");
   ASSERT_EQ(runs.size(), 3u);
   EXPECT_EQ(runs[0].points, (P{{0, 0}, {150, 100}, {100, 150}}));
   EXPECT_EQ(runs[0].penColor, clBlack);
@@ -104,7 +104,7 @@ TEST(PolChartPaint, ColourChangeAtAVertexAndCachedPen) {
   // Black once for the grid pass and once when the replay leaves its white start colour; red
   // once: the cache keeps repeated colours away from the canvas.
   std::size_t black = 0, red = 0;
-  for (const auto &c : rec.of(TCanvasOp::SetPenColor, "chart")) {
+  for (const auto &c : rec.of(CanvasOp::SetPenColor, "chart")) {
     black += c.value == static_cast<int>(clBlack);
     red += c.value == static_cast<int>(clRed);
   }
@@ -121,9 +121,9 @@ TEST(PolChartPaint, Circles) {
   b->SetPenStyle(Nuvra::psDot);
   b->Circle(std::sqrt(2.0) - 1);
   b->Circle(1e12); // far outside: clamped, no overflow
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
   b->Paint();
-  const auto e = rec.of(TCanvasOp::Ellipse, "chart");
+  const auto e = rec.of(CanvasOp::Ellipse, "chart");
   ASSERT_EQ(e.size(), 3u);
   EXPECT_EQ(e[0].points, (P{{100, 100}, {101, 101}}));
   EXPECT_EQ(e[0].brushStyle, Nuvra::bsSolid);
@@ -139,16 +139,16 @@ TEST(PolChartPaint, Circles) {
   b->SetRotationDir(C::rdCounterCW);
   rec.clear();
   b->Paint();
-  EXPECT_EQ(rec.of(TCanvasOp::Ellipse, "chart")[1].points, (P{{29, 29}, {172, 172}}));
+  EXPECT_EQ(rec.of(CanvasOp::Ellipse, "chart")[1].points, (P{{29, 29}, {172, 172}}));
 }
 
 TEST(PolChartPaint, HugeRadiiAreClamped) {
   BareChart b;
   b->MoveTo(1e9, 180);
   b->DrawTo(1e9, 90);
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
   b->Paint();
-  const auto runs = rec.of(TCanvasOp::Polyline, "chart");
+  const auto runs = rec.of(CanvasOp::Polyline, "chart");
   ASSERT_EQ(runs.size(), 1u);
   EXPECT_EQ(runs[0].points, (P{{-30000, 100}, {100, 30000}}));
 }
@@ -158,7 +158,7 @@ TEST(PolChartPaint, DataRenderedHookBeforeFrameLine) {
   b->SetShadowWidth(1);
   b->MoveTo(0, 0);
   b->DrawTo(1, 0);
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
   int calls = 0;
   std::size_t callsBefore = 0;
   b->OnDataRendered = [&](QObject *sender, TCanvas *&canvas, int top, int left) {
@@ -172,12 +172,12 @@ TEST(PolChartPaint, DataRenderedHookBeforeFrameLine) {
   };
   b->Paint();
   EXPECT_EQ(calls, 1);
-  const auto runs = rec.of(TCanvasOp::Polyline, "chart");
+  const auto runs = rec.of(CanvasOp::Polyline, "chart");
   ASSERT_EQ(runs.size(), 2u);
   // The data run is recorded before the hook, the frame line after it.
   std::size_t frameIndex = 0;
   for (std::size_t i = 0; i < rec.calls.size(); ++i)
-    if (rec.calls[i].op == TCanvasOp::Polyline)
+    if (rec.calls[i].op == CanvasOp::Polyline)
       frameIndex = i;
   EXPECT_GT(frameIndex, callsBefore);
 }
@@ -265,10 +265,10 @@ TEST(PolChartPaint, PenLiftsInMidList) {
       else
         b->Circle(it.R);
     }
-    TCanvasRecorder rec;
+    CanvasRecorder rec;
     b->Paint();
     std::vector<P> runs;
-    for (const auto &c : rec.of(TCanvasOp::Polyline, "chart"))
+    for (const auto &c : rec.of(CanvasOp::Polyline, "chart"))
       runs.push_back(c.points);
     EXPECT_EQ(runs, k.runs) << k.name;
   }

@@ -22,11 +22,11 @@ namespace {
 constexpr double kInf = std::numeric_limits<double>::infinity();
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-bool onCanvasRange(const TCanvasCall &call) {
+bool onCanvasRange(const CanvasCall &call) {
   if (call.penColor != clRed || call.tag != "chart")
     return true; // the grid's coordinates are bounded by the control's size instead
   // An ellipse's right and bottom edges are exclusive: one more than the last pixel.
-  const int limit = call.op == TCanvasOp::Ellipse ? 30001 : 30000;
+  const int limit = call.op == CanvasOp::Ellipse ? 30001 : 30000;
   for (const QPoint &p : call.points)
     if (std::abs(p.x()) > limit || std::abs(p.y()) > limit)
       return false;
@@ -34,8 +34,8 @@ bool onCanvasRange(const TCanvasCall &call) {
 }
 
 // Every data coordinate handed to the painter stays within the renderer's limits.
-void expectCoordinatesLimited(const TCanvasRecorder &rec) {
-  for (const TCanvasCall &c : rec.calls)
+void expectCoordinatesLimited(const CanvasRecorder &rec) {
+  for (const CanvasCall &c : rec.calls)
     EXPECT_TRUE(onCanvasRange(c)) << "op " << static_cast<int>(c.op) << " on "
                                   << c.tag.toStdString();
 }
@@ -52,9 +52,9 @@ struct BigChart : TestChart {
 };
 
 // The data runs (red), without the frame line the shadow adds in black.
-std::vector<TCanvasCall> dataRuns(const TCanvasRecorder &rec) {
-  std::vector<TCanvasCall> runs;
-  for (auto &call : rec.of(TCanvasOp::Polyline, "chart"))
+std::vector<CanvasCall> dataRuns(const CanvasRecorder &rec) {
+  std::vector<CanvasCall> runs;
+  for (auto &call : rec.of(CanvasOp::Polyline, "chart"))
     if (call.penColor == clRed)
       runs.push_back(call);
   return runs;
@@ -92,7 +92,7 @@ TEST(PolChartRobustness, ItemsWithoutAPositionAreGapsAndTheRestIsDrawn) {
   c.Circle(0.5);
   appendPattern(c, 450);
 
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
   c.Paint();
   expectCoordinatesLimited(rec);
 
@@ -111,7 +111,7 @@ TEST(PolChartRobustness, ItemsWithoutAPositionAreGapsAndTheRestIsDrawn) {
     for (const QPoint &p : run.points)
       EXPECT_NE(p, QPoint(0, 0));
   // The good circle is there with its own size; bad ones stay within the limits.
-  const auto ellipses = rec.of(TCanvasOp::Ellipse, "chart");
+  const auto ellipses = rec.of(CanvasOp::Ellipse, "chart");
   bool found = false;
   const int r = x - c.CenterX();
   for (const auto &e : ellipses)
@@ -120,7 +120,7 @@ TEST(PolChartRobustness, ItemsWithoutAPositionAreGapsAndTheRestIsDrawn) {
 }
 
 TEST(PolChartRobustness, MappingOfNonFiniteValuesIsDefined) {
-  TpcMapping m;
+  ChartMapping m;
   m.Calc(200, 200, 0, 1, 100, 100);
   int x = 1, y = 1;
   m.PolarToScreen(x, y, kNaN, 0);
@@ -135,7 +135,7 @@ TEST(PolChartRobustness, MappingOfNonFiniteValuesIsDefined) {
   EXPECT_EQ(QPoint(x, y), QPoint(std::numeric_limits<int>::max(), 100));
 
   // A chart without room has no scale; mapping back never yields a false position silently.
-  TpcMapping empty;
+  ChartMapping empty;
   empty.Calc(0, 0, 32, 1, 0, 0);
   EXPECT_EQ(empty.ScaleX, 0) << "a negative area is no area, not a mirrored chart";
   empty.PolarToScreen(x, y, 0.7, 30);
@@ -151,7 +151,7 @@ TEST(PolChartRobustness, NonFinitePropertyValuesAreIgnored) {
   c.SetAngleOffset(10);
   c.SetMagFactor(0.9);
   c.SetAngleBtwRays(45);
-  const TpcMapping before = c.Mapping();
+  const ChartMapping before = c.Mapping();
   for (double v : {kNaN, kInf, -kInf}) {
     c.SetAngleOffset(v);
     c.SetRangeLow(v);
@@ -167,7 +167,7 @@ TEST(PolChartRobustness, NonFinitePropertyValuesAreIgnored) {
   EXPECT_EQ(c.Mapping().ScaleX, before.ScaleX);
 
   // Huge finite values are clamped or kept, and the chart still draws within limits.
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
   c.SetAngleOffset(1e300);
   EXPECT_EQ(c.AngleOffset(), 180);
   c.SetAngleBtwRays(1e300);
@@ -186,7 +186,7 @@ TEST(PolChartRobustness, NonFinitePropertyValuesAreIgnored) {
   c.Paint();
   expectCoordinatesLimited(rec);
   EXPECT_FALSE(dataRuns(rec).empty());
-  EXPECT_EQ(rec.count(TCanvasOp::Draw, "screen"), rec.count(TCanvasOp::Draw, "frame"));
+  EXPECT_EQ(rec.count(CanvasOp::Draw, "screen"), rec.count(CanvasOp::Draw, "frame"));
 }
 
 // Cross-hairs and text labels are placed through the same mapping; bad positions and line
@@ -212,9 +212,9 @@ TEST(PolChartRobustness, AnnotationsAtBadPositions) {
       label->SetPosPhi(i < 3 ? v : 10);
       label->SetShadowDx(std::numeric_limits<int>::min());
     }
-    TCanvasRecorder rec;
+    CanvasRecorder rec;
     c.Paint();
-    EXPECT_EQ(rec.count(TCanvasOp::Draw, "screen"), 1u) << v;
+    EXPECT_EQ(rec.count(CanvasOp::Draw, "screen"), 1u) << v;
     EXPECT_GE(c.NearestCrossHair(10, 10), 1);
     EXPECT_GE(c.NearestTextLabel(std::numeric_limits<int>::min(), 0), 1);
   }
@@ -231,14 +231,14 @@ TEST(PolChartRobustness, MagFactorAtItsBoundsWithAFullPattern) {
   c.Circle(1);
   appendPattern(c, 3960);
   for (double mag : {0.01, 1000.0}) {
-    TCanvasRecorder rec;
+    CanvasRecorder rec;
     c.SetMagFactor(mag);
     EXPECT_EQ(c.MagFactor(), mag);
     expectCoordinatesLimited(rec);
     EXPECT_EQ(dataRuns(rec).size(), 20u) << mag; // 3960 lines in runs of 199
   }
   // At 0.01 the whole picture shrinks to a few pixels about the centre.
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
   c.SetMagFactor(0.01);
   for (const auto &run : dataRuns(rec))
     for (const QPoint &p : run.points)
@@ -255,7 +255,7 @@ TEST(PolChartRobustness, ControlsWithoutRoom) {
   c.SetAutoCenter(true);
   c.SetShadowWidth(32);
   for (const QSize s : {QSize(0, 0), QSize(1, 1), QSize(-5, -7), QSize(20, 0), QSize(0, 20)}) {
-    TCanvasRecorder rec;
+    CanvasRecorder rec;
     c.resize(s);
     c.CenterChart();
     c.Paint();
@@ -310,7 +310,7 @@ TEST(PolChartRobustness, ListGrowingOneEntryAtATime) {
   EXPECT_EQ(c.Count(), 4000);
   EXPECT_EQ(c.Capacity(), 2000 + 3 * 700);
   EXPECT_EQ(c.Item(3999).R, 0.5);
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
   c.ShowGraf();
   EXPECT_EQ(dataRuns(rec).size(), 21u); // 3999 lines in runs of 199
   c.ClearGraf();

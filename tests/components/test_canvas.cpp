@@ -208,19 +208,19 @@ TEST(Canvas, DrawAndKeepsWhereTheImageIsWhite) {
 }
 
 TEST(Canvas, RecorderSeesCallsWithTheStateInForce) {
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
   TCanvas canvas(QStringLiteral("rec")); // no target: calls are only recorded
   canvas.SetPenColor(clRed);
   canvas.SetPenStyle(Nuvra::psDot);
   canvas.MoveTo(1, 2);
   canvas.LineTo(3, 4);
   canvas.Ellipse(1, 2, 3, 4);
-  ASSERT_EQ(rec.count(TCanvasOp::LineTo, QStringLiteral("rec")), 1u);
-  const TCanvasCall line = rec.of(TCanvasOp::LineTo).front();
+  ASSERT_EQ(rec.count(CanvasOp::LineTo, QStringLiteral("rec")), 1u);
+  const CanvasCall line = rec.of(CanvasOp::LineTo).front();
   EXPECT_EQ(line.points, (std::vector<QPoint>{{1, 2}, {3, 4}}));
   EXPECT_EQ(line.penColor, clRed);
   EXPECT_EQ(line.penStyle, Nuvra::psDot);
-  EXPECT_EQ(rec.count(TCanvasOp::Ellipse, QStringLiteral("other")), 0u);
+  EXPECT_EQ(rec.count(CanvasOp::Ellipse, QStringLiteral("other")), 0u);
 }
 
 TEST(Colors, SystemAndRgbValues) {

@@ -37,15 +37,15 @@ protected:
     QImage img(1, 1, QImage::Format_RGB32);
     return (lab->height() - QFontMetrics(font, &img).height()) / 2;
   }
-  std::vector<TCanvasCall> paintAndRecord(TCanvasOp op) {
-    TCanvasRecorder rec;
+  std::vector<CanvasCall> paintAndRecord(CanvasOp op) {
+    CanvasRecorder rec;
     lab->Paint();
     return rec.of(op, QStringLiteral("numlab"));
   }
   std::size_t screenTransfers(const std::function<void()> &action) {
-    TCanvasRecorder rec;
+    CanvasRecorder rec;
     action();
-    return rec.count(TCanvasOp::Draw, QStringLiteral("screen"));
+    return rec.count(CanvasOp::Draw, QStringLiteral("screen"));
   }
 
   QFont font = makeFont(QStringLiteral("Liberation Sans"), 12);
@@ -186,9 +186,9 @@ TEST_F(NumLab, TextsArePlacedByTheirAlignments) {
     lab->SetLeftTextAlignment(c.a);
     lab->SetRightTextAlignment(c.a);
     lab->SetAlignment(c.a);
-    TCanvasRecorder rec;
+    CanvasRecorder rec;
     lab->Paint();
-    const auto texts = rec.of(TCanvasOp::TextOut, QStringLiteral("numlab"));
+    const auto texts = rec.of(CanvasOp::TextOut, QStringLiteral("numlab"));
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[0].text, "Left");
     EXPECT_EQ(texts[0].points[0], QPoint(c.leftX, y)) << c.a;
@@ -197,18 +197,18 @@ TEST_F(NumLab, TextsArePlacedByTheirAlignments) {
     EXPECT_EQ(texts[0].brushColor, clBtnFace);
     EXPECT_EQ(texts[1].text, "Right");
     EXPECT_EQ(texts[1].points[0], QPoint(c.rightX, y)) << c.a;
-    const auto values = rec.of(TCanvasOp::TextRect, QStringLiteral("numlab"));
+    const auto values = rec.of(CanvasOp::TextRect, QStringLiteral("numlab"));
     ASSERT_EQ(values.size(), 1u);
     EXPECT_EQ(values[0].text, "1.50");
     EXPECT_EQ(values[0].points[0], QPoint(c.valueX, y)) << c.a;
     EXPECT_EQ(values[0].clip, QRect(QPoint(ls + 3, 2), QPoint(ls + lw - 2, h - 4)));
     EXPECT_EQ(values[0].brushColor, clBtnFace);
     // The bitmap is filled first and transferred to the screen in one copy.
-    const auto rects = rec.of(TCanvasOp::Rectangle, QStringLiteral("numlab"));
+    const auto rects = rec.of(CanvasOp::Rectangle, QStringLiteral("numlab"));
     ASSERT_FALSE(rects.empty());
     EXPECT_EQ(rects[0].points, (std::vector<QPoint>{{0, 0}, {w, h}}));
     EXPECT_EQ(rects[0].brushColor, clBtnFace);
-    const auto draws = rec.of(TCanvasOp::Draw, QStringLiteral("screen"));
+    const auto draws = rec.of(CanvasOp::Draw, QStringLiteral("screen"));
     ASSERT_EQ(draws.size(), 1u);
     EXPECT_EQ(draws[0].points, (std::vector<QPoint>{{0, 0}, {w, h}}));
   }
@@ -231,14 +231,14 @@ TEST_F(NumLab, FrameStylesDrawTheirOutlineAndEdgeLines) {
   };
   for (const Case &c : framed) {
     lab->SetFrameStyle(c.style);
-    TCanvasRecorder rec;
+    CanvasRecorder rec;
     lab->Paint();
-    const auto rects = rec.of(TCanvasOp::Rectangle, QStringLiteral("numlab"));
+    const auto rects = rec.of(CanvasOp::Rectangle, QStringLiteral("numlab"));
     ASSERT_EQ(rects.size(), 2u) << c.style;
     EXPECT_EQ(rects[1].points, (std::vector<QPoint>{{ls, 0}, {ls + lw + 2, h - 1}}));
     EXPECT_EQ(rects[1].penColor, c.outline) << c.style;
     EXPECT_EQ(rects[1].brushColor, clCream);
-    const auto lines = rec.of(TCanvasOp::Polyline, QStringLiteral("numlab"));
+    const auto lines = rec.of(CanvasOp::Polyline, QStringLiteral("numlab"));
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].points, first);
     EXPECT_EQ(lines[0].penColor, c.firstColor) << c.style;
@@ -249,22 +249,22 @@ TEST_F(NumLab, FrameStylesDrawTheirOutlineAndEdgeLines) {
   for (const auto &[style, outline] :
        {std::pair{Nuvra::fsSimple, clGray}, std::pair{Nuvra::fsNone, clCream}}) {
     lab->SetFrameStyle(style);
-    TCanvasRecorder rec;
+    CanvasRecorder rec;
     lab->Paint();
-    const auto rects = rec.of(TCanvasOp::Rectangle, QStringLiteral("numlab"));
+    const auto rects = rec.of(CanvasOp::Rectangle, QStringLiteral("numlab"));
     ASSERT_EQ(rects.size(), 2u);
     EXPECT_EQ(rects[1].points, (std::vector<QPoint>{{ls, 0}, {ls + lw + 2, h}}));
     EXPECT_EQ(rects[1].penColor, outline) << style;
-    EXPECT_EQ(rec.count(TCanvasOp::Polyline, QStringLiteral("numlab")), 0u);
+    EXPECT_EQ(rec.count(CanvasOp::Polyline, QStringLiteral("numlab")), 0u);
   }
 }
 
 TEST_F(NumLab, SystemSchemeUsesButtonColoursButKeepsTheDarkLine) {
   lab->SetColorScheme(Nuvra::csSystem);
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
   lab->Paint();
-  const auto rects = rec.of(TCanvasOp::Rectangle, QStringLiteral("numlab"));
-  const auto lines = rec.of(TCanvasOp::Polyline, QStringLiteral("numlab"));
+  const auto rects = rec.of(CanvasOp::Rectangle, QStringLiteral("numlab"));
+  const auto lines = rec.of(CanvasOp::Polyline, QStringLiteral("numlab"));
   ASSERT_EQ(rects.size(), 2u);
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(rects[1].penColor, clBtnShadow);
@@ -279,7 +279,7 @@ TEST_F(NumLab, DisabledTextsAreEngravedAndTheValueGray) {
   const int y = rowY();
   const int ls = 40, lw = 50, w = 200;
   const int wl = textWidth("Left"), wr = textWidth("Right");
-  const auto enabledFrame = paintAndRecord(TCanvasOp::Polyline);
+  const auto enabledFrame = paintAndRecord(CanvasOp::Polyline);
   lab->SetEnabled(false);
   EXPECT_FALSE(lab->isEnabled());
   struct Case {
@@ -297,9 +297,9 @@ TEST_F(NumLab, DisabledTextsAreEngravedAndTheValueGray) {
   for (const Case &c : cases) {
     lab->SetLeftTextAlignment(c.a);
     lab->SetRightTextAlignment(c.a);
-    TCanvasRecorder rec;
+    CanvasRecorder rec;
     lab->Paint();
-    const auto texts = rec.of(TCanvasOp::TextOut, QStringLiteral("numlab"));
+    const auto texts = rec.of(CanvasOp::TextOut, QStringLiteral("numlab"));
     ASSERT_EQ(texts.size(), 4u);
     EXPECT_EQ(texts[0].points[0], c.leftGray + QPoint(1, 1)) << c.a;
     EXPECT_EQ(texts[0].fontColor, clWhite);
@@ -310,10 +310,10 @@ TEST_F(NumLab, DisabledTextsAreEngravedAndTheValueGray) {
     EXPECT_EQ(texts[2].fontColor, clWhite);
     EXPECT_EQ(texts[3].points[0], c.rightGray) << c.a;
     EXPECT_EQ(texts[3].fontColor, clGray);
-    const auto values = rec.of(TCanvasOp::TextRect, QStringLiteral("numlab"));
+    const auto values = rec.of(CanvasOp::TextRect, QStringLiteral("numlab"));
     ASSERT_EQ(values.size(), 1u);
     EXPECT_EQ(values[0].fontColor, clGray);
-    const auto frame = rec.of(TCanvasOp::Polyline, QStringLiteral("numlab"));
+    const auto frame = rec.of(CanvasOp::Polyline, QStringLiteral("numlab"));
     ASSERT_EQ(frame.size(), enabledFrame.size());
     for (std::size_t i = 0; i < frame.size(); ++i) {
       EXPECT_EQ(frame[i].points, enabledFrame[i].points);
@@ -331,11 +331,11 @@ TEST_F(NumLab, DisabledTextsAreEngravedAndTheValueGray) {
 
 TEST_F(NumLab, EmptyShowsNoValueAndTooWideTextsShowTheIndicatorClipped) {
   lab->SetEmpty(true);
-  EXPECT_TRUE(paintAndRecord(TCanvasOp::TextRect).empty());
+  EXPECT_TRUE(paintAndRecord(CanvasOp::TextRect).empty());
   EXPECT_EQ(lab->DisplayText(), "");
   lab->SetEmpty(false);
   lab->SetValue(123456789.0);
-  const auto values = paintAndRecord(TCanvasOp::TextRect);
+  const auto values = paintAndRecord(CanvasOp::TextRect);
   ASSERT_EQ(values.size(), 1u);
   EXPECT_EQ(values[0].text, "*********");
   EXPECT_EQ(lab->DisplayText(), "*********");
@@ -351,7 +351,7 @@ TEST_F(NumLab, HookReceivesTheLabelAndItsText) {
     sender = s;
     text.prepend(QStringLiteral("~"));
   };
-  const auto values = paintAndRecord(TCanvasOp::TextRect);
+  const auto values = paintAndRecord(CanvasOp::TextRect);
   ASSERT_EQ(values.size(), 1u);
   EXPECT_EQ(values[0].text, "~1.50");
   EXPECT_EQ(sender, lab);
@@ -378,18 +378,18 @@ TEST_F(NumLab, TransparentLabelAndsOntoTheParentsPicture) {
   parent.setPalette(pal);
   lab->SetColorLabBakG(clCream);
   lab->SetLeftText(QString());
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
   lab->SetTransparent(true);
-  const auto fills = rec.of(TCanvasOp::Rectangle, QStringLiteral("numlab"));
+  const auto fills = rec.of(CanvasOp::Rectangle, QStringLiteral("numlab"));
   ASSERT_FALSE(fills.empty());
   EXPECT_EQ(fills[0].brushColor, clWhite);
   EXPECT_EQ(fills[0].penColor, clWhite);
-  const auto boxes = rec.of(TCanvasOp::Rectangle, QStringLiteral("screen"));
+  const auto boxes = rec.of(CanvasOp::Rectangle, QStringLiteral("screen"));
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].points, (std::vector<QPoint>{{42, 2}, {90, 18}}));
   EXPECT_EQ(boxes[0].brushColor, clCream); // black text: the box colour
-  EXPECT_EQ(rec.count(TCanvasOp::DrawAnd, QStringLiteral("screen")), 1u);
-  EXPECT_EQ(rec.count(TCanvasOp::Draw, QStringLiteral("screen")), 0u);
+  EXPECT_EQ(rec.count(CanvasOp::DrawAnd, QStringLiteral("screen")), 1u);
+  EXPECT_EQ(rec.count(CanvasOp::Draw, QStringLiteral("screen")), 0u);
 
   const QImage &img = lab->ScreenImage();
   EXPECT_EQ(pixel(img, 5, 3), 0xE08020u); // the parent shows through outside the box
@@ -397,13 +397,13 @@ TEST_F(NumLab, TransparentLabelAndsOntoTheParentsPicture) {
 
   rec.clear();
   lab->SetColorLabText(clRed); // coloured text needs a white box under the AND
-  const auto boxes2 = rec.of(TCanvasOp::Rectangle, QStringLiteral("screen"));
+  const auto boxes2 = rec.of(CanvasOp::Rectangle, QStringLiteral("screen"));
   ASSERT_EQ(boxes2.size(), 1u);
   EXPECT_EQ(boxes2[0].brushColor, clWhite);
 
   rec.clear();
   lab->SetTransparent(false);
-  EXPECT_EQ(rec.count(TCanvasOp::Draw, QStringLiteral("screen")), 1u);
+  EXPECT_EQ(rec.count(CanvasOp::Draw, QStringLiteral("screen")), 1u);
 }
 
 TEST_F(NumLab, LoweredFrameOnScreen) {
@@ -463,9 +463,9 @@ TEST_F(NumLab, AssignCopiesTheLookButNotTheFormattingChoices) {
   src.OnBeforeDisplay = [](QObject *, QString &) {};
 
   lab->SetDTFormat(QStringLiteral("dd"));
-  TCanvasRecorder rec;
+  CanvasRecorder rec;
   lab->Assign(&src);
-  EXPECT_EQ(rec.count(TCanvasOp::DrawAnd, QStringLiteral("screen")), 1u); // now transparent
+  EXPECT_EQ(rec.count(CanvasOp::DrawAnd, QStringLiteral("screen")), 1u); // now transparent
   for (const auto &[name, value] : copied)
     EXPECT_EQ(lab->property(name), value) << name;
   EXPECT_EQ(lab->FrameShadow(), clBtnShadow);

@@ -8,8 +8,8 @@
 
 namespace {
 
-TNumLabFormat fmt(double v, TDisplay dt, int p) {
-  TNumLabFormat f;
+NumLabFormat fmt(double v, TDisplay dt, int p) {
+  NumLabFormat f;
   f.Value = v;
   f.DisplayType = dt;
   f.Precision = p;
@@ -25,7 +25,7 @@ const QString kDeg = QString(QChar(0x00B0));
 
 TEST(NumLabFormat, FixedPointDecimalsCommaAndRounding) {
   EXPECT_EQ(conv(0.5, TNumLab::dtFixP, 3), "0.500");
-  TNumLabFormat f = fmt(0.5, TNumLab::dtFixP, 3);
+  NumLabFormat f = fmt(0.5, TNumLab::dtFixP, 3);
   f.Comma = true;
   EXPECT_EQ(ConvertNumLabValue(f), "0,500");
   // The distance read-out at the right end of its scroll bar.
@@ -133,7 +133,7 @@ TEST(NumLabFormat, DegreesMinutesSeconds) {
   EXPECT_EQ(conv(10.2525, TNumLab::dtDegMinSec, 0), "10" + kDeg + " 15'   9\"");
   EXPECT_EQ(conv(-12.5, TNumLab::dtDegMinSec, 1), "-12" + kDeg + " 30'  0.0\"");
 
-  TNumLabFormat f = fmt(12.5, TNumLab::dtDegMin, 2);
+  NumLabFormat f = fmt(12.5, TNumLab::dtDegMin, 2);
   f.Comma = true;
   f.ForcePlusSign = true;
   EXPECT_EQ(ConvertNumLabValue(f), "+12" + kDeg + " 30,00'");
@@ -160,7 +160,7 @@ TEST(NumLabFormat, EngineeringNotationBothKinds) {
   EXPECT_EQ(conv(1234, TNumLab::dtEEngNoDP, 0), "1k");
   // Precision is limited to 9 significant digits.
   EXPECT_EQ(conv(1.5, TNumLab::dtEEng, 15), "1.50000000");
-  TNumLabFormat f = fmt(12345, TNumLab::dtEEng, 3);
+  NumLabFormat f = fmt(12345, TNumLab::dtEEng, 3);
   f.Comma = true;
   EXPECT_EQ(ConvertNumLabValue(f), "12,3k");
 }
@@ -169,7 +169,7 @@ TEST(NumLabFormat, DateTimePatterns) {
   const double jan14 = 38000.0; // 14 January 2004, a Wednesday
   EXPECT_EQ(conv(jan14, TNumLab::dtDateTime, 2), "Jan-14, 2004");
   auto dt = [](double v, const char *pattern) {
-    TNumLabFormat f = fmt(v, TNumLab::dtDateTime, 2);
+    NumLabFormat f = fmt(v, TNumLab::dtDateTime, 2);
     f.DTFormat = QString::fromLatin1(pattern);
     f.Comma = true;
     f.ForcePlusSign = true; // neither applies to dates
@@ -200,7 +200,7 @@ TEST(NumLabFormat, DateTimePatterns) {
 
 TEST(NumLabFormat, PlusSignOnlyForPositiveNumbersOfNumericTypes) {
   auto plus = [](double v, TDisplay dt, int p) {
-    TNumLabFormat f = fmt(v, dt, p);
+    NumLabFormat f = fmt(v, dt, p);
     f.ForcePlusSign = true;
     return ConvertNumLabValue(f);
   };
@@ -215,7 +215,7 @@ TEST(NumLabFormat, PlusSignOnlyForPositiveNumbersOfNumericTypes) {
 }
 
 TEST(NumLabFormat, OverflowIndicatorIsShownAsConfigured) {
-  TNumLabFormat f = fmt(3e9, TNumLab::dtZeroInt, 2);
+  NumLabFormat f = fmt(3e9, TNumLab::dtZeroInt, 2);
   f.OverflowIndicator = QStringLiteral("1.5");
   f.Comma = true;
   f.ForcePlusSign = true;

@@ -18,8 +18,8 @@ using I = std::numeric_limits<int>;
 // Far beyond any widget, but far from overflowing: what the layout clamps widths to.
 constexpr int kCoordLimit = 1 << 25;
 
-bool coordinatesBounded(const TCanvasRecorder &rec) {
-  for (const TCanvasCall &c : rec.calls)
+bool coordinatesBounded(const CanvasRecorder &rec) {
+  for (const CanvasCall &c : rec.calls)
     for (const QPoint &p : c.points)
       if (std::abs(p.x()) > 3 * kCoordLimit || std::abs(p.y()) > 3 * kCoordLimit)
         return false;
@@ -45,7 +45,7 @@ TEST(NumLabRobustness, ExtremeValuesInEveryTypeAndPrecision) {
         lab.SetValue(v);
         lab.SetForcePlusSign(dt % 2 == 0);
         lab.SetComma(dt % 3 == 0);
-        TNumLabFormat f;
+        NumLabFormat f;
         f.Value = v;
         f.DisplayType = static_cast<TDisplay>(dt);
         f.Precision = prec;
@@ -85,7 +85,7 @@ TEST(NumLabRobustness, LayoutAtItsExtremesInEveryStyle) {
           lab.SetRightTextAlignment(a);
           lab.SetTransparent(align == Nuvra::taCenter);
           lab.SetEnabled(style % 2 == 0);
-          TCanvasRecorder rec;
+          CanvasRecorder rec;
           lab.Paint();
           EXPECT_TRUE(coordinatesBounded(rec)) << lw << " " << style << " " << align;
           EXPECT_EQ(lab.ScreenImage().size(), lab.size().expandedTo(QSize(0, 0)));
@@ -100,7 +100,7 @@ TEST(NumLabRobustness, RandomValuesInEveryTypeAndPrecision) {
   std::mt19937_64 rng(20261208);
   const auto width = [](const QString &s) { return static_cast<int>(s.size()) * 7; };
   for (int round = 0; round < 1500; ++round) {
-    TNumLabFormat f;
+    NumLabFormat f;
     const std::uint64_t bits = rng();
     std::memcpy(&f.Value, &bits, sizeof f.Value);
     if (round % 2) // also values of ordinary size, where every type has digits to show

@@ -19,7 +19,7 @@ namespace sltest {
 
 // Points the message windows, mutexes and the settings store at fresh folders, once per
 // test program (before any test touches them).
-class TIsolatedEnvironment : public ::testing::Environment {
+class IsolatedEnvironment : public ::testing::Environment {
 public:
   void SetUp() override {
     FDir = std::make_unique<QTemporaryDir>();
@@ -38,16 +38,16 @@ private:
 };
 
 // What a component under test did instead of ending the program.
-struct TEndings {
+struct Endings {
   int Terminations = 0;
   int LastExitCode = -1;
   int AppQuitRequests = 0;
 };
 
-inline TDemonEnvironment Env(const QStringList &args = {},
-                             const QString &path = QStringLiteral("/opt/lab/labprog"),
-                             const QString &title = QStringLiteral("Lab Program")) {
-  TDemonEnvironment env;
+inline DemonEnvironment Env(const QStringList &args = {},
+                            const QString &path = QStringLiteral("/opt/lab/labprog"),
+                            const QString &title = QStringLiteral("Lab Program")) {
+  DemonEnvironment env;
   env.ProgramPath = path;
   env.Arguments = args;
   env.ApplicationTitle = title;
@@ -55,7 +55,7 @@ inline TDemonEnvironment Env(const QStringList &args = {},
 }
 
 template <class T = TkdbDemonClient>
-std::unique_ptr<T> MakeClient(TEndings &endings, TDemonEnvironment env, QObject *owner = nullptr) {
+std::unique_ptr<T> MakeClient(Endings &endings, DemonEnvironment env, QObject *owner = nullptr) {
   auto c = std::make_unique<T>(owner, std::move(env));
   c->OnTerminate = [&endings](int code) {
     ++endings.Terminations;
@@ -85,12 +85,12 @@ inline bool PumpUntil(const std::function<bool()> &done, int timeoutMs = 10000) 
 }
 
 // A server window inside the test process, answering with a script.
-class TScriptedServer {
+class ScriptedServer {
 public:
   // Called for each well-framed message; returns the reply body or nothing (no reply).
   using TScript = std::function<std::optional<QByteArray>(TQuillonMessageStream &msg)>;
 
-  explicit TScriptedServer(const QString &handleText, TScript script = {})
+  explicit ScriptedServer(const QString &handleText, TScript script = {})
       : FClass(ServerWindowClassName(handleText)), Script(std::move(script)) {
     platform::registerWindowClass(FClass);
     Window = platform::createWindow(
@@ -108,16 +108,16 @@ public:
           return 0;
         });
   }
-  ~TScriptedServer() {
+  ~ScriptedServer() {
     if (Window)
       platform::destroyWindow(Window);
     platform::unregisterWindowClass(FClass);
   }
-  void ReplyTo(THandle client, TTimeStamp stamp, const QByteArray &body) const {
+  void ReplyTo(THandle client, LocalTimeStamp stamp, const QByteArray &body) const {
     platform::sendCopyData(client, Window, mcReply, EncodeFrameBlock(stamp, body));
   }
   void Send(THandle client, std::int32_t code, const QByteArray &body,
-            TTimeStamp stamp = {}) const {
+            LocalTimeStamp stamp = {}) const {
     platform::sendCopyData(client, Window, static_cast<std::uint32_t>(code),
                            EncodeFrameBlock(stamp, body));
   }

@@ -13,7 +13,7 @@ int main(int argc, char **argv) {
   const QStringList args = QCoreApplication::arguments();
   if (args.size() < 4)
     return 2;
-  TDemonEnvironment env;
+  DemonEnvironment env;
   env.ProgramPath = args.at(1);
   env.ApplicationTitle = args.at(2);
   env.Arguments = args.mid(4);

@@ -18,9 +18,9 @@ using namespace sltest;
 
 namespace {
 
-auto *const gEnv = ::testing::AddGlobalTestEnvironment(new TIsolatedEnvironment);
+auto *const gEnv = ::testing::AddGlobalTestEnvironment(new IsolatedEnvironment);
 
-class TCaptionOwner : public QObject {
+class CaptionOwner : public QObject {
   Q_OBJECT
   Q_PROPERTY(QString Caption MEMBER Caption)
 public:
@@ -33,7 +33,7 @@ protected:
     SetTimeStampClock({});
     platform::writeSystemString(QStringLiteral("demon"), QStringLiteral("ViewerHandle"), QString());
   }
-  TEndings endings;
+  Endings endings;
 };
 
 QByteArray entityRecord(THandle window, const QString &file, const QString &title) {
@@ -77,7 +77,7 @@ TEST_F(DemonTest, ConstructionCreatesTheHiddenWindowAndFillsTheOwnEntity) {
   EXPECT_THROW(c->ParamStr(-1), EQuillon);
 
   // The class is this process's once: a second component cannot be built.
-  TEndings other;
+  Endings other;
   EXPECT_THROW(MakeClient(other, Env()), EQuillon);
 
   const THandle window = c->WindowHandle();
@@ -94,7 +94,7 @@ TEST_F(DemonTest, OnlyTheExactLowerCaseSwitchLeavesTheParameterList) {
 }
 
 TEST_F(DemonTest, DesignModeCreatesOnlyTheObjects) {
-  TDemonEnvironment env = Env({QStringLiteral("a")});
+  DemonEnvironment env = Env({QStringLiteral("a")});
   env.DesignMode = true;
   auto c = MakeClient(endings, env);
   EXPECT_EQ(c->WindowHandle(), 0u);
@@ -169,7 +169,7 @@ TEST_F(DemonTest, LoadedReadsTheLanguageFileBesideTheProgramAndTranslatesTheOwne
   ASSERT_TRUE(itl.open(QIODevice::WriteOnly));
   itl.write("[Hello]=Gr\xfc\xdf Gott|$$\r\n");
   itl.close();
-  TCaptionOwner owner;
+  CaptionOwner owner;
   owner.Caption = QStringLiteral("GL_Hello");
   auto c = MakeClient(endings, Env({}, program), &owner);
   c->SetUseMarloServer(false);
@@ -180,7 +180,7 @@ TEST_F(DemonTest, LoadedReadsTheLanguageFileBesideTheProgramAndTranslatesTheOwne
   c.reset(); // owned by the test, not by the owner
 
   // Without the file the marker goes and the key stays.
-  TCaptionOwner owner2;
+  CaptionOwner owner2;
   owner2.Caption = QStringLiteral("GL_Hello");
   auto c2 = MakeClient(endings, Env({}, dir.filePath(QStringLiteral("other"))), &owner2);
   c2->SetUseMarloServer(false);
@@ -210,7 +210,7 @@ TEST_F(DemonTest, FirstStartHoldsTheMutexAndMultiStartTakesNone) {
   EXPECT_EQ(platform::openMutex(QStringLiteral("QL_singleprog")), 0u) << "released on destruction";
 
   // A lock that cannot be made for another reason than "held": the program runs, and says so.
-  const QString blocker = TIsolatedEnvironment::Path() + QStringLiteral("/dipolix/m-QL_blockprog");
+  const QString blocker = IsolatedEnvironment::Path() + QStringLiteral("/dipolix/m-QL_blockprog");
   ASSERT_TRUE(QDir().mkpath(blocker));
   auto b = MakeClient(endings, Env({}, QStringLiteral("/opt/a/blockprog")));
   b->SetUseMarloServer(false);
@@ -246,16 +246,16 @@ TEST_F(DemonTest, SecondStartHandsItsParametersToTheInstanceTheServerNames) {
           handed = msg->ReadLines();
         return std::int64_t{0};
       });
-  TScriptedServer server(QStringLiteral("s1"),
-                         [&](TQuillonMessageStream &msg) -> std::optional<QByteArray> {
-                           if (msg.MsgCode == mcQueryEntity && msg.ReadByte() == qeByTitle &&
-                               msg.ReadString() == QStringLiteral("Lab Program"))
-                             return entityRecord(firstWindow, QStringLiteral("/opt/lab/labprog"),
-                                                 QStringLiteral("Lab Program"));
-                           if (msg.MsgCode == mcQueryEntity)
-                             return QByteArray();
-                           return std::nullopt;
-                         });
+  ScriptedServer server(QStringLiteral("s1"),
+                        [&](TQuillonMessageStream &msg) -> std::optional<QByteArray> {
+                          if (msg.MsgCode == mcQueryEntity && msg.ReadByte() == qeByTitle &&
+                              msg.ReadString() == QStringLiteral("Lab Program"))
+                            return entityRecord(firstWindow, QStringLiteral("/opt/lab/labprog"),
+                                                QStringLiteral("Lab Program"));
+                          if (msg.MsgCode == mcQueryEntity)
+                            return QByteArray();
+                          return std::nullopt;
+                        });
   const platform::MutexHandle first = platform::createMutex(QStringLiteral("QL_labprog"));
   auto c =
       MakeClient(endings, Env({QStringLiteral("/serverhandle=s1"), QStringLiteral("two.dat")}));
@@ -274,7 +274,7 @@ TEST_F(DemonTest, SecondStartHandsItsParametersToTheInstanceTheServerNames) {
 class DispatchTest : public DemonTest {
 protected:
   void SetUp() override {
-    server = std::make_unique<TScriptedServer>(QStringLiteral("d1"));
+    server = std::make_unique<ScriptedServer>(QStringLiteral("d1"));
     client = MakeClient(endings, Env({QStringLiteral("/serverhandle=d1"), QStringLiteral("p1")}));
     demon = client.release(); // destruction is the component's own business from here on
     guard = demon;
@@ -285,9 +285,9 @@ protected:
   }
   void Send(std::int32_t code, const QByteArray &body) {
     platform::sendCopyData(demon->WindowHandle(), server->Window, static_cast<std::uint32_t>(code),
-                           EncodeFrameBlock(TTimeStamp{1, 2}, body));
+                           EncodeFrameBlock(LocalTimeStamp{1, 2}, body));
   }
-  std::unique_ptr<TScriptedServer> server;
+  std::unique_ptr<ScriptedServer> server;
   std::unique_ptr<TkdbDemonClient> client;
   TkdbDemonClient *demon = nullptr; // use only while guard says it lives
   QPointer<TkdbDemonClient> guard;
@@ -399,7 +399,7 @@ TEST_F(DispatchTest, HandlerErrorsDoNotUnwindThroughTheWindow) {
 TEST_F(DispatchTest, UnmatchedRepliesStayPendingButBounded) {
   Send(mcReply, QByteArray("stale"));
   ASSERT_EQ(demon->PendingReplies.size(), 1u);
-  EXPECT_EQ(demon->PendingReplies.front()->TimeStamp, (TTimeStamp{1, 2}));
+  EXPECT_EQ(demon->PendingReplies.front()->TimeStamp, (LocalTimeStamp{1, 2}));
   for (int i = 0; i < 200; ++i)
     Send(mcReply, QByteArray::number(i));
   EXPECT_EQ(demon->PendingReplies.size(), TkdbCustomDemon::MaxPendingReplies);
@@ -479,7 +479,7 @@ TEST_F(DispatchTest, SenderEntityFieldsAreFetchedFromTheServerOnFirstUse) {
 }
 
 TEST_F(DispatchTest, SameMillisecondRequestsTakeTheFirstPendingReplyOfThatStamp) {
-  SetTimeStampClock([] { return TTimeStamp{1, 2}; });
+  SetTimeStampClock([] { return LocalTimeStamp{1, 2}; });
   Send(mcReply, StringBytes(QStringLiteral("early"))); // filed before the request, same stamp
   server->Script = [](TQuillonMessageStream &) -> std::optional<QByteArray> {
     return StringBytes(QStringLiteral("late"));

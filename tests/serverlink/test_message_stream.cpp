@@ -126,30 +126,30 @@ TEST(Entity, CutRecordRaisesAndChangesNothing) {
 
 TEST(TimeStamp, DaysCountFromYearOneAndMillisecondsFromMidnight) {
   const QDateTime dt(QDate(1899, 12, 30), QTime(0, 0), Qt::LocalTime);
-  EXPECT_EQ(DateTimeToTimeStamp(dt), (TTimeStamp{0, 693594}));
+  EXPECT_EQ(DateTimeToTimeStamp(dt), (LocalTimeStamp{0, 693594}));
   const QDateTime later(QDate(2026, 12, 8), QTime(10, 26, 3, 250), Qt::LocalTime);
-  const TTimeStamp s = DateTimeToTimeStamp(later);
+  const LocalTimeStamp s = DateTimeToTimeStamp(later);
   EXPECT_EQ(s.time, ((10 * 60 + 26) * 60 + 3) * 1000 + 250);
   EXPECT_EQ(s.date, 693594 + QDate(1899, 12, 30).daysTo(QDate(2026, 12, 8)));
   EXPECT_EQ(TimeStampToDateTime(s), later);
 
   // A clock installed for tests is used instead of the system's, until it is removed.
-  SetTimeStampClock([] { return TTimeStamp{7, 8}; });
-  EXPECT_EQ(NowTimeStamp(), (TTimeStamp{7, 8}));
+  SetTimeStampClock([] { return LocalTimeStamp{7, 8}; });
+  EXPECT_EQ(NowTimeStamp(), (LocalTimeStamp{7, 8}));
   SetTimeStampClock({});
   const int today = DateTimeToTimeStamp(QDateTime::currentDateTime()).date;
   EXPECT_LE(std::abs(NowTimeStamp().date - today), 1); // the clock may pass midnight
 }
 
 TEST(Frame, BlockIsStampThenBodyAndShortBlocksAreRejected) {
-  const QByteArray block = EncodeFrameBlock(TTimeStamp{1, 2}, QByteArray("xy"));
+  const QByteArray block = EncodeFrameBlock(LocalTimeStamp{1, 2}, QByteArray("xy"));
   EXPECT_EQ(block, hexBytes("01000000"
                             "02000000") +
                        QByteArray("xy"));
   const auto msg = DecodeFrame(nullptr, 4711, 42, block);
   ASSERT_TRUE(msg);
   EXPECT_EQ(msg->MsgCode, 4711);
-  EXPECT_EQ(msg->TimeStamp, (TTimeStamp{1, 2}));
+  EXPECT_EQ(msg->TimeStamp, (LocalTimeStamp{1, 2}));
   EXPECT_EQ(msg->Memory(), QByteArray("xy"));
   EXPECT_EQ(msg->Position(), 0);
   EXPECT_EQ(msg->SenderEntity->WindowHandle, 42u);
@@ -213,7 +213,7 @@ TEST(Requests, EveryCodeParsesItsLayoutAndRefusesCutBodies) {
   for (const Case &c : cases) {
     TQuillonMessageStream body(nullptr);
     body.SetMemory(c.body);
-    TQuillonRequest r;
+    QuillonRequest r;
     ASSERT_TRUE(ParseRequest(c.code, body, r)) << c.code;
     for (qsizetype cut = 0; cut < c.body.size(); ++cut) {
       body.SetMemory(c.body.left(cut));
@@ -221,7 +221,7 @@ TEST(Requests, EveryCodeParsesItsLayoutAndRefusesCutBodies) {
     }
   }
   TQuillonMessageStream body(nullptr);
-  TQuillonRequest r;
+  QuillonRequest r;
   body.SetMemory(run);
   ASSERT_TRUE(ParseRequest(mcRunProgram, body, r));
   EXPECT_EQ(r.Text, QStringLiteral("/bin/echo"));

@@ -19,11 +19,11 @@ using namespace sltest;
 
 namespace {
 
-auto *const gEnv = ::testing::AddGlobalTestEnvironment(new TIsolatedEnvironment);
+auto *const gEnv = ::testing::AddGlobalTestEnvironment(new IsolatedEnvironment);
 
-class TServerProcess {
+class ServerProcess {
 public:
-  TServerProcess(const QString &handle, const QString &folder, const QStringList &extra = {}) {
+  ServerProcess(const QString &handle, const QString &folder, const QStringList &extra = {}) {
     FProcess.setProcessChannelMode(QProcess::MergedChannels);
     FProcess.start(QStringLiteral(QUILLON_SERVER_PATH),
                    QStringList{QStringLiteral("--handle"), handle, QStringLiteral("--files"),
@@ -34,7 +34,7 @@ public:
       return FLog.contains("ready");
     });
   }
-  ~TServerProcess() {
+  ~ServerProcess() {
     if (FProcess.state() != QProcess::NotRunning) {
       FProcess.kill();
       FProcess.waitForFinished(5000);
@@ -71,13 +71,13 @@ protected:
   }
   QTemporaryDir dir;
   QString program;
-  TEndings endings;
+  Endings endings;
 };
 
 TEST_F(ProcessTest, RequestReplyCycle) {
   const QString srv = dir.filePath(QStringLiteral("srv"));
-  TServerProcess server(QStringLiteral("cycle"), srv,
-                        {QStringLiteral("--param"), QStringLiteral("Colour=blue")});
+  ServerProcess server(QStringLiteral("cycle"), srv,
+                       {QStringLiteral("--param"), QStringLiteral("Colour=blue")});
   ASSERT_TRUE(server.Ready) << server.Log().toStdString();
   TkdbDemonClient *c = Connect(QStringLiteral("cycle"));
   QPointer<TkdbDemonClient> alive = c;
@@ -127,8 +127,8 @@ TEST_F(ProcessTest, ServerKilledInTheMiddleOfARequestMakesItFailAndTheProgramGoe
   int passed = 0;
   const int rounds = 5;
   for (int i = 0; i < rounds; ++i) {
-    TServerProcess server(QStringLiteral("dies"), dir.path(),
-                          {QStringLiteral("--test-die-on"), QString::number(mcGetServerParam)});
+    ServerProcess server(QStringLiteral("dies"), dir.path(),
+                         {QStringLiteral("--test-die-on"), QString::number(mcGetServerParam)});
     ASSERT_TRUE(server.Ready);
     TkdbDemonClient *c = Connect(QStringLiteral("dies"));
     QPointer<TkdbDemonClient> alive = c;
@@ -152,8 +152,8 @@ TEST_F(ProcessTest, ServerKilledInTheMiddleOfARequestMakesItFailAndTheProgramGoe
 }
 
 TEST_F(ProcessTest, QuitDuringARequestEndsCleanly) {
-  TServerProcess server(QStringLiteral("quits"), dir.path(),
-                        {QStringLiteral("--test-quit-during"), QString::number(mcGetServerParam)});
+  ServerProcess server(QStringLiteral("quits"), dir.path(),
+                       {QStringLiteral("--test-quit-during"), QString::number(mcGetServerParam)});
   ASSERT_TRUE(server.Ready);
   TkdbDemonClient *c = Connect(QStringLiteral("quits"));
   QPointer<TkdbDemonClient> alive = c;
@@ -170,7 +170,7 @@ TEST_F(ProcessTest, QuitDuringARequestEndsCleanly) {
 }
 
 TEST_F(ProcessTest, ServerShutdownTellsLoggedOnClientsToQuit) {
-  TServerProcess server(QStringLiteral("down"), dir.path());
+  ServerProcess server(QStringLiteral("down"), dir.path());
   ASSERT_TRUE(server.Ready);
   // A client process that logged on and was then stopped never answers its quit message.
   QProcess stopped;
@@ -198,7 +198,7 @@ TEST_F(ProcessTest, ServerShutdownTellsLoggedOnClientsToQuit) {
 }
 
 TEST_F(ProcessTest, SignalEndsTheServerWhileARequesterNeverTakesItsReply) {
-  TServerProcess server(QStringLiteral("stuck"), dir.path());
+  ServerProcess server(QStringLiteral("stuck"), dir.path());
   ASSERT_TRUE(server.Ready);
   const QString cls = QStringLiteral("StuckRequesterClass");
   platform::registerWindowClass(cls);
@@ -257,7 +257,7 @@ TEST(ServerProgram, RefusesWhatCannotWork) {
 }
 
 TEST_F(ProcessTest, SecondStartHandsItsParametersToTheFirstInstance) {
-  TServerProcess server(QStringLiteral("hand"), dir.path());
+  ServerProcess server(QStringLiteral("hand"), dir.path());
   ASSERT_TRUE(server.Ready);
   auto first = MakeClient(
       endings, Env({QStringLiteral("/serverhandle=hand"), QStringLiteral("one")}, program));
@@ -302,7 +302,7 @@ TEST(ServerCore, ServesOnlyFilesInsideItsFolder) {
   QFile::link(d.filePath(QStringLiteral("secret")), d.filePath(QStringLiteral("srv/link")));
   QFile huge(d.filePath(QStringLiteral("srv/huge")));
   ASSERT_TRUE(huge.open(QIODevice::WriteOnly) &&
-              huge.resize(TQuillonServer::kMaxServedFileSize + 1));
+              huge.resize(QuillonServer::kMaxServedFileSize + 1));
   huge.close();
   const QString srv = d.filePath(QStringLiteral("srv"));
   const struct {
@@ -322,18 +322,18 @@ TEST(ServerCore, ServesOnlyFilesInsideItsFolder) {
     SCOPED_TRACE((c.folder + QStringLiteral(" : ") + c.name).toStdString());
     QString log;
     QTextStream out(&log);
-    TQuillonServerOptions o;
+    QuillonServerOptions o;
     o.FilesFolder = c.folder;
-    TQuillonServer s(o, out);
+    QuillonServer s(o, out);
     QByteArray bytes("x");
     EXPECT_EQ(s.ReadServedFile(c.name, bytes), c.served);
     EXPECT_EQ(bytes, c.served ? QByteArray("xA") : QByteArray("x"));
   }
   QString log;
   QTextStream out(&log);
-  TQuillonServerOptions o;
+  QuillonServerOptions o;
   o.FilesFolder = QStringLiteral("/");
-  EXPECT_EQ(TQuillonServer(o, out).MapFileName(QStringLiteral("/usr/bin/dipolix")),
+  EXPECT_EQ(QuillonServer(o, out).MapFileName(QStringLiteral("/usr/bin/dipolix")),
             QStringLiteral("/dipolix"));
 }
 

@@ -68,22 +68,22 @@ bool appendFile(QFile &file, qint64 limit, QByteArray &bytes) {
 
 } // namespace
 
-TQuillonServer::TQuillonServer(TQuillonServerOptions options, QTextStream &log)
+QuillonServer::QuillonServer(QuillonServerOptions options, QTextStream &log)
     : FOptions(std::move(options)), FLog(log) {
   FSelf.FileName = QCoreApplication::applicationFilePath();
   FSelf.Title = QStringLiteral("Quillon server");
 }
 
-TQuillonServer::~TQuillonServer() {
+QuillonServer::~QuillonServer() {
   if (FWindow != 0)
     platform::destroyWindow(FWindow);
   if (!FClass.isEmpty())
     platform::unregisterWindowClass(FClass);
-  for (const TChild &child : FChildren)
+  for (const Child &child : FChildren)
     ::waitpid(child.Pid, nullptr, WNOHANG);
 }
 
-bool TQuillonServer::Start() {
+bool QuillonServer::Start() {
   const QString className = ServerWindowClassName(FOptions.HandleText);
   if (platform::findWindow(className, ServerWindowName(FOptions.HandleText)) != 0) {
     FLog << "quillon-server: a server with handle text \"" << FOptions.HandleText
@@ -109,7 +109,7 @@ bool TQuillonServer::Start() {
   return true;
 }
 
-void TQuillonServer::ShutDown() {
+void QuillonServer::ShutDown() {
   DropDeadClients();
   // A client leaves on the quit message without logging off; take the list first.
   const std::vector<TEntity> clients = std::move(FClients);
@@ -124,7 +124,7 @@ void TQuillonServer::ShutDown() {
              static_cast<int>(std::max<qint64>(kShutDownBudgetMs - spent.elapsed(), 10)));
 }
 
-std::int64_t TQuillonServer::OnMessage(const platform::CopyDataMessage &m) {
+std::int64_t QuillonServer::OnMessage(const platform::CopyDataMessage &m) {
   // No request, however large or strange, may end the server.
   try {
     Dispatch(m);
@@ -139,7 +139,7 @@ std::int64_t TQuillonServer::OnMessage(const platform::CopyDataMessage &m) {
   return 0;
 }
 
-void TQuillonServer::Dispatch(const platform::CopyDataMessage &m) {
+void QuillonServer::Dispatch(const platform::CopyDataMessage &m) {
   const auto code = static_cast<std::int32_t>(m.code);
   const qsizetype bodySize = m.data.size() - 8;
   if (FOptions.Verbose) {
@@ -154,7 +154,7 @@ void TQuillonServer::Dispatch(const platform::CopyDataMessage &m) {
     return;
   if (FOptions.DieOnCode != 0 && code == FOptions.DieOnCode)
     ::raise(SIGKILL);
-  TQuillonRequest request;
+  QuillonRequest request;
   if (!ParseRequest(code, *msg, request)) {
     if (FOptions.Verbose && code >= mcLogon && code <= mcGetServerParam && code != mcParams) {
       FLog << "  rejected: the body does not hold what " << codeName(code) << " needs\n";
@@ -168,7 +168,7 @@ void TQuillonServer::Dispatch(const platform::CopyDataMessage &m) {
   ReapChildren();
 }
 
-void TQuillonServer::Answer(const TQuillonRequest &r, THandle requester, TTimeStamp stamp) {
+void QuillonServer::Answer(const QuillonRequest &r, THandle requester, LocalTimeStamp stamp) {
   TMemoryStream body;
   switch (r.Code) {
   case mcLogon: {
@@ -214,25 +214,25 @@ void TQuillonServer::Answer(const TQuillonRequest &r, THandle requester, TTimeSt
   Reply(requester, stamp, body);
 }
 
-void TQuillonServer::Reply(THandle requester, TTimeStamp stamp, const TMemoryStream &body) {
+void QuillonServer::Reply(THandle requester, LocalTimeStamp stamp, const TMemoryStream &body) {
   // The requester waits for the reply and takes it at once; one that stopped meanwhile must
   // not hold up everyone else.
   platform::sendCopyData(requester, FWindow, mcReply, EncodeFrameBlock(stamp, body.Memory()),
                          nullptr, kReplyTimeoutMs);
 }
 
-void TQuillonServer::SendQuit(THandle client, int timeoutMs) {
+void QuillonServer::SendQuit(THandle client, int timeoutMs) {
   TMemoryStream body;
   body.WriteBoolean(true);
   platform::sendCopyData(client, FWindow, mcQuit, EncodeFrameBlock(NowTimeStamp(), body.Memory()),
                          nullptr, timeoutMs);
 }
 
-void TQuillonServer::DropDeadClients() {
+void QuillonServer::DropDeadClients() {
   std::erase_if(FClients, [](const TEntity &e) { return !platform::isWindow(e.WindowHandle); });
 }
 
-const TEntity *TQuillonServer::FindByHandle(THandle handle) const {
+const TEntity *QuillonServer::FindByHandle(THandle handle) const {
   if (handle == FWindow)
     return &FSelf;
   for (const TEntity &e : FClients)
@@ -241,7 +241,7 @@ const TEntity *TQuillonServer::FindByHandle(THandle handle) const {
   return nullptr;
 }
 
-const TEntity *TQuillonServer::FindByTitle(const QString &title, THandle requester) const {
+const TEntity *QuillonServer::FindByTitle(const QString &title, THandle requester) const {
   // The longest-running participant of that title, preferring one that is not the requester:
   // a second start that has logged on asks for the first one.
   const TEntity *own = nullptr;
@@ -255,11 +255,11 @@ const TEntity *TQuillonServer::FindByTitle(const QString &title, THandle request
   return own;
 }
 
-QString TQuillonServer::MapFileName(const QString &name) const {
+QString QuillonServer::MapFileName(const QString &name) const {
   return inFolder(FOptions.FilesFolder, name.mid(name.lastIndexOf(QLatin1Char('/')) + 1));
 }
 
-bool TQuillonServer::ReadServedFile(const QString &name, QByteArray &bytes) const {
+bool QuillonServer::ReadServedFile(const QString &name, QByteArray &bytes) const {
   if (name.isEmpty())
     return false;
   const QString path = QDir::isAbsolutePath(name) ? name : inFolder(FOptions.FilesFolder, name);
@@ -274,7 +274,7 @@ bool TQuillonServer::ReadServedFile(const QString &name, QByteArray &bytes) cons
   return appendFile(file, kMaxServedFileSize, bytes);
 }
 
-pid_t TQuillonServer::Spawn(const QString &fileName, const QString &parameters) {
+pid_t QuillonServer::Spawn(const QString &fileName, const QString &parameters) {
   QStringList args = QProcess::splitCommand(parameters);
   args.prepend(fileName);
   std::vector<QByteArray> storage;
@@ -290,15 +290,15 @@ pid_t TQuillonServer::Spawn(const QString &fileName, const QString &parameters) 
     return 0;
   // Kept unreaped for a while: a client that waits for the program opens it by its number,
   // which must still name it even when the program has already ended.
-  FChildren.push_back(TChild{pid, 0});
+  FChildren.push_back(Child{pid, 0});
   return pid;
 }
 
-void TQuillonServer::ReapChildren() {
+void QuillonServer::ReapChildren() {
   // A program that has ended stays a zombie for a while before it is reaped, so that a client
   // that waits for it can still open it by its number.
   const qint64 now = QDateTime::currentMSecsSinceEpoch();
-  std::erase_if(FChildren, [now](TChild &child) {
+  std::erase_if(FChildren, [now](Child &child) {
     if (child.EndedSeenMs == 0) {
       siginfo_t info{};
       if (::waitid(P_PID, static_cast<id_t>(child.Pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0)

@@ -14,7 +14,7 @@
 #include <sys/types.h>
 #include <vector>
 
-struct TQuillonServerOptions {
+struct QuillonServerOptions {
   QString HandleText;
   QString FilesFolder;            // absolute, without trailing "/"
   QHash<QString, QString> Params; // answered by mcGetServerParam and mcQueryString
@@ -25,12 +25,12 @@ struct TQuillonServerOptions {
   std::int32_t QuitDuringCode = 0;
 };
 
-class TQuillonServer {
+class QuillonServer {
 public:
-  explicit TQuillonServer(TQuillonServerOptions options, QTextStream &log);
-  ~TQuillonServer();
-  TQuillonServer(const TQuillonServer &) = delete;
-  TQuillonServer &operator=(const TQuillonServer &) = delete;
+  explicit QuillonServer(QuillonServerOptions options, QTextStream &log);
+  ~QuillonServer();
+  QuillonServer(const QuillonServer &) = delete;
+  QuillonServer &operator=(const QuillonServer &) = delete;
 
   // Registers the class and creates the window; false (and a message on the log) on failure.
   bool Start();
@@ -54,8 +54,8 @@ public:
 private:
   std::int64_t OnMessage(const platform::CopyDataMessage &message);
   void Dispatch(const platform::CopyDataMessage &message);
-  void Answer(const TQuillonRequest &request, THandle requester, TTimeStamp stamp);
-  void Reply(THandle requester, TTimeStamp stamp, const TMemoryStream &body);
+  void Answer(const QuillonRequest &request, THandle requester, LocalTimeStamp stamp);
+  void Reply(THandle requester, LocalTimeStamp stamp, const TMemoryStream &body);
   void SendQuit(THandle client, int timeoutMs = kReplyTimeoutMs);
   void DropDeadClients();
   const TEntity *FindByHandle(THandle handle) const;
@@ -67,17 +67,17 @@ public:
   void ReapChildren();
 
 private:
-  struct TChild {
+  struct Child {
     pid_t Pid;
     qint64 EndedSeenMs; // 0 while running
   };
   static constexpr qint64 kZombieKeepMs = 10000;
 
-  TQuillonServerOptions FOptions;
+  QuillonServerOptions FOptions;
   QTextStream &FLog;
   THandle FWindow = 0;
   QString FClass;
   TEntity FSelf{nullptr};
   std::vector<TEntity> FClients;
-  std::vector<TChild> FChildren;
+  std::vector<Child> FChildren;
 };

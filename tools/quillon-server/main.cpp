@@ -102,7 +102,7 @@ int main(int argc, char **argv) {
                                QStringLiteral("[-- program args...]"));
   parser.process(app);
 
-  TQuillonServerOptions options;
+  QuillonServerOptions options;
   options.HandleText = parser.value(handleOpt);
   const QString folder = parser.isSet(filesOpt) ? parser.value(filesOpt) : QDir::currentPath();
   const QFileInfo folderInfo(folder);
@@ -151,7 +151,7 @@ int main(int argc, char **argv) {
   ::sigaction(SIGINT, &sa, nullptr);
   platform::setSendInterruptFlag(&gSignalled);
 
-  TQuillonServer server(options, out);
+  QuillonServer server(options, out);
   try {
     if (!server.Start())
       return 1;
