@@ -523,6 +523,7 @@ private:
   friend class TPolChart;
   friend struct PolChartProbe; // benchmarks time the grid pass and the replay on their own
   struct Renderer;             // the item replay of one repaint
+  struct GridPass;             // the named passes of the grid over one geometry
 
   QString componentMessage(const QString &what) const;
   void assignCrossHair(int index, TpcCrossHair *src);

@@ -102,138 +102,233 @@ QString TCustomPolChart::AngleLabelText(TpcAngLabelMode mode, int i, double angl
   return piFraction(num, den);
 }
 
-void TCustomPolChart::drawGrid(TCanvas &cv, int &lastTextHeight) {
-  const int sw = m_shadowWidth;
-  const int cx = m_centerX, cy = m_centerY;
-  // A control smaller than its shadow has no grid radius rather than a negative one. The
-  // upper bound (far beyond any bitmap) keeps 5 q and the centre +- 1.2 q within int on the
-  // largest controls at full zoom.
-  constexpr double kMaxGridRadius = 1 << 26;
-  const int q = roundToInt(
-      std::clamp(std::min(width() - sw, height() - sw) * m_magFactor / 2, 0.0, kMaxGridRadius));
-  const int n = std::max(1, roundToInt(360 / m_angleBtwRays));
-  const double s = m_rotSign, f = m_angleFactor;
+namespace {
 
+// Where the grid goes, computed once per grid pass. The original description of this pass
+// used single letters; they map as: q = radius, n = rayCount, s = rotSign, f = angleFactor,
+// a = axisOffset, k = alignHalves, g = labelGap, t = tickLength.
+struct GridGeometry {
+  int cx = 0, cy = 0;     // the chart centre
+  int radius = 0;         // of the outer circle, in pixels
+  int rayCount = 1;       // rays round the full circle
+  double rotSign = 1;     // -1 turns the angles clockwise on screen
+  double angleFactor = 1; // degrees or radians to radians
+  int axisOffset = 0;     // of the vertical scale from the centre: beside the circle or on it
+  int alignHalves = 1;    // half text widths left of the anchor: 0 left, 1 centred, 2 right
+  int labelGap = 0;       // between the side axis and its labels
+  int tickLength = 0;     // of the side axis ticks, signed towards the labels
+
+  int labelX() const { return cx + axisOffset + labelGap; }
+};
+
+} // namespace
+
+// The five passes of the grid over one geometry; each sets the pen it needs.
+struct TCustomPolChart::GridPass {
+  TCustomPolChart &chart;
+  TCanvas &cv;
+  int &lastTextHeight;
+  GridGeometry geo;
+
+  GridPass(TCustomPolChart &c, TCanvas &canvas, int &textHeight)
+      : chart(c), cv(canvas), lastTextHeight(textHeight), geo(geometry(c)) {}
+
+  static GridGeometry geometry(const TCustomPolChart &c);
   // Fires the label hook; returns the canvas to draw on (the handler may hand another).
-  auto labelHook = [&](TpcScaleKind kind, QString &text, int chartX, int chartY) -> TCanvas & {
-    TCanvas *target = &cv;
-    if (OnBeforeDrawScaleLabel)
-      OnBeforeDrawScaleLabel(this, target, kind, text, chartX, chartY);
-    return target ? *target : cv;
-  };
+  TCanvas &labelHook(TpcScaleKind kind, QString &text, int chartX, int chartY);
+  // Ray i and its angle label.
+  void rayAndAngleLabel(int i, bool ray);
+  void raysAndAngleLabels();
+  void outerCircle();
+  bool ringsWanted() const;
+  void ring(int j);
+  void radialLabel(int j);
+  void ringsAndRadialScale();
+  void rimLabels();
+  void sideAxis();
+};
 
-  cv.SetFontColor(m_scaleColor);
-  cv.SetPenWidth(1);
-  cv.SetPenColor(m_gridColor);
-  cv.SetPenStyle(psSolid);
-  const bool rays = m_gridStyleAng == gsAngDots || m_gridStyleAng == gsAngSolid;
-  if (m_gridStyleAng == gsAngDots)
-    cv.SetPenStyle(psDot);
-
-  for (int i = 0; i < n; ++i) {
-    const double theta = 2.0 * i * kPi / n + m_angleOffset * f;
-    const double c = std::cos(theta), sn = std::sin(theta);
-    if (rays) {
-      cv.MoveTo(cx, cy);
-      cv.LineTo(roundToInt(q * c) + cx, roundToInt(s * q * sn) + cy);
-    }
-    if (m_labelModeAng == almNone)
-      continue;
-    const QString label = AngleLabelText(m_labelModeAng, i, m_angleBtwRays, m_decPlacePhi);
-    QString text = label;
-    const bool piLetters = m_labelModeAng == almMultiPi || m_labelModeAng == almSymmMultiPi;
-    TCanvas &tc =
-        labelHook(skAngular, text, roundToInt((q + 6) * c) + cx, roundToInt(s * (q + 3) * sn) + cy);
-    if (text.isEmpty())
-      continue;
-    const QString shown = piLetters ? withPiLetter(label, text) : text;
-    const int tw = tc.TextWidth(shown), th = tc.TextHeight(shown), hw = tw / 2;
-    lastTextHeight = th;
-    const int x = roundToInt((q + hw + 6) * c) + cx;
-    const int y = roundToInt(s * (q + th / 2 + 3) * sn) + cy;
-    tc.TextOut(x - hw, y - th / 2, shown);
+GridGeometry TCustomPolChart::GridPass::geometry(const TCustomPolChart &c) {
+  GridGeometry g;
+  const int sw = c.m_shadowWidth;
+  g.cx = c.m_centerX;
+  g.cy = c.m_centerY;
+  // A control smaller than its shadow has no grid radius rather than a negative one. The
+  // upper bound (far beyond any bitmap) keeps 5 radii and the centre +- 1.2 radii within int
+  // on the largest controls at full zoom.
+  constexpr double kMaxGridRadius = 1 << 26;
+  g.radius = roundToInt(std::clamp(std::min(c.width() - sw, c.height() - sw) * c.m_magFactor / 2,
+                                   0.0, kMaxGridRadius));
+  g.rayCount = std::max(1, roundToInt(360 / c.m_angleBtwRays));
+  g.rotSign = c.m_rotSign;
+  g.angleFactor = c.m_angleFactor;
+  // The radial labels sit on the vertical diameter; for the left and right modes they move
+  // beside the circle with an axis of their own.
+  if (c.m_labelModeRad == rlmVertLeft) {
+    g.axisOffset = -roundToInt(1.2 * g.radius);
+    g.alignHalves = 2;
+    g.labelGap = -6;
+    g.tickLength = -4;
+  } else if (c.m_labelModeRad == rlmVertRight) {
+    g.axisOffset = roundToInt(1.2 * g.radius);
+    g.alignHalves = 0;
+    g.labelGap = 6;
+    g.tickLength = 4;
   }
+  return g;
+}
 
-  // Outer circle and rings.
+TCanvas &TCustomPolChart::GridPass::labelHook(TpcScaleKind kind, QString &text, int chartX,
+                                              int chartY) {
+  TCanvas *target = &cv;
+  if (chart.OnBeforeDrawScaleLabel)
+    chart.OnBeforeDrawScaleLabel(&chart, target, kind, text, chartX, chartY);
+  return target ? *target : cv;
+}
+
+void TCustomPolChart::GridPass::rayAndAngleLabel(int i, bool ray) {
+  const int q = geo.radius;
+  const double theta = 2.0 * i * kPi / geo.rayCount + chart.m_angleOffset * geo.angleFactor;
+  const double c = std::cos(theta), sn = std::sin(theta);
+  if (ray) {
+    cv.MoveTo(geo.cx, geo.cy);
+    cv.LineTo(roundToInt(q * c) + geo.cx, roundToInt(geo.rotSign * q * sn) + geo.cy);
+  }
+  const TpcAngLabelMode mode = chart.m_labelModeAng;
+  if (mode == almNone)
+    return;
+  const QString label = AngleLabelText(mode, i, chart.m_angleBtwRays, chart.m_decPlacePhi);
+  QString text = label;
+  TCanvas &tc = labelHook(skAngular, text, roundToInt((q + 6) * c) + geo.cx,
+                          roundToInt(geo.rotSign * (q + 3) * sn) + geo.cy);
+  if (text.isEmpty())
+    return;
+  const bool piLetters = mode == almMultiPi || mode == almSymmMultiPi;
+  const QString shown = piLetters ? withPiLetter(label, text) : text;
+  const int tw = tc.TextWidth(shown), th = tc.TextHeight(shown), hw = tw / 2;
+  lastTextHeight = th;
+  const int x = roundToInt((q + hw + 6) * c) + geo.cx;
+  const int y = roundToInt(geo.rotSign * (q + th / 2 + 3) * sn) + geo.cy;
+  tc.TextOut(x - hw, y - th / 2, shown);
+}
+
+void TCustomPolChart::GridPass::raysAndAngleLabels() {
+  cv.SetFontColor(chart.m_scaleColor);
+  cv.SetPenWidth(1);
+  cv.SetPenColor(chart.m_gridColor);
+  cv.SetPenStyle(psSolid);
+  const TpcGridStyleAng style = chart.m_gridStyleAng;
+  if (style == gsAngDots)
+    cv.SetPenStyle(psDot);
+  const bool rays = style == gsAngDots || style == gsAngSolid;
+  for (int i = 0; i < geo.rayCount; ++i)
+    rayAndAngleLabel(i, rays);
+}
+
+void TCustomPolChart::GridPass::outerCircle() {
   cv.SetBrushStyle(Nuvra::bsClear);
   cv.SetPenStyle(psSolid);
-  const TpcGridStyleRad gr = m_gridStyleRad;
-  if (gr != gsRadNone) {
-    cv.SetPenStyle(gr == gsRadOuterDots || gr == gsRadBothDots ? psDot : psSolid);
-    cv.Ellipse(cx - q, cy - q, cx + q + 1, cy + q + 1);
-  }
-  const bool rings = gr == gsRadBothDots || gr == gsRadBothMixed || gr == gsRadBothSolid;
-  if (rings)
-    cv.SetPenStyle(gr == gsRadBothSolid ? psSolid : psDot);
+  const TpcGridStyleRad gr = chart.m_gridStyleRad;
+  if (gr == gsRadNone)
+    return;
+  const int q = geo.radius;
+  cv.SetPenStyle(gr == gsRadOuterDots || gr == gsRadBothDots ? psDot : psSolid);
+  cv.Ellipse(geo.cx - q, geo.cy - q, geo.cx + q + 1, geo.cy + q + 1);
+}
 
-  // Radial labels along the vertical diameter; the axis sits beside the circle for the
-  // left and right modes.
-  int a = 0, k = 1, g = 0;
-  if (m_labelModeRad == rlmVertLeft) {
-    a = -roundToInt(1.2 * q);
-    k = 2;
-    g = -6;
-  } else if (m_labelModeRad == rlmVertRight) {
-    a = roundToInt(1.2 * q);
-    k = 0;
-    g = 6;
-  }
-  const bool radLabels = m_labelModeRad != rlmNone;
+bool TCustomPolChart::GridPass::ringsWanted() const {
+  const TpcGridStyleRad gr = chart.m_gridStyleRad;
+  return gr == gsRadBothDots || gr == gsRadBothMixed || gr == gsRadBothSolid;
+}
+
+// Ring j of the four inner rings, at j fifths of the radius.
+void TCustomPolChart::GridPass::ring(int j) {
+  const double r = j * geo.radius / 5.0;
+  cv.SetBrushStyle(Nuvra::bsClear);
+  cv.Ellipse(roundToInt(geo.cx - r), roundToInt(geo.cy - r), roundToInt(geo.cx + r + 1),
+             roundToInt(geo.cy + r + 1));
+}
+
+// The scale value at j fifths of the radius above (j > 0) or below the centre.
+void TCustomPolChart::GridPass::radialLabel(int j) {
+  const double ringY = j * geo.radius / 5.0;
+  cv.SetBrushColor(chart.m_chartColor);
+  QString text =
+      FormatScaleValue(1, chart.m_decPlaceRad,
+                       chart.m_rangeLow + (chart.m_rangeHigh - chart.m_rangeLow) / 5 * std::abs(j));
+  TCanvas &tc =
+      labelHook(skRadial, text, geo.labelX(), roundToInt(geo.cy - ringY - lastTextHeight / 2.0));
+  if (text.isEmpty())
+    return;
+  const int tw = tc.TextWidth(text), th = tc.TextHeight(text);
+  lastTextHeight = th;
+  tc.TextOut(geo.labelX() - (tw * geo.alignHalves) / 2, roundToInt(geo.cy - ringY - th / 2.0),
+             text);
+}
+
+// Each ring is drawn just before the label on it, so the labels above a ring cover it where
+// they overlap on small charts; the passes keep that order.
+void TCustomPolChart::GridPass::ringsAndRadialScale() {
+  const bool rings = ringsWanted();
+  if (rings)
+    cv.SetPenStyle(chart.m_gridStyleRad == gsRadBothSolid ? psSolid : psDot);
+  const bool labels = chart.m_labelModeRad != rlmNone;
   for (int j = 4; j >= -4; --j) {
-    const double ringY = j * q / 5.0;
-    if (rings && j > 0) {
-      cv.SetBrushStyle(Nuvra::bsClear);
-      cv.Ellipse(roundToInt(cx - ringY), roundToInt(cy - ringY), roundToInt(cx + ringY + 1),
-                 roundToInt(cy + ringY + 1));
-    }
-    if (!radLabels)
-      continue;
-    cv.SetBrushColor(m_chartColor);
-    QString text = FormatScaleValue(1, m_decPlaceRad,
-                                    m_rangeLow + (m_rangeHigh - m_rangeLow) / 5 * std::abs(j));
-    TCanvas &tc =
-        labelHook(skRadial, text, cx + a + g, roundToInt(cy - ringY - lastTextHeight / 2.0));
+    if (rings && j > 0)
+      ring(j);
+    if (labels)
+      radialLabel(j);
+  }
+}
+
+// The two rim labels: inside the circle when the angle labels take the space outside.
+void TCustomPolChart::GridPass::rimLabels() {
+  cv.SetBrushStyle(Nuvra::bsClear);
+  if (chart.m_labelModeRad == rlmNone)
+    return;
+  const int q = geo.radius, cy = geo.cy;
+  const bool inside = chart.m_labelModeRad == rlmVertCenter && chart.m_labelModeAng != almNone;
+  for (int side = -1; side <= 1; side += 2) {
+    cv.SetBrushColor(chart.m_chartColor);
+    QString text = FormatScaleValue(1, chart.m_decPlaceRad, chart.m_rangeHigh);
+    const int rimY = cy + side * q;
+    TCanvas &tc = labelHook(skRadial, text, geo.labelX(), rimY);
     if (text.isEmpty())
       continue;
     const int tw = tc.TextWidth(text), th = tc.TextHeight(text);
     lastTextHeight = th;
-    tc.TextOut(cx - (tw * k) / 2 + a + g, roundToInt(cy - ringY - th / 2.0), text);
+    int top;
+    if (inside)
+      top = side < 0 ? cy - q + 1 : cy + q - th - 1;
+    else
+      top = roundToInt(rimY - th / 2.0);
+    tc.TextOut(geo.labelX() - (tw * geo.alignHalves) / 2, top, text);
   }
+}
 
-  // The two rim labels: inside the circle when the angle labels take the space outside.
-  cv.SetBrushStyle(Nuvra::bsClear);
-  if (radLabels) {
-    const bool inside = m_labelModeRad == rlmVertCenter && m_labelModeAng != almNone;
-    for (int side = -1; side <= 1; side += 2) {
-      cv.SetBrushColor(m_chartColor);
-      QString text = FormatScaleValue(1, m_decPlaceRad, m_rangeHigh);
-      const int rimY = cy + side * q;
-      TCanvas &tc = labelHook(skRadial, text, cx + a + g, rimY);
-      if (text.isEmpty())
-        continue;
-      const int tw = tc.TextWidth(text), th = tc.TextHeight(text);
-      lastTextHeight = th;
-      int top;
-      if (inside)
-        top = side < 0 ? cy - q + 1 : cy + q - th - 1;
-      else
-        top = roundToInt(rimY - th / 2.0);
-      tc.TextOut(cx - (tw * k) / 2 + a + g, top, text);
-    }
-  }
-
+// The vertical axis with eleven ticks beside the circle, for the left and right label modes.
+void TCustomPolChart::GridPass::sideAxis() {
   cv.SetPenStyle(psSolid);
-  if (m_labelModeRad == rlmVertLeft || m_labelModeRad == rlmVertRight) {
-    const int t = m_labelModeRad == rlmVertLeft ? -4 : 4;
-    cv.SetPenColor(m_gridColor);
-    cv.MoveTo(cx + a, cy + q);
-    cv.LineTo(cx + a, cy - q);
-    for (int i = -5; i <= 5; ++i) {
-      const int y = roundToInt(cy - i * q / 5.0);
-      cv.MoveTo(cx + a, y);
-      cv.LineTo(cx + a + t, y);
-    }
+  if (geo.tickLength == 0)
+    return;
+  const int x = geo.cx + geo.axisOffset, q = geo.radius;
+  cv.SetPenColor(chart.m_gridColor);
+  cv.MoveTo(x, geo.cy + q);
+  cv.LineTo(x, geo.cy - q);
+  for (int i = -5; i <= 5; ++i) {
+    const int y = roundToInt(geo.cy - i * q / 5.0);
+    cv.MoveTo(x, y);
+    cv.LineTo(x + geo.tickLength, y);
   }
+}
+
+void TCustomPolChart::drawGrid(TCanvas &cv, int &lastTextHeight) {
+  GridPass pass(*this, cv, lastTextHeight);
+  pass.raysAndAngleLabels();
+  pass.outerCircle();
+  pass.ringsAndRadialScale();
+  pass.rimLabels();
+  pass.sideAxis();
 }
 
 void TCustomPolChart::drawShadow(TCanvas &cv) {
