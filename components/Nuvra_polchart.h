@@ -485,6 +485,14 @@ public:
   // letter "p" for pi; the chart shows the Greek letter instead when drawing.
   static QString AngleLabelText(TpcAngLabelMode mode, int i, double angleBtwRays, int decPlacePhi);
 
+  // Square sizes at the widget's font. The minimum gives the grid a radius of 8 label heights
+  // and 5 pixels, so the radial labels at every fifth of it, the rim labels inside the circle
+  // included, stand one above the other without overlapping; the hint doubles that radius.
+  // Both add the shadow. Neither follows MagFactor, which zooms within whatever size the
+  // layout gives (the angle labels outside the circle need it below 1, as layouts set it).
+  QSize minimumSizeHint() const override;
+  QSize sizeHint() const override;
+
 protected:
   // The label pass on the chart bitmap (after the data, before OnDataRendered).
   virtual void DrawTextLabels(TCanvas &canvas);

@@ -2,6 +2,7 @@
 // vertical scale) and the drop shadow around the chart area.
 #include "Nuvra_polchart.h"
 
+#include <QFontMetrics>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -329,6 +330,25 @@ void TCustomPolChart::drawGrid(TCanvas &cv, int &lastTextHeight) {
   pass.ringsAndRadialScale();
   pass.rimLabels();
   pass.sideAxis();
+}
+
+namespace {
+
+// Five pixels beyond 8 label heights give each fifth of the radius one and a half label
+// heights and a pixel: the room between a rim label drawn inside the circle and the label
+// centred on the ring below it.
+int minimumGridRadius(const QFont &font) { return 8 * QFontMetrics(font).height() + 5; }
+
+} // namespace
+
+QSize TCustomPolChart::minimumSizeHint() const {
+  const int side = 2 * minimumGridRadius(font()) + m_shadowWidth;
+  return {side, side};
+}
+
+QSize TCustomPolChart::sizeHint() const {
+  const int side = 4 * minimumGridRadius(font()) + m_shadowWidth;
+  return {side, side};
 }
 
 void TCustomPolChart::drawShadow(TCanvas &cv) {

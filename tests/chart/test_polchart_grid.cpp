@@ -391,3 +391,43 @@ TEST(PolChartGrid, RaysAndAngleLabelsFollowDirectionAndOffset) {
         << k.dir << " " << k.offset;
   }
 }
+
+// Painted at its minimum size, the chart keeps the eleven radial labels on the vertical
+// diameter apart and inside it; the hint is larger, and both make room for the shadow.
+TEST(PolChartSize, MinimumKeepsTheRadialLabelsApart) {
+  const struct { int pixelSize, shadow; } cases[] = {{8, 0}, {12, 0}, {12, 9}, {20, 4}};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(testing::Message() << "font " << c.pixelSize << " shadow " << c.shadow);
+    TestChart t;
+    QFont f = t->font();
+    f.setPixelSize(c.pixelSize);
+    t->setFont(f);
+    t->SetShadowWidth(c.shadow);
+    const QSize min = t->minimumSizeHint(), hint = t->sizeHint();
+    EXPECT_EQ(min.width(), min.height());
+    EXPECT_EQ(hint.width(), hint.height());
+    EXPECT_EQ(hint.width() - c.shadow, 2 * (min.width() - c.shadow));
+
+    // The angle labels stay switched on (they move the rim labels inside) but are not drawn.
+    t->OnBeforeDrawScaleLabel = [](QObject *, TCanvas *&, C::TpcScaleKind kind, QString &text, int,
+                                   int) {
+      if (kind == C::skAngular)
+        text.clear();
+    };
+    t->SetAutoRedraw(false);
+    t->resize(min);
+    t->CenterChart();
+    CanvasRecorder rec;
+    t->Paint();
+    const int th = QFontMetrics(f).height();
+    std::vector<int> tops;
+    for (const auto &call : rec.of(CanvasOp::TextOut, "chart"))
+      tops.push_back(call.points[0].y());
+    ASSERT_EQ(tops.size(), 11u);
+    std::sort(tops.begin(), tops.end());
+    for (std::size_t i = 1; i < tops.size(); ++i)
+      EXPECT_GE(tops[i] - tops[i - 1], th) << "labels at " << tops[i - 1] << ", " << tops[i];
+    EXPECT_GE(tops.front(), 0);
+    EXPECT_LE(tops.back() + th, min.height() - c.shadow);
+  }
+}
