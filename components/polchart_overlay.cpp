@@ -63,6 +63,63 @@ void TCustomPolChart::DrawTextLabels(TCanvas &canvas) {
   }
 }
 
+namespace {
+
+// A label's text block: left edge, top, bottom (the anchor's line) and widest line.
+struct LabelBlock {
+  std::int64_t x, top, bottom, width;
+};
+
+// The label's background, box, underline or shadow under its text block; false when the
+// label is switched off.
+bool drawLabelFrame(TCanvas &cv, const TpcTextLabel &label, const LabelBlock &b) {
+  // The box around the block, right and bottom edge exclusive.
+  auto box = [&](std::int64_t dx, std::int64_t dy) {
+    cv.Rectangle(limited(b.x - 4 + dx), limited(b.top - 2 + dy), limited(b.x + 4 + b.width + dx),
+                 limited(b.bottom + 2 + dy));
+  };
+  auto filledBox = [&](TColor c) {
+    cv.SetPenColor(c);
+    cv.SetBrushColor(c);
+    box(0, 0);
+  };
+
+  const bool transparent = label.Transparent();
+  switch (label.Mode()) {
+  case TpcTextLabel::tlsimple:
+    if (!transparent)
+      filledBox(label.ColorBkg());
+    break;
+  case TpcTextLabel::tlBox:
+    cv.SetPenColor(label.ColorBorder());
+    cv.SetBrushColor(label.ColorBkg());
+    if (transparent)
+      cv.SetBrushStyle(Nuvra::bsClear);
+    box(0, 0);
+    break;
+  case TpcTextLabel::tlUnderline:
+    if (!transparent)
+      filledBox(label.ColorBkg());
+    cv.SetPenColor(label.ColorBorder());
+    cv.MoveTo(limited(b.x), limited(b.bottom));
+    cv.LineTo(limited(b.x + b.width), limited(b.bottom));
+    break;
+  case TpcTextLabel::tlShadow:
+    cv.SetPenColor(label.ColorShadow());
+    cv.SetBrushColor(label.ColorShadow());
+    box(label.ShadowDx(), label.ShadowDy());
+    cv.SetPenColor(label.ColorBorder());
+    cv.SetBrushColor(label.ColorBkg());
+    box(0, 0);
+    break;
+  case TpcTextLabel::tlOff: return false;
+  }
+
+  return true;
+}
+
+} // namespace
+
 void TCustomPolChart::drawTextLabel(TCanvas &cv, const TpcTextLabel &label) {
   const QPoint anchor = labelAnchor(label);
   cv.SetFont(label.Font());
@@ -94,49 +151,11 @@ void TCustomPolChart::drawTextLabel(TCanvas &cv, const TpcTextLabel &label) {
     x -= W / 2;
   const std::int64_t top = y - n * h;
 
-  // The box around the block, right and bottom edge exclusive.
-  auto box = [&](std::int64_t dx, std::int64_t dy) {
-    cv.Rectangle(limited(x - 4 + dx), limited(top - 2 + dy), limited(x + 4 + W + dx),
-                 limited(y + 2 + dy));
-  };
-  auto filledBox = [&](TColor c) {
-    cv.SetPenColor(c);
-    cv.SetBrushColor(c);
-    box(0, 0);
-  };
-
-  const bool transparent = label.Transparent();
-  switch (label.Mode()) {
-  case TpcTextLabel::tlsimple:
-    if (!transparent)
-      filledBox(label.ColorBkg());
-    break;
-  case TpcTextLabel::tlBox:
-    cv.SetPenColor(label.ColorBorder());
-    cv.SetBrushColor(label.ColorBkg());
-    if (transparent)
-      cv.SetBrushStyle(Nuvra::bsClear);
-    box(0, 0);
-    break;
-  case TpcTextLabel::tlUnderline:
-    if (!transparent)
-      filledBox(label.ColorBkg());
-    cv.SetPenColor(label.ColorBorder());
-    cv.MoveTo(limited(x), limited(y));
-    cv.LineTo(limited(x + W), limited(y));
-    break;
-  case TpcTextLabel::tlShadow:
-    cv.SetPenColor(label.ColorShadow());
-    cv.SetBrushColor(label.ColorShadow());
-    box(label.ShadowDx(), label.ShadowDy());
-    cv.SetPenColor(label.ColorBorder());
-    cv.SetBrushColor(label.ColorBkg());
-    box(0, 0);
-    break;
-  case TpcTextLabel::tlOff: return;
-  }
+  if (!drawLabelFrame(cv, label, LabelBlock{x, top, y, W}))
+    return;
 
   // A shadowed label always has an opaque text background.
+  const bool transparent = label.Transparent();
   if (!transparent || label.Mode() == TpcTextLabel::tlShadow)
     cv.SetBrushColor(label.ColorBkg());
   else
