@@ -567,6 +567,8 @@ private:
   bool pointerToPolar(int X, int Y, double &R, double &Phi) const;
   bool inChartArea(int X, int Y) const;
   void dragMove(TShiftState Shift, int X, int Y);
+  void startDrag(int X, int Y);
+  void dragLabel(int X, int Y);
   void zoomWindowMove(int X, int Y);
   void zoomWindowEnd(bool apply);
   void xorZoomRect(QPoint a, QPoint b);

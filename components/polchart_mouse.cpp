@@ -261,6 +261,39 @@ void TCustomPolChart::MouseMoveInChart(TShiftState Shift, int X, int Y) {
 
 // ---- dragging ----------------------------------------------------------------------------------
 
+// Where a drag starts, and the cross-hair or label it moves.
+void TCustomPolChart::startDrag(int X, int Y) {
+  m_mouse.dragging = true;
+  m_mouse.dragMode = m_mouseAction;
+  m_mouse.dragStart = QPoint(X, Y);
+  m_mouse.startCenterX = m_centerX;
+  m_mouse.startCenterY = m_centerY;
+  m_mouse.startMag = m_magFactor;
+  if (m_mouseAction == Nuvra::maDragCrossH)
+    m_mouse.crossHair = NearestCrossHair(X, Y);
+  else if (m_mouseAction == Nuvra::maDragLabel)
+    m_mouse.label = NearestTextLabel(X, Y);
+}
+
+void TCustomPolChart::dragLabel(int X, int Y) {
+  if (m_mouse.label < 1 || m_mouse.label > kTextLabelCount)
+    return;
+  TpcTextLabel *label = m_textLabels[static_cast<std::size_t>(m_mouse.label - 1)];
+  if (label->AttachToData()) {
+    double R = 0, Phi = 0;
+    if (!pointerToPolar(X, Y, R, Phi))
+      return;
+    label->PosRadRef() = R;
+    label->PosPhiRef() = Phi;
+  } else {
+    label->PosRadRef() = X;
+    label->PosPhiRef() = Y;
+  }
+  Paint();
+  if (OnTextLabelMove)
+    OnTextLabelMove(this, label);
+}
+
 void TCustomPolChart::dragMove(TShiftState Shift, int X, int Y) {
   if (!Shift.testFlag(ssLeft)) {
     m_mouse.dragging = false;
@@ -268,16 +301,7 @@ void TCustomPolChart::dragMove(TShiftState Shift, int X, int Y) {
   }
   // The first move of a drag (or the first after a change of mode) records where it starts.
   if (!m_mouse.dragging || m_mouse.dragMode != m_mouseAction) {
-    m_mouse.dragging = true;
-    m_mouse.dragMode = m_mouseAction;
-    m_mouse.dragStart = QPoint(X, Y);
-    m_mouse.startCenterX = m_centerX;
-    m_mouse.startCenterY = m_centerY;
-    m_mouse.startMag = m_magFactor;
-    if (m_mouseAction == Nuvra::maDragCrossH)
-      m_mouse.crossHair = NearestCrossHair(X, Y);
-    else if (m_mouseAction == Nuvra::maDragLabel)
-      m_mouse.label = NearestTextLabel(X, Y);
+    startDrag(X, Y);
     return;
   }
 
@@ -321,25 +345,7 @@ void TCustomPolChart::dragMove(TShiftState Shift, int X, int Y) {
       OnCrossHairMove(this, ch);
     return;
   }
-  case Nuvra::maDragLabel: {
-    if (m_mouse.label < 1 || m_mouse.label > kTextLabelCount)
-      return;
-    TpcTextLabel *label = m_textLabels[static_cast<std::size_t>(m_mouse.label - 1)];
-    if (label->AttachToData()) {
-      double R = 0, Phi = 0;
-      if (!pointerToPolar(X, Y, R, Phi))
-        return;
-      label->PosRadRef() = R;
-      label->PosPhiRef() = Phi;
-    } else {
-      label->PosRadRef() = X;
-      label->PosPhiRef() = Y;
-    }
-    Paint();
-    if (OnTextLabelMove)
-      OnTextLabelMove(this, label);
-    return;
-  }
+  case Nuvra::maDragLabel: dragLabel(X, Y); return;
   default: return;
   }
 }
