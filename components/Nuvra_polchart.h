@@ -617,6 +617,8 @@ private:
     QImage frame, chart;
     int lastTextHeight = 0;
   } m_static;
+  // The cached frame the frame bitmap was last copied from (its cache key), or -1.
+  qint64 m_frameSource = -1;
 
   // owned objects
   std::array<TpcCrossHair *, kCrossHairCount> m_crossHairs{};

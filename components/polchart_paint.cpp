@@ -255,8 +255,16 @@ void TCustomPolChart::paintStaticLayer(int &lastTextHeight) {
   m_frameCanvas.Release();
   m_chartCanvas.Release();
   if (m_cacheStaticLayer && m_static.valid && m_static.key == key) {
-    m_frame = m_static.frame; // shared until the first drawing detaches it
-    m_chart = m_static.chart;
+    // The frame bitmap is a private copy of the cached one, made once: every paint covers its
+    // whole chart area with the chart bitmap, and the shadow around it stays as it is. Sharing
+    // it instead would copy the whole frame again on every paint when the chart is drawn on.
+    const qint64 source = m_static.frame.cacheKey();
+    if (m_frameSource != source || !m_frame.isDetached()) {
+      m_frame = m_static.frame.copy();
+      m_frame.setDevicePixelRatio(m_static.frame.devicePixelRatio());
+      m_frameSource = source;
+    }
+    m_chart = m_static.chart; // shared until the first drawing detaches it
     m_frameCanvas.SetTarget(&m_frame);
     m_chartCanvas.SetTarget(&m_chart);
     m_chartCanvas.SetFont(font());
@@ -266,6 +274,7 @@ void TCustomPolChart::paintStaticLayer(int &lastTextHeight) {
   }
   const int W = width(), H = height(), w = m_shadowWidth;
   const qreal ratio = devicePixelRatioF();
+  m_frameSource = -1;
   if (!m_frame.isDetached())
     m_frame = QImage(); // shared with the cached layer: draw into a new one
   fitBackBuffer(m_frame, QSize(W, H), ratio);
