@@ -1,6 +1,5 @@
 #include "Headless.h"
 
-#include <QPainter>
 #include <QScrollBar>
 #include <cstdio>
 #include <memory>

@@ -17,10 +17,14 @@
 
 namespace {
 
-int runWindow(int argc, char **argv) {
-  DipolixApplication app(argc, argv);
+void nameApplication() {
   DipolixApplication::setApplicationName(QStringLiteral("Dipolix"));
   DipolixApplication::setApplicationVersion(QStringLiteral("1.0"));
+}
+
+int runWindow(int argc, char **argv) {
+  DipolixApplication app(argc, argv);
+  nameApplication();
   DipolixApplication::setWindowIcon(dipolixAppIcon());
   try {
     // The main window first: it is the application's main window; closing it ends the
@@ -62,7 +66,6 @@ int main(int argc, char **argv) {
   qputenv("QT_SCALE_FACTOR", QByteArray::number(parsed.options.scale, 'g', 6));
   qunsetenv("QT_SCREEN_SCALE_FACTORS");
   DipolixApplication app(argc, argv);
-  DipolixApplication::setApplicationName(QStringLiteral("Dipolix"));
-  DipolixApplication::setApplicationVersion(QStringLiteral("1.0"));
+  nameApplication();
   return headless::run(parsed.options);
 }

@@ -86,13 +86,19 @@ void TranslateFormOf100Controls(benchmark::State &state) {
 }
 BENCHMARK(TranslateFormOf100Controls)->Unit(benchmark::kMicrosecond);
 
+// N distinct captions, as a large form would ask for them.
+QStringList captionKeys(int n) {
+  QStringList keys;
+  for (int i = 0; i < n; ++i)
+    keys.append(QStringLiteral("Caption %1").arg(i));
+  return keys;
+}
+
 // N distinct keys without an entry, each asked for twice, the second time in upper case:
 // what a large form does to the generated file's list. Should grow linearly with N.
 void CollectMissingKeys(benchmark::State &state) {
   const auto n = static_cast<int>(state.range(0));
-  QStringList keys;
-  for (int i = 0; i < n; ++i)
-    keys.append(QStringLiteral("Caption %1").arg(i));
+  const QStringList keys = captionKeys(n);
   for (auto _ : state) {
     TGlossan2000 g(QString{});
     g.AutoCreateItlFile = true;
@@ -117,9 +123,7 @@ BENCHMARK(CollectMissingKeys)
 // The floor: the same lines, lower-cased and put in a hash set twice, with no translator.
 void HashSetOfSameLinesFloor(benchmark::State &state) {
   const auto n = static_cast<int>(state.range(0));
-  QStringList keys;
-  for (int i = 0; i < n; ++i)
-    keys.append(QStringLiteral("Caption %1").arg(i));
+  const QStringList keys = captionKeys(n);
   for (auto _ : state) {
     QSet<QString> seen;
     for (int pass = 0; pass < 2; ++pass)

@@ -8,6 +8,7 @@
 
 #include "Nuvra_NumLab.h"
 #include "Nuvra_accessible.h"
+#include "Nuvra_mouse.h"
 
 namespace {
 
@@ -231,25 +232,11 @@ void TNumLab::SetEmpty(bool v) {
 namespace {
 
 TNumLab::TShiftState shiftOf(const QMouseEvent *e) {
-  TNumLab::TShiftState s;
-  const Qt::KeyboardModifiers mods = e->modifiers();
-  const Qt::MouseButtons buttons = e->buttons();
-  s.setFlag(TNumLab::ssShift, mods & Qt::ShiftModifier);
-  s.setFlag(TNumLab::ssAlt, mods & Qt::AltModifier);
-  s.setFlag(TNumLab::ssCtrl, mods & Qt::ControlModifier);
-  s.setFlag(TNumLab::ssLeft, buttons & Qt::LeftButton);
-  s.setFlag(TNumLab::ssRight, buttons & Qt::RightButton);
-  s.setFlag(TNumLab::ssMiddle, buttons & Qt::MiddleButton);
-  return s;
+  return nuvra::shiftStateOf<TNumLab>(e->buttons(), e->modifiers());
 }
 
 bool buttonOf(Qt::MouseButton b, TNumLab::TMouseButton &out) {
-  switch (b) {
-  case Qt::LeftButton: out = TNumLab::mbLeft; return true;
-  case Qt::RightButton: out = TNumLab::mbRight; return true;
-  case Qt::MiddleButton: out = TNumLab::mbMiddle; return true;
-  default: return false;
-  }
+  return nuvra::mouseButtonOf<TNumLab>(b, out);
 }
 
 QPoint pointOf(const QMouseEvent *e) { return e->position().toPoint(); }

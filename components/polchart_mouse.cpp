@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "Nuvra_mouse.h"
 #include "Rounding.h"
 
 namespace {
@@ -50,29 +51,11 @@ QPoint messagePoint(const QMouseEvent *e) {
 }
 
 Shift shiftOf(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods) {
-  Shift s;
-  if (mods & Qt::ShiftModifier)
-    s |= TCustomPolChart::ssShift;
-  if (mods & Qt::AltModifier)
-    s |= TCustomPolChart::ssAlt;
-  if (mods & Qt::ControlModifier)
-    s |= TCustomPolChart::ssCtrl;
-  if (buttons & Qt::LeftButton)
-    s |= TCustomPolChart::ssLeft;
-  if (buttons & Qt::RightButton)
-    s |= TCustomPolChart::ssRight;
-  if (buttons & Qt::MiddleButton)
-    s |= TCustomPolChart::ssMiddle;
-  return s;
+  return nuvra::shiftStateOf<TCustomPolChart>(buttons, mods);
 }
 
 bool buttonOf(Qt::MouseButton b, TCustomPolChart::TMouseButton &out) {
-  switch (b) {
-  case Qt::LeftButton: out = TCustomPolChart::mbLeft; return true;
-  case Qt::RightButton: out = TCustomPolChart::mbRight; return true;
-  case Qt::MiddleButton: out = TCustomPolChart::mbMiddle; return true;
-  default: return false;
-  }
+  return nuvra::mouseButtonOf<TCustomPolChart>(b, out);
 }
 
 } // namespace

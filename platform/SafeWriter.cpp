@@ -19,6 +19,7 @@ struct Plan {
   QByteArray target;        // the path finally written (a link's target)
   struct stat old {};       // the file replaced (Replace only)
   bool viaProcLink = false; // reached through a /proc link (e.g. /dev/stdout): never replace
+  bool noFollow = false;    // a link at the path is refused, never followed
   QString reason;
 };
 
@@ -83,7 +84,18 @@ void planNew(Plan &plan) {
     plan.kind = Kind::Create;
 }
 
-Plan planFor(const QByteArray &path) {
+// A link at the path is refused; the rename that replaces a file never follows one either,
+// so a link planted after this check is replaced, not written through.
+bool refuseLink(const QByteArray &path, QString &reason) {
+  struct stat st {};
+  if (::lstat(path.constData(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    reason = QStringLiteral("is a symbolic link; not written");
+    return false;
+  }
+  return true;
+}
+
+Plan planFor(const QByteArray &path, SafeWriter::Links links) {
   Plan plan;
   if (path == "-") {
     plan.kind = Kind::Stdout;
@@ -94,7 +106,9 @@ Plan planFor(const QByteArray &path) {
     return plan;
   }
   plan.target = path;
-  if (!followLinks(plan.target, plan.viaProcLink, plan.reason))
+  plan.noFollow = links == SafeWriter::Links::Refuse;
+  if (plan.noFollow ? !refuseLink(path, plan.reason)
+                    : !followLinks(plan.target, plan.viaProcLink, plan.reason))
     return plan;
   const QByteArray &probe = plan.viaProcLink ? path : plan.target;
   struct stat st {};
@@ -154,6 +168,8 @@ QString writeStream(const Plan &plan, QByteArrayView bytes) {
   int flags = O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK;
   if (plan.viaProcLink)
     flags |= O_APPEND; // a redirected standard output: go on where the shell put it
+  if (plan.noFollow)
+    flags |= O_NOFOLLOW;
   const int fd = ::open(plan.target.constData(), flags);
   if (fd < 0)
     return errno == ENXIO ? QStringLiteral("no process reads from it") : errnoText(errno);
@@ -227,13 +243,13 @@ QString replaceFile(const Plan &plan, QByteArrayView bytes) {
 
 } // namespace
 
-QString SafeWriter::check(const QByteArray &path) {
-  const Plan plan = planFor(path);
+QString SafeWriter::check(const QByteArray &path, Links links) {
+  const Plan plan = planFor(path, links);
   return plan.kind == Kind::Refused ? failure(path, plan.reason) : QString();
 }
 
-QString SafeWriter::write(const QByteArray &path, QByteArrayView bytes) {
-  const Plan plan = planFor(path);
+QString SafeWriter::write(const QByteArray &path, QByteArrayView bytes, Links links) {
+  const Plan plan = planFor(path, links);
   QString why;
   switch (plan.kind) {
   case Kind::Refused: why = plan.reason; break;

@@ -7,7 +7,6 @@
 #include "SafeWriter.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 namespace glossan {
 
@@ -26,23 +25,20 @@ bool Fail(QString *error, const QString &why) {
   return false;
 }
 
-bool IsSymLink(const QString &fileName) { return QFileInfo(fileName).isSymLink(); }
-
 } // namespace
 
 bool WriteItlFile(const QString &fileName, const QStringList &lines, QString *error) {
-  // The file is written in the current folder, which may be shared: a link planted there
-  // would make the save below replace whatever file the link points at.
-  if (IsSymLink(fileName))
-    return Fail(error, QStringLiteral("%1 is a symbolic link; not written").arg(fileName));
   QByteArray bytes;
   for (const QString &line : lines) {
     bytes += cp1252::encode(line);
     bytes += "\r\n";
   }
   // A temporary file beside the target replaces it only once complete, so a full disk or a
-  // missing permission never costs the file that was there before.
-  const QString why = SafeWriter::write(QFile::encodeName(fileName), bytes);
+  // missing permission never costs the file that was there before. The file is written in the
+  // current folder, which may be shared: a link planted there is refused, never followed onto
+  // whatever file it points at.
+  const QString why =
+      SafeWriter::write(QFile::encodeName(fileName), bytes, SafeWriter::Links::Refuse);
   if (!why.isEmpty())
     return Fail(error, why);
   return true;

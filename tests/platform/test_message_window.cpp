@@ -533,7 +533,6 @@ TEST(RuntimeDir, FallbackIsAFolderNoOtherUserCanOccupy) {
   }
   RuntimePlaces p;
   p.uid = ::geteuid();
-  p.cacheDir = t + QStringLiteral("/home/.cache");
   p.tmpDir = t + QStringLiteral("/tmp");
   p.hostName = QStringLiteral("lab");
   p.cacheDir = t + QLatin1Char('/') + QString(90, QLatin1Char('c')); // sockets would not fit
