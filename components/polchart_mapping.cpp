@@ -1,6 +1,7 @@
 // Mapping between polar data coordinates and chart pixels, the centring computation and the
 // number-to-text routine the scales use.
 #include "Nuvra_polchart.h"
+#include "polchart_p.h"
 
 #include <algorithm>
 #include <cmath>
@@ -73,15 +74,15 @@ void ChartMapping::ScreenToPolar(int X, int Y, double &R, double &Phi) const {
 void TCustomPolChart::CalcScaling() {
   if (IsLoading())
     return;
-  m_map.RangeLow = m_rangeLow;
-  m_map.RangeHigh = m_rangeHigh;
-  m_map.AngleOffset = m_angleOffset;
-  m_map.AngleFactor = m_angleFactor;
-  m_map.RotSign = m_rotSign;
-  m_map.Calc(width(), height(), m_shadowWidth, m_magFactor, m_centerX, m_centerY);
+  d->m_map.RangeLow = d->m_rangeLow;
+  d->m_map.RangeHigh = d->m_rangeHigh;
+  d->m_map.AngleOffset = d->m_angleOffset;
+  d->m_map.AngleFactor = d->m_angleFactor;
+  d->m_map.RotSign = d->m_rotSign;
+  d->m_map.Calc(width(), height(), d->m_shadowWidth, d->m_magFactor, d->m_centerX, d->m_centerY);
 }
 
-ChartMapping TCustomPolChart::CurrentMapping() const {
+ChartMapping PolChartPrivate::currentMapping() const {
   // The direction settings take effect at once; only scale and centre wait for CalcScaling.
   ChartMapping m = m_map;
   m.RangeLow = m_rangeLow;
@@ -93,26 +94,27 @@ ChartMapping TCustomPolChart::CurrentMapping() const {
 }
 
 void TCustomPolChart::PolarToScreen(int &X, int &Y, double R, double Phi) const {
-  CurrentMapping().PolarToScreen(X, Y, R, Phi);
+  d->currentMapping().PolarToScreen(X, Y, R, Phi);
 }
 
 void TCustomPolChart::ScreenToPolar(int X, int Y, double &R, double &Phi) const {
-  CurrentMapping().ScreenToPolar(X, Y, R, Phi);
+  d->currentMapping().ScreenToPolar(X, Y, R, Phi);
 }
 
 void TCustomPolChart::CenterChart() {
   // Measured with the control's own canvas and its default font, as the chart always did.
-  const int w = std::max(m_ownCanvas.TextWidth(FormatScaleValue(1, m_decPlaceRad, m_rangeLow)),
-                         m_ownCanvas.TextWidth(FormatScaleValue(1, m_decPlaceRad, m_rangeHigh)));
-  const int area = width() - m_shadowWidth;
+  const int w =
+      std::max(d->m_ownCanvas.TextWidth(FormatScaleValue(1, d->m_decPlaceRad, d->m_rangeLow)),
+               d->m_ownCanvas.TextWidth(FormatScaleValue(1, d->m_decPlaceRad, d->m_rangeHigh)));
+  const int area = width() - d->m_shadowWidth;
   const int c = area / 5 - w;
   int shift = 0;
-  if (m_labelModeRad == rlmVertLeft)
+  if (d->m_labelModeRad == rlmVertLeft)
     shift = c / 2;
-  else if (m_labelModeRad == rlmVertRight)
+  else if (d->m_labelModeRad == rlmVertRight)
     shift = -c / 2;
-  m_centerX = shift + area / 2;
-  m_centerY = (height() - m_shadowWidth) / 2;
+  d->m_centerX = shift + area / 2;
+  d->m_centerY = (height() - d->m_shadowWidth) / 2;
   CalcScaling();
   if (Visible())
     Paint();
