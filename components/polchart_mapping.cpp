@@ -4,6 +4,7 @@
 #include "polchart_p.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -24,23 +25,59 @@ void ChartMapping::Calc(int width, int height, int shadow, double magFactor, int
   OffsetY = centerY;
 }
 
+void ChartMapping::PolarToScreen(int &X, int &Y, double R, double Phi) const {
+  const double theta = (Phi + AngleOffset) * AngleFactor;
+  placePolar(*this, X, Y, R, std::cos(theta), std::sin(theta));
+}
+
 // Also built for AVX2 machines: the replay maps thousands of points between raster painting
 // calls, and plain SSE code runs many times slower in the vector state painting leaves.
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
 __attribute__((target_clones("arch=x86-64-v3", "default")))
 #endif
-void ChartMapping::PolarToScreen(int &X, int &Y, double R, double Phi) const {
-  if (RangeHigh > RangeLow ? R < RangeLow : R > RangeLow)
-    R = RangeLow; // the centre value is the innermost radius
-  const double theta = (Phi + AngleOffset) * AngleFactor;
-  const double d = R - RangeLow;
+void placePolar(const ChartMapping &m, int &X, int &Y, double R, double cosTheta,
+                double sinTheta) {
+  if (m.RangeHigh > m.RangeLow ? R < m.RangeLow : R > m.RangeLow)
+    R = m.RangeLow; // the centre value is the innermost radius
+  const double d = R - m.RangeLow;
   constexpr double kLimit = 2147483647.0;
-  const double x = OffsetX + ScaleX * d * std::cos(theta);
-  const double y = OffsetY + ScaleY * d * RotSign * std::sin(theta);
+  const double x = m.OffsetX + m.ScaleX * d * cosTheta;
+  const double y = m.OffsetY + m.ScaleY * d * m.RotSign * sinTheta;
   // A coordinate that cannot be computed (no radius, no direction, or an infinite radius
   // times a zero scale) is the centre's rather than the corner's, where NaN would round to.
-  X = std::isnan(x) ? roundToInt(OffsetX) : roundToInt(std::clamp(x, -kLimit, kLimit));
-  Y = std::isnan(y) ? roundToInt(OffsetY) : roundToInt(std::clamp(y, -kLimit, kLimit));
+  X = std::isnan(x) ? roundToInt(m.OffsetX) : roundToInt(std::clamp(x, -kLimit, kLimit));
+  Y = std::isnan(y) ? roundToInt(m.OffsetY) : roundToInt(std::clamp(y, -kLimit, kLimit));
+}
+
+// ---- the angle table -----------------------------------------------------------------------
+
+namespace {
+
+bool sameBits(double a, double b) {
+  return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
+
+} // namespace
+
+void AngleTable::prepare(double angleOffset, double angleFactor, std::size_t count) {
+  if (!sameBits(angleOffset, m_angleOffset) || !sameBits(angleFactor, m_angleFactor)) {
+    m_angleOffset = angleOffset;
+    m_angleFactor = angleFactor;
+    m_entries.clear();
+  }
+  // New entries hold an angle no item has (items without a finite angle are never looked up).
+  if (m_entries.size() < count)
+    m_entries.resize(count, Entry{std::numeric_limits<double>::quiet_NaN(), 0, 0});
+}
+
+const AngleTable::Entry &AngleTable::entry(std::size_t index, double phi) {
+  Entry &e = m_entries[index];
+  if (!sameBits(e.phi, phi)) {
+    // The same expression as ChartMapping::PolarToScreen, so the same doubles come out.
+    const double theta = (phi + m_angleOffset) * m_angleFactor;
+    e = Entry{phi, std::cos(theta), std::sin(theta)};
+  }
+  return e;
 }
 
 void ChartMapping::ScreenToPolar(int X, int Y, double &R, double &Phi) const {

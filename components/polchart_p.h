@@ -14,6 +14,32 @@
 #include "Nuvra_canvas.h"
 #include "Nuvra_polchart.h"
 
+// ChartMapping::PolarToScreen after the angle: R and the cosine and sine of the screen angle
+// to pixels, with the same clamps and rounding.
+void placePolar(const ChartMapping &m, int &X, int &Y, double R, double cosTheta, double sinTheta);
+
+// The cosines and sines of the drawing list's angles, by item index. The program refills the
+// list with the same angles at every scroll-bar move (only the radii change), so each angle's
+// pair is computed once per angle setting. An entry serves only an item whose angle is bit for
+// bit the one it was computed from, under the same AngleOffset and angle unit; any other
+// offset or unit empties the table. The rotation direction is applied after the sine and needs
+// no entry of its own.
+class AngleTable {
+public:
+  struct Entry {
+    double phi, cos, sin;
+  };
+  // For a replay of `count` items under these angle parameters.
+  void prepare(double angleOffset, double angleFactor, std::size_t count);
+  // The entry of item `index` (below the prepared count) for its angle, computed when needed.
+  const Entry &entry(std::size_t index, double phi);
+
+private:
+  double m_angleOffset = 0;
+  double m_angleFactor = 0;
+  std::vector<Entry> m_entries;
+};
+
 class PolChartPrivate {
 public:
   explicit PolChartPrivate(TCustomPolChart *chart) : q(chart) {}
@@ -145,6 +171,7 @@ public:
   int m_count = 0;
 
   ChartMapping m_map;
+  AngleTable m_angles; // kept across ClearGraf: the next list usually has the same angles
 
   // bitmaps and canvases
   QImage m_frame, m_chart, m_overlay, m_screen;

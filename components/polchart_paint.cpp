@@ -88,9 +88,11 @@ struct PolChartPrivate::Renderer {
     }
   }
 
-  QPoint map(double R, double Phi) const {
+  // As mapping.PolarToScreen, with the angle's cosine and sine from the table.
+  QPoint map(double R, double Phi, std::size_t index) const {
+    const AngleTable::Entry &a = chart.m_angles.entry(index, Phi);
     int x = 0, y = 0;
-    mapping.PolarToScreen(x, y, R, Phi);
+    placePolar(mapping, x, y, R, a.cos, a.sin);
     TCustomPolChart::ClampScreenPoint(x, y);
     return {x, y};
   }
@@ -128,7 +130,7 @@ struct PolChartPrivate::Renderer {
     return std::isnan(it.R) || (it.Kind != ikCircle && !std::isfinite(it.Phi));
   }
 
-  void replay(const TpcDrawItem &it) {
+  void replay(const TpcDrawItem &it, std::size_t index) {
     if (noPosition(it)) {
       flush();
       if (it.Kind != ikCircle)
@@ -142,7 +144,7 @@ struct PolChartPrivate::Renderer {
     }
     switch (it.Kind) {
     case ikMoveTo: {
-      const QPoint p = map(it.R, it.Phi);
+      const QPoint p = map(it.R, it.Phi, index);
       flush();
       current = p;
       penUp = false;
@@ -150,7 +152,7 @@ struct PolChartPrivate::Renderer {
       break;
     }
     case ikDrawTo: {
-      const QPoint p = map(it.R, it.Phi);
+      const QPoint p = map(it.R, it.Phi, index);
       if (it.Color != penColor || it.PenStyle != penStyle) {
         flush();
         setPenColor(it.Color);
@@ -168,8 +170,10 @@ struct PolChartPrivate::Renderer {
 void PolChartPrivate::replayItems(TCanvas &cv) {
   Renderer r(*this, cv);
   r.start();
-  for (int i = 0; i < m_count; ++i)
-    r.replay(m_items[static_cast<std::size_t>(i)]);
+  const auto count = static_cast<std::size_t>(m_count);
+  m_angles.prepare(r.mapping.AngleOffset, r.mapping.AngleFactor, count);
+  for (std::size_t i = 0; i < count; ++i)
+    r.replay(m_items[i], i);
   r.flush();
   cv.SetPenWidth(1);
 }

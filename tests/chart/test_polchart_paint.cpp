@@ -2,6 +2,7 @@
 // circles, the render hook, and real pixels.
 #include <QColor>
 #include <cmath>
+#include <functional>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -334,4 +335,40 @@ TEST(PolChartPaint, CachedStaticLayerGivesTheSamePixels) {
     ASSERT_EQ(cached->ScreenImage(), plain->ScreenImage()) << "step " << step << " kind " << what;
   }
   EXPECT_LT(cachedLabels, plainLabels / 2) << "labels are drawn only when the layer changes";
+}
+
+// The replay keeps the sines and cosines of the list's angles between repaints. After a change
+// of the angle settings or of the angles themselves the chart must draw what a chart that
+// never drew before draws with the same settings and list.
+TEST(PolChartPaint, AngleTableFollowsAnglesAndSettings) {
+  using Step = std::function<void(TPolChart &)>;
+  auto plot = [](double shift) {
+    return [shift](TPolChart &c) {
+      c.ClearGraf();
+      c.MoveTo(0.5, shift);
+      for (int i = 1; i <= 360; ++i)
+        c.DrawTo(0.3 + (i % 7) / 10.0, i + shift);
+    };
+  };
+  const std::pair<const char *, Step> steps[] = {
+      {"offset", [](TPolChart &c) { c.SetAngleOffset(30); }},
+      {"direction", [](TPolChart &c) { c.SetRotationDir(C::rdCounterCW); }},
+      {"radians", [](TPolChart &c) { c.SetUseDegrees(false); }},
+      {"other angles", plot(0.5)},
+      {"degrees again", [](TPolChart &c) { c.SetUseDegrees(true); }},
+  };
+  TestChart reused(220, 180);
+  std::vector<Step> history{plot(0)};
+  history.back()(*reused.chart);
+  reused->Paint();
+  for (const auto &[what, step] : steps) {
+    step(*reused.chart);
+    reused->Paint();
+    history.push_back(step);
+    TestChart fresh(220, 180, /*created=*/false); // draws nothing before CreateWnd
+    for (const Step &s : history)
+      s(*fresh.chart);
+    fresh->CreateWnd();
+    ASSERT_EQ(reused->ScreenImage(), fresh->ScreenImage()) << what;
+  }
 }
