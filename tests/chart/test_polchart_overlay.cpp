@@ -55,6 +55,15 @@ std::vector<CanvasCall> labelPass(const CanvasRecorder &rec) {
   return out;
 }
 
+// The calls of one kind within a pass.
+std::vector<CanvasCall> ops(const std::vector<CanvasCall> &pass, CanvasOp op) {
+  std::vector<CanvasCall> out;
+  for (const auto &c : pass)
+    if (c.op == op)
+      out.push_back(c);
+  return out;
+}
+
 } // namespace
 
 TEST(PolChartLabels, SingleLineCentredBoxAtAPixelAnchor) {
@@ -164,14 +173,6 @@ TEST(PolChartLabels, FramesByModeAndTransparency) {
     b->Paint();
     return labelPass(rec);
   };
-  auto ops = [](const std::vector<CanvasCall> &pass, CanvasOp op) {
-    std::vector<CanvasCall> out;
-    for (const auto &c : pass)
-      if (c.op == op)
-        out.push_back(c);
-    return out;
-  };
-
   auto pass = run(L::tlsimple, true);
   EXPECT_TRUE(ops(pass, CanvasOp::Rectangle).empty()) << "transparent simple: text only";
   ASSERT_EQ(ops(pass, CanvasOp::TextOut).size(), 1u);
