@@ -111,14 +111,14 @@ public:
   virtual void Paint();
 
   // The value text as Paint would show it, measured in the control's font ("" when Empty).
-  QString DisplayText() const;
+  QString displayText() const;
   // What the control currently shows (its screen canvas).
-  const QImage &ScreenImage() const noexcept;
+  const QImage &screenImage() const noexcept;
 
   // Frame line colours (not properties; set by the colour scheme, copied by Assign).
-  TColor FrameDark() const noexcept;
-  TColor FrameShadow() const noexcept;
-  TColor FrameHighlight() const noexcept;
+  TColor frameDark() const noexcept;
+  TColor frameShadow() const noexcept;
+  TColor frameHighlight() const noexcept;
 
   TBeforeDisplayEvent OnBeforeDisplay;
 

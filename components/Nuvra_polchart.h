@@ -67,15 +67,15 @@ public:
   void SetPosRad(double v);
 
   // Copies Color, LineType, LineWid, Mode, PosPhi and PosRad; keeps this object's OnChange.
-  void AssignFrom(const TpcCrossHair &src);
+  void assignFrom(const TpcCrossHair &src);
 
   // Called with this object as Sender after every property write (mouse dragging writes the
   // position fields directly instead and does not notify).
   std::function<void(QObject *Sender)> OnChange;
 
   // Direct field access for dragging, without notification.
-  double &PosRadRef() { return m_posRad; }
-  double &PosPhiRef() { return m_posPhi; }
+  double &posRadRef() { return m_posRad; }
+  double &posPhiRef() { return m_posPhi; }
 
 private:
   void changed();
@@ -137,7 +137,7 @@ public:
   // Copies the attributes into the label's own font; later changes of `v` do not reach it.
   void SetFont(const QFont &v);
   // The label's own font object; changing it directly notifies nobody.
-  QFont &FontObject() { return m_font; }
+  QFont &fontObject() { return m_font; }
   // The text colour (a QFont carries none); starts as the window text colour.
   TColor FontColor() const { return m_fontColor; }
   void SetFontColor(TColor v);
@@ -148,8 +148,8 @@ public:
 
   std::function<void(QObject *Sender)> OnChange;
 
-  double &PosRadRef() { return m_posRad; }
-  double &PosPhiRef() { return m_posPhi; }
+  double &posRadRef() { return m_posRad; }
+  double &posPhiRef() { return m_posPhi; }
 
 private:
   void changed();
@@ -452,39 +452,39 @@ public:
   QSize ChartSize() const;
 
   // The three bitmaps and the control's image, as the last Paint left them.
-  const QImage &FrameBitmap() const;
+  const QImage &frameBitmap() const;
   const QImage &ChartBitmap() const;
-  const QImage &OverlayBitmap() const;
-  const QImage &ScreenImage() const;
+  const QImage &overlayBitmap() const;
+  const QImage &screenImage() const;
 
   // ---- pure helpers (reachable without a window) ----
   // Raises each coordinate to -30000 / lowers it to 30000.
   static void ClampScreenPoint(int &X, int &Y);
   // The magnification a zoom-drag gives after moving the pointer by dy pixels on a control
   // `height` pixels high: up by the height adds 1. Kept within MagFactor's 0.01..1000.
-  static double ZoomDragMagFactor(double startMag, int dy, int height);
+  static double zoomDragMagFactor(double startMag, int dy, int height);
   // The opposite corner of a square zoom window anchored at `anchor` for the pointer at
   // (X, Y), limited to the chart area 0..wc x 0..hc.
-  static QPoint ZoomWindowCorner(QPoint anchor, int X, int Y, int wc, int hc);
+  static QPoint zoomWindowCorner(QPoint anchor, int X, int Y, int wc, int hc);
   // The view after zooming into the window spanned by two corners: the window's bottom-left
   // goes to the bottom-left of the control's centred square and its size to that square's.
   // False (view untouched) for a window without width or height or a control without room.
   // The magnification stays at most 1000; the window then fills less of the square.
   struct ZoomView {
-    int CenterX = 0;
-    int CenterY = 0;
-    double MagFactor = 1;
+    int centerX = 0;
+    int centerY = 0;
+    double magFactor = 1;
   };
-  static bool ZoomWindowView(ZoomView &view, QPoint a, QPoint b, int width, int height,
+  static bool zoomWindowView(ZoomView &view, QPoint a, QPoint b, int width, int height,
                              int shadowWidth);
   // Decimals >= 0: fixed point; -1: scientific with a trimmed two-digit exponent ("*" for an
   // exponent of 100 or more); -2: scientific with a four-digit exponent.
   static QString FormatScaleValue(int Width, int Decimals, double Value);
   // The nearest spacing of kRaySpacings; a value midway keeps the earlier entry.
-  static double SnapRaySpacing(double v);
+  static double snapRaySpacing(double v);
   // The label text of ray i (value i * angleBtwRays degrees). Multiple-of-pi texts use the
   // letter "p" for pi; the chart shows the Greek letter instead when drawing.
-  static QString AngleLabelText(TpcAngLabelMode mode, int i, double angleBtwRays, int decPlacePhi);
+  static QString angleLabelText(TpcAngLabelMode mode, int i, double angleBtwRays, int decPlacePhi);
 
   // Square sizes at the widget's font. The minimum gives the grid a radius of 8 label heights
   // and 5 pixels, so the radial labels at every fifth of it, the rim labels inside the circle
@@ -524,9 +524,9 @@ protected:
   // The control's window now exists; TPolChart then allows painting.
   virtual void CreateWnd();
 
-  TCanvas &ScreenCanvas();
-  TCanvas &OverlayCanvas();
-  QImage &Overlay();
+  TCanvas &screenCanvas();
+  TCanvas &overlayCanvas();
+  QImage &overlay();
 
 private:
   friend class TPolChart;

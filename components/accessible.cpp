@@ -113,7 +113,7 @@ void installAccessibility() {
 }
 
 QString spokenReadout(const TNumLab &label) {
-  const QString value = label.DisplayText();
+  const QString value = label.displayText();
   const QString right = label.RightText().trimmed();
   if (right.isEmpty() || value.isEmpty())
     return value;

@@ -318,10 +318,10 @@ void TNumLab::changeEvent(QEvent *event) {
 
 // ---- getters ----
 
-const QImage &TNumLab::ScreenImage() const noexcept { return d->m_screen; }
-TColor TNumLab::FrameDark() const noexcept { return d->m_dark; }
-TColor TNumLab::FrameShadow() const noexcept { return d->m_shadow; }
-TColor TNumLab::FrameHighlight() const noexcept { return d->m_highlight; }
+const QImage &TNumLab::screenImage() const noexcept { return d->m_screen; }
+TColor TNumLab::frameDark() const noexcept { return d->m_dark; }
+TColor TNumLab::frameShadow() const noexcept { return d->m_shadow; }
+TColor TNumLab::frameHighlight() const noexcept { return d->m_highlight; }
 QString TNumLab::LeftText() const { return d->m_leftText; }
 QString TNumLab::RightText() const { return d->m_rightText; }
 int TNumLab::LeftSpace() const noexcept { return d->m_leftSpace; }

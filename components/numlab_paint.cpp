@@ -66,7 +66,7 @@ QSize TNumLab::sizeHint() const {
   return hint;
 }
 
-QString TNumLab::DisplayText() const {
+QString TNumLab::displayText() const {
   if (d->m_empty)
     return {};
   // Measure on an image, as Paint does on its bitmap.

@@ -68,7 +68,7 @@ QString withPiLetter(const QString &label, QString shown) {
 
 } // namespace
 
-QString TCustomPolChart::AngleLabelText(TpcAngLabelMode mode, int i, double angleBtwRays,
+QString TCustomPolChart::angleLabelText(TpcAngLabelMode mode, int i, double angleBtwRays,
                                         int decPlacePhi) {
   const double v = i * angleBtwRays;
   const double lowered = v > 180.5 ? v - 360 : v;
@@ -211,7 +211,7 @@ void PolChartPrivate::GridPass::rayAndAngleLabel(int i, bool ray) {
   const TpcAngLabelMode mode = chart.m_labelModeAng;
   if (mode == almNone)
     return;
-  const QString label = Chart::AngleLabelText(mode, i, chart.m_angleBtwRays, chart.m_decPlacePhi);
+  const QString label = Chart::angleLabelText(mode, i, chart.m_angleBtwRays, chart.m_decPlacePhi);
   QString text = label;
   TCanvas &tc = labelHook(skAngular, text, roundToInt((q + 6) * c) + geo.cx,
                           roundToInt(geo.rotSign * (q + 3) * sn) + geo.cy);

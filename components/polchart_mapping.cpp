@@ -218,7 +218,7 @@ QString TCustomPolChart::FormatScaleValue(int Width, int Decimals, double Value)
   return QString::fromStdString(s);
 }
 
-double TCustomPolChart::SnapRaySpacing(double v) {
+double TCustomPolChart::snapRaySpacing(double v) {
   // Beyond the table's ends the distances to neighbouring entries become equal in double
   // precision (1e300 - 360 == 1e300 - 6), so the nearest end is taken directly.
   v = std::clamp(v, kRaySpacings.front(), kRaySpacings.back());

@@ -251,7 +251,7 @@ TpcCrossHair *TCustomPolChart::CrossHair(int index) const {
 
 void PolChartPrivate::assignCrossHair(int index, TpcCrossHair *src) {
   if (src && src != m_crossHairs[static_cast<std::size_t>(index)])
-    m_crossHairs[static_cast<std::size_t>(index)]->AssignFrom(*src);
+    m_crossHairs[static_cast<std::size_t>(index)]->assignFrom(*src);
   q->repaintRule();
 }
 
@@ -293,7 +293,7 @@ void TCustomPolChart::SetRangeHigh(double v) {
 void TCustomPolChart::SetAngleBtwRays(double v) {
   if (!usable(v))
     return;
-  d->m_angleBtwRays = SnapRaySpacing(v);
+  d->m_angleBtwRays = snapRaySpacing(v);
   CalcScaling();
   repaintRule();
 }
@@ -465,10 +465,10 @@ bool TCustomPolChart::SuppressPaint() const { return d->m_suppressPaint; }
 int TCustomPolChart::Count() const { return d->m_count; }
 int TCustomPolChart::Capacity() const { return static_cast<int>(d->m_items.size()); }
 const ChartMapping &TCustomPolChart::Mapping() const { return d->m_map; }
-const QImage &TCustomPolChart::FrameBitmap() const { return d->m_frame; }
+const QImage &TCustomPolChart::frameBitmap() const { return d->m_frame; }
 const QImage &TCustomPolChart::ChartBitmap() const { return d->m_chart; }
-const QImage &TCustomPolChart::OverlayBitmap() const { return d->m_overlay; }
-const QImage &TCustomPolChart::ScreenImage() const { return d->m_screen; }
-TCanvas &TCustomPolChart::ScreenCanvas() { return d->m_screenCanvas; }
-TCanvas &TCustomPolChart::OverlayCanvas() { return d->m_overlayCanvas; }
-QImage &TCustomPolChart::Overlay() { return d->m_overlay; }
+const QImage &TCustomPolChart::overlayBitmap() const { return d->m_overlay; }
+const QImage &TCustomPolChart::screenImage() const { return d->m_screen; }
+TCanvas &TCustomPolChart::screenCanvas() { return d->m_screenCanvas; }
+TCanvas &TCustomPolChart::overlayCanvas() { return d->m_overlayCanvas; }
+QImage &TCustomPolChart::overlay() { return d->m_overlay; }

@@ -63,14 +63,14 @@ bool buttonOf(Qt::MouseButton b, TCustomPolChart::TMouseButton &out) {
 
 // ---- pure helpers ------------------------------------------------------------------------------
 
-double TCustomPolChart::ZoomDragMagFactor(double startMag, int dy, int height) {
+double TCustomPolChart::zoomDragMagFactor(double startMag, int dy, int height) {
   if (height <= 0 || !std::isfinite(startMag))
     return std::clamp(std::isfinite(startMag) ? startMag : 1.0, kMinMag, kMaxMag);
   // Unbounded, a long drag downwards would reach zero (no scale) or below (a mirrored chart).
   return std::clamp(startMag - static_cast<double>(dy) / height, kMinMag, kMaxMag);
 }
 
-QPoint TCustomPolChart::ZoomWindowCorner(QPoint anchor, int X, int Y, int wc, int hc) {
+QPoint TCustomPolChart::zoomWindowCorner(QPoint anchor, int X, int Y, int wc, int hc) {
   const std::int64_t x = std::clamp<std::int64_t>(X, 0, std::max(0, wc));
   const std::int64_t ax = anchor.x(), ay = anchor.y();
   // The window stays square: its height follows its width, on the pointer's side.
@@ -83,7 +83,7 @@ QPoint TCustomPolChart::ZoomWindowCorner(QPoint anchor, int X, int Y, int wc, in
   return {static_cast<int>(x), static_cast<int>(y)};
 }
 
-bool TCustomPolChart::ZoomWindowView(ZoomView &view, QPoint a, QPoint b, int width, int height,
+bool TCustomPolChart::zoomWindowView(ZoomView &view, QPoint a, QPoint b, int width, int height,
                                      int shadowWidth) {
   if (a.x() == b.x() || a.y() == b.y())
     return false;
@@ -92,19 +92,19 @@ bool TCustomPolChart::ZoomWindowView(ZoomView &view, QPoint a, QPoint b, int wid
   const double W = width, H = height;
   const bool wide = height < width;
   double f = wide ? (H - shadowWidth + 1) / (bottom - top) : (W - shadowWidth + 1) / (right - left);
-  if (!(f > 0) || !std::isfinite(f) || !(view.MagFactor > 0))
+  if (!(f > 0) || !std::isfinite(f) || !(view.magFactor > 0))
     return false; // a control without room: there is no square to zoom into
   // The magnification keeps its upper bound; the window then lands smaller in the square.
-  f = std::min(f, kMaxMag / view.MagFactor);
-  const double cx = view.CenterX, cy = view.CenterY;
+  f = std::min(f, kMaxMag / view.magFactor);
+  const double cx = view.centerX, cy = view.centerY;
   if (wide) {
-    view.CenterY = saturate(roundTiesEven(f * (cy - bottom)) + height);
-    view.CenterX = saturate(roundTiesEven(f * (cx - left) + (W - H) / 2));
+    view.centerY = saturate(roundTiesEven(f * (cy - bottom)) + height);
+    view.centerX = saturate(roundTiesEven(f * (cx - left) + (W - H) / 2));
   } else {
-    view.CenterY = saturate(roundTiesEven(f * (cy - bottom) + (W - H) / 2) + height);
-    view.CenterX = saturate(roundTiesEven(f * (cx - left)));
+    view.centerY = saturate(roundTiesEven(f * (cy - bottom) + (W - H) / 2) + height);
+    view.centerX = saturate(roundTiesEven(f * (cx - left)));
   }
-  view.MagFactor = std::clamp(view.MagFactor * f, kMinMag, kMaxMag);
+  view.magFactor = std::clamp(view.magFactor * f, kMinMag, kMaxMag);
   return true;
 }
 
@@ -228,7 +228,7 @@ void TCustomPolChart::MouseUp(TMouseButton Button, TShiftState Shift, int X, int
     d->zoomWindowEnd(false);
   } else if (Button == mbLeft) {
     // The window ends where the button is released, even when no move reported that point.
-    if (ZoomWindowCorner(d->m_mouse.anchor, X, Y, width() - d->m_shadowWidth,
+    if (zoomWindowCorner(d->m_mouse.anchor, X, Y, width() - d->m_shadowWidth,
                          height() - d->m_shadowWidth) != d->m_mouse.corner)
       d->zoomWindowMove(X, Y);
     d->zoomWindowEnd(true);
@@ -268,11 +268,11 @@ void PolChartPrivate::dragLabel(int X, int Y) {
     double R = 0, Phi = 0;
     if (!pointerToPolar(X, Y, R, Phi))
       return;
-    label->PosRadRef() = R;
-    label->PosPhiRef() = Phi;
+    label->posRadRef() = R;
+    label->posPhiRef() = Phi;
   } else {
-    label->PosRadRef() = X;
-    label->PosPhiRef() = Y;
+    label->posRadRef() = X;
+    label->posPhiRef() = Y;
   }
   q->Paint();
   if (q->OnTextLabelMove)
@@ -310,7 +310,7 @@ void PolChartPrivate::dragMove(TCustomPolChart::TShiftState Shift, int X, int Y)
   case Nuvra::maZoomDrag:
     if (!inChartArea(X, Y))
       return;
-    m_magFactor = TCustomPolChart::ZoomDragMagFactor(m_mouse.startMag, saturate(dy), q->height());
+    m_magFactor = TCustomPolChart::zoomDragMagFactor(m_mouse.startMag, saturate(dy), q->height());
     q->CalcScaling();
     q->Paint();
     if (q->OnZoomPan)
@@ -323,8 +323,8 @@ void PolChartPrivate::dragMove(TCustomPolChart::TShiftState Shift, int X, int Y)
     if (!pointerToPolar(X, Y, R, Phi))
       return; // no position to move to on a chart without scale
     TpcCrossHair *ch = m_crossHairs[static_cast<std::size_t>(m_mouse.crossHair - 1)];
-    ch->PosRadRef() = R;
-    ch->PosPhiRef() = Phi;
+    ch->posRadRef() = R;
+    ch->posPhiRef() = Phi;
     q->Paint();
     if (q->OnCrossHairMove)
       q->OnCrossHairMove(q, ch);
@@ -356,7 +356,7 @@ void PolChartPrivate::xorZoomRect(QPoint a, QPoint b) {
 }
 
 void PolChartPrivate::zoomWindowMove(int X, int Y) {
-  const QPoint corner = TCustomPolChart::ZoomWindowCorner(
+  const QPoint corner = TCustomPolChart::zoomWindowCorner(
       m_mouse.anchor, X, Y, q->width() - m_shadowWidth, q->height() - m_shadowWidth);
   if (m_mouse.rectShown)
     xorZoomRect(m_mouse.anchor, m_mouse.corner);
@@ -373,15 +373,15 @@ void PolChartPrivate::zoomWindowEnd(bool apply) {
   if (!apply)
     return;
   TCustomPolChart::ZoomView view{m_centerX, m_centerY, m_magFactor};
-  if (!TCustomPolChart::ZoomWindowView(view, m_mouse.anchor, m_mouse.corner, q->width(),
+  if (!TCustomPolChart::zoomWindowView(view, m_mouse.anchor, m_mouse.corner, q->width(),
                                        q->height(), m_shadowWidth))
     return; // no width or no height: discarded, the view stays
   // One repaint for the whole change, and only when painting was allowed before.
   const bool suppressed = m_suppressPaint;
   m_suppressPaint = true;
-  m_centerX = view.CenterX;
-  m_centerY = view.CenterY;
-  m_magFactor = view.MagFactor;
+  m_centerX = view.centerX;
+  m_centerY = view.centerY;
+  m_magFactor = view.magFactor;
   q->CalcScaling();
   q->SetSuppressPaint(suppressed);
   if (q->OnZoomPan)

@@ -260,7 +260,7 @@ TEST(PolChartRobustness, ControlsWithoutRoom) {
     c.CenterChart();
     c.Paint();
     EXPECT_TRUE(c.ChartBitmap().isNull());
-    EXPECT_EQ(c.FrameBitmap().size(), c.width() > 0 && c.height() > 0 ? c.size() : QSize(0, 0));
+    EXPECT_EQ(c.frameBitmap().size(), c.width() > 0 && c.height() > 0 ? c.size() : QSize(0, 0));
     EXPECT_GE(c.Mapping().ScaleX, 0) << s.width() << "x" << s.height();
     EXPECT_TRUE(std::isfinite(c.Mapping().ScaleX));
     double R = 0, Phi = 0;
@@ -342,10 +342,10 @@ TEST(PolChartRobustness, ZoomDragAtTheMagnificationBounds) {
   EXPECT_EQ(drag(1000, 437, 0), 1000);
   EXPECT_DOUBLE_EQ(drag(1000, 0, 437), 1000 - 437.0 / 441);
   EXPECT_DOUBLE_EQ(drag(0.01, 437, 0), 0.01 + 437.0 / 441);
-  EXPECT_EQ(TCustomPolChart::ZoomDragMagFactor(0.01, 1 << 30, 441), 0.01);
-  EXPECT_EQ(TCustomPolChart::ZoomDragMagFactor(1000, -(1 << 30), 441), 1000);
-  EXPECT_EQ(TCustomPolChart::ZoomDragMagFactor(kNaN, 5, 441), 1);
-  EXPECT_EQ(TCustomPolChart::ZoomDragMagFactor(3, 5, 0), 3);
+  EXPECT_EQ(TCustomPolChart::zoomDragMagFactor(0.01, 1 << 30, 441), 0.01);
+  EXPECT_EQ(TCustomPolChart::zoomDragMagFactor(1000, -(1 << 30), 441), 1000);
+  EXPECT_EQ(TCustomPolChart::zoomDragMagFactor(kNaN, 5, 441), 1);
+  EXPECT_EQ(TCustomPolChart::zoomDragMagFactor(3, 5, 0), 3);
 
   c.resize(0, 0);
   mouse(&c, QEvent::MouseButtonPress, {0, 0}, Qt::LeftButton, Qt::LeftButton);
