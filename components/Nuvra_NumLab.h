@@ -27,6 +27,8 @@
 //   / and :         date and time separator ("/" and ":")
 //   "…" or '…'      copied literally without the quotes
 // Every other character is copied unchanged.
+//
+// The state and the paint steps live in the private part (numlab_p.h).
 
 #include <QImage>
 #include <QObject>

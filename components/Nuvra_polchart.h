@@ -13,6 +13,9 @@
 // Radius axis: linear and offset, RangeLow at the centre and RangeHigh at the rim; radii below
 // RangeLow are drawn at the centre, not mirrored through it. Angle 0 points to three o'clock;
 // angles grow clockwise with rdClockwise (y grows downwards), AngleOffset turns everything.
+//
+// This header is the published interface; the state and the paint, mapping and mouse steps
+// live in the private part (polchart_p.h).
 
 #include <QFont>
 #include <QImage>

@@ -80,6 +80,12 @@ void AngleTable::prepare(double angleOffset, double angleFactor, std::size_t cou
     m_angleFactor = angleFactor;
     m_entries.clear();
   }
+  // A much shorter list than the one before has other angles anyway (another resolution):
+  // the memory of the longer one goes.
+  if (m_entries.size() > 4 * count + 1024) {
+    m_entries.resize(count);
+    m_entries.shrink_to_fit();
+  }
   // New entries hold an angle no item has (items without a finite angle are never looked up).
   if (m_entries.size() < count)
     m_entries.resize(count, Entry{std::numeric_limits<double>::quiet_NaN(), 0, 0});

@@ -23,7 +23,7 @@ void placePolar(const ChartMapping &m, int &X, int &Y, double R, double cosTheta
 // pair is computed once per angle setting. An entry serves only an item whose angle is bit for
 // bit the one it was computed from, under the same AngleOffset and angle unit; any other
 // offset or unit empties the table. The rotation direction is applied after the sine and needs
-// no entry of its own.
+// no entry of its own. The table outlives ClearGraf and shrinks with a much shorter list.
 class AngleTable {
 public:
   struct Entry {
