@@ -69,9 +69,6 @@ public:
                                    QString &CurrentTickLabel, int ChartX, int ChartY);
   void cliDemonParamsChange(QObject *Sender);
 
-  // Number of SbarChange runs so far (each is one recomputation and one chart repaint).
-  int RecomputeCount() const noexcept { return m_recomputes; }
-
   // The pattern facts window (created on first use) and the decibel view of the chart, both
   // offered by the chart's context menu and by keyboard shortcuts.
   void ShowFacts();
@@ -82,6 +79,11 @@ public:
   QAction *DecibelAction() const noexcept { return m_decibelAction; }
   // The language file's text for key, or the key itself.
   QString Translated(const QString &key) const;
+
+signals:
+  // After each recomputation of the pattern from the two scroll-bar positions (distance and
+  // phase, in scroll-bar units), once the chart and the read-outs show it.
+  void patternRecomputed(int distance, int phase);
 
 protected:
   void showEvent(QShowEvent *event) override;
@@ -95,7 +97,6 @@ private:
   void centreOnScreen();
 
   bool m_headless;
-  int m_recomputes = 0;
   bool m_decibelView = false;
   QAction *m_factsAction = nullptr;
   QAction *m_decibelAction = nullptr;

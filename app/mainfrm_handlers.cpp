@@ -73,7 +73,7 @@ void TFrmRadPattern::SbarChange(QObject *) {
   NLabdphi->SetValue(pattern::phaseInPi(q));
   replot(p, q);
   m_speaker->patternChanged(p, q);
-  ++m_recomputes;
+  emit patternRecomputed(p, q);
 }
 
 // A preset only moves the distance scroll bar; its change notification recomputes.

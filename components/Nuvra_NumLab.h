@@ -27,12 +27,15 @@
 //   / and :         date and time separator ("/" and ":")
 //   "…" or '…'      copied literally without the quotes
 // Every other character is copied unchanged.
+//
+// The state and the paint steps live in the private part (numlab_p.h).
 
 #include <QImage>
 #include <QObject>
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "Nuvra_canvas.h"
@@ -45,6 +48,7 @@ using TBeforeDisplayEvent = std::function<void(QObject *Sender, QString &Text)>;
 using NumLabTextWidth = std::function<int(const QString &)>;
 
 struct NumLabFormat;
+class NumLabPrivate;
 
 class TNumLab : public QWidget, public NuvraLoadable {
   Q_OBJECT
@@ -109,64 +113,64 @@ public:
   virtual void Paint();
 
   // The value text as Paint would show it, measured in the control's font ("" when Empty).
-  QString DisplayText() const;
+  QString displayText() const;
   // What the control currently shows (its screen canvas).
-  const QImage &ScreenImage() const noexcept { return m_screen; }
+  const QImage &screenImage() const noexcept;
 
   // Frame line colours (not properties; set by the colour scheme, copied by Assign).
-  TColor FrameDark() const noexcept { return m_dark; }
-  TColor FrameShadow() const noexcept { return m_shadow; }
-  TColor FrameHighlight() const noexcept { return m_highlight; }
+  TColor frameDark() const noexcept;
+  TColor frameShadow() const noexcept;
+  TColor frameHighlight() const noexcept;
 
   TBeforeDisplayEvent OnBeforeDisplay;
 
-  QString LeftText() const { return m_leftText; }
+  QString LeftText() const;
   void SetLeftText(const QString &v);
-  QString RightText() const { return m_rightText; }
+  QString RightText() const;
   void SetRightText(const QString &v);
-  int LeftSpace() const noexcept { return m_leftSpace; }
+  int LeftSpace() const noexcept;
   void SetLeftSpace(int v);
-  int LabelWidth() const noexcept { return m_labelWidth; }
+  int LabelWidth() const noexcept;
   void SetLabelWidth(int v);
-  Nuvra::TAlignment LeftTextAlignment() const noexcept { return m_leftTextAlignment; }
+  Nuvra::TAlignment LeftTextAlignment() const noexcept;
   void SetLeftTextAlignment(Nuvra::TAlignment v);
-  Nuvra::TAlignment RightTextAlignment() const noexcept { return m_rightTextAlignment; }
+  Nuvra::TAlignment RightTextAlignment() const noexcept;
   void SetRightTextAlignment(Nuvra::TAlignment v);
-  Nuvra::TAlignment Alignment() const noexcept { return m_alignment; }
+  Nuvra::TAlignment Alignment() const noexcept;
   void SetAlignment(Nuvra::TAlignment v);
-  Nuvra::TFrameStyle FrameStyle() const noexcept { return m_frameStyle; }
+  Nuvra::TFrameStyle FrameStyle() const noexcept;
   void SetFrameStyle(Nuvra::TFrameStyle v);
-  Nuvra::TColorScheme ColorScheme() const noexcept { return m_colorScheme; }
+  Nuvra::TColorScheme ColorScheme() const noexcept;
   void SetColorScheme(Nuvra::TColorScheme v);
-  TColor ColorLabBakG() const noexcept { return m_colorLabBakG; }
+  TColor ColorLabBakG() const noexcept;
   void SetColorLabBakG(TColor v);
-  TColor ColorLabText() const noexcept { return m_colorLabText; }
+  TColor ColorLabText() const noexcept;
   void SetColorLabText(TColor v);
-  TColor ColorOutBakG() const noexcept { return m_colorOutBakG; }
+  TColor ColorOutBakG() const noexcept;
   void SetColorOutBakG(TColor v);
-  TColor ColorOutText() const noexcept { return m_colorOutText; }
+  TColor ColorOutText() const noexcept;
   void SetColorOutText(TColor v);
-  bool Transparent() const noexcept { return m_transparent; }
+  bool Transparent() const noexcept;
   void SetTransparent(bool v);
-  bool Enabled() const noexcept { return m_enabled; }
+  bool Enabled() const noexcept;
   void SetEnabled(bool v);
-  double Value() const noexcept { return m_value; }
+  double Value() const noexcept;
   void SetValue(double v);
-  TDisplay DisplayType() const noexcept { return m_displayType; }
+  TDisplay DisplayType() const noexcept;
   void SetDisplayType(TDisplay v);
-  int Precision() const noexcept { return m_precision; }
+  int Precision() const noexcept;
   void SetPrecision(int v);
-  bool Comma() const noexcept { return m_comma; }
+  bool Comma() const noexcept;
   void SetComma(bool v);
-  bool ForcePlusSign() const noexcept { return m_forcePlusSign; }
+  bool ForcePlusSign() const noexcept;
   void SetForcePlusSign(bool v);
-  QString DTFormat() const { return m_dtFormat; }
+  QString DTFormat() const;
   void SetDTFormat(const QString &v);
-  QString StateText() const { return m_stateText; }
+  QString StateText() const;
   void SetStateText(const QString &v);
-  QString OverflowIndicator() const { return m_overflowIndicator; }
+  QString OverflowIndicator() const;
   void SetOverflowIndicator(const QString &v);
-  bool Empty() const noexcept { return m_empty; }
+  bool Empty() const noexcept;
   void SetEmpty(bool v);
 
   // The value box below the left space, one text row high, and the right text beside it.
@@ -207,52 +211,8 @@ protected:
   void changeEvent(QEvent *event) override;
 
 private:
-  // Paint steps, in numlab_paint.cpp.
-  void ensureScreen();
-  void fillWithParentBackground();
-  void drawLeftText(TCanvas &c, int y);
-  void drawRightText(TCanvas &c, int y);
-  void drawBox(TCanvas &c);
-  void drawValue(TCanvas &c, int y);
-  void transferToScreen(const QImage &bitmap);
-  NumLabFormat formatSettings() const;
-
-  QImage m_screen;
-  TCanvas m_screenCanvas{QStringLiteral("screen")};
-  bool m_painting = false;
-  // Tells assistive tools when the shown text changes.
-  void announce();
-  QString m_spoken;
-  bool m_clickPending = false; // a left press not yet released
-
-  QString m_leftText;
-  QString m_rightText;
-  int m_leftSpace = 35;
-  int m_labelWidth = 80;
-  Nuvra::TAlignment m_leftTextAlignment = Nuvra::taRightJustify;
-  Nuvra::TAlignment m_rightTextAlignment = Nuvra::taLeftJustify;
-  Nuvra::TAlignment m_alignment = Nuvra::taCenter;
-  Nuvra::TFrameStyle m_frameStyle = Nuvra::fsLowered;
-  Nuvra::TColorScheme m_colorScheme = Nuvra::csBWG;
-  TColor m_colorLabBakG = clBtnFace;
-  TColor m_colorLabText = clBlack;
-  TColor m_colorOutBakG = clBtnFace;
-  TColor m_colorOutText = clBlack;
-  bool m_transparent = false;
-  bool m_enabled = true;
-  double m_value = 0.0;
-  TDisplay m_displayType = dtFixP;
-  int m_precision = 2;
-  bool m_comma = false;
-  bool m_forcePlusSign = false;
-  QString m_dtFormat = QStringLiteral("mmm-dd, yyyy");
-  QString m_stateText = QStringLiteral("undefined");
-  QString m_overflowIndicator = QStringLiteral("*********");
-  bool m_empty = false;
-
-  TColor m_dark = clBlack;
-  TColor m_shadow = clGray;
-  TColor m_highlight = clWhite;
+  friend class NumLabPrivate;
+  std::unique_ptr<NumLabPrivate> d;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(TNumLab::TShiftState)

@@ -180,12 +180,17 @@ bool dashOn(std::span<const int> runs, int pos) {
 
 void TCanvas::rasterise(QPoint a, QPoint b, std::vector<QPoint> &out, int &dashPos) const {
   const std::span<const int> runs = dashRuns(m_penStyle);
+  const bool solid = runs.empty(); // spares the per-pixel dash call of the common pen
   const int dx = std::abs(b.x() - a.x()), dy = std::abs(b.y() - a.y());
   const int sx = a.x() < b.x() ? 1 : -1, sy = a.y() < b.y() ? 1 : -1;
   const int steps = std::max(dx, dy);
   const QRect bounds = m_target->rect();
   // Only pixels on the image are kept; a line wholly beside it is only counted for the dashes.
-  if (!bounds.intersects(QRect(a, b).normalized().adjusted(0, 0, 1, 1))) {
+  // Plain comparisons rather than QRect's out-of-line calls: this runs for every segment.
+  const bool beside =
+      std::max(a.x(), b.x()) < bounds.left() || std::min(a.x(), b.x()) > bounds.right() ||
+      std::max(a.y(), b.y()) < bounds.top() || std::min(a.y(), b.y()) > bounds.bottom();
+  if (beside) {
     dashPos += steps;
     return;
   }
@@ -198,7 +203,7 @@ void TCanvas::rasterise(QPoint a, QPoint b, std::vector<QPoint> &out, int &dashP
                                                                   : std::int64_t{major} - lo + 1);
     for (std::int64_t i = first; i < last; ++i) {
       const int m = static_cast<int>(major + s * i);
-      if (dashOn(runs, dashPos + static_cast<int>(i)))
+      if (solid || dashOn(runs, dashPos + static_cast<int>(i)))
         out.push_back(dx ? QPoint(m, a.y()) : QPoint(a.x(), m));
     }
     dashPos += steps;
@@ -208,7 +213,8 @@ void TCanvas::rasterise(QPoint a, QPoint b, std::vector<QPoint> &out, int &dashP
   std::int64_t err = std::int64_t{dx} - dy;
   int x = a.x(), y = a.y();
   for (int i = 0; i < steps; ++i, ++dashPos) {
-    if (bounds.contains(x, y) && dashOn(runs, dashPos))
+    if (x >= bounds.left() && x <= bounds.right() && y >= bounds.top() && y <= bounds.bottom() &&
+        (solid || dashOn(runs, dashPos)))
       out.emplace_back(x, y);
     const std::int64_t e2 = 2 * err;
     if (e2 > -std::int64_t{dy}) {

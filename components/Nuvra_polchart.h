@@ -13,6 +13,9 @@
 // Radius axis: linear and offset, RangeLow at the centre and RangeHigh at the rim; radii below
 // RangeLow are drawn at the centre, not mirrored through it. Angle 0 points to three o'clock;
 // angles grow clockwise with rdClockwise (y grows downwards), AngleOffset turns everything.
+//
+// This header is the published interface; the state and the paint, mapping and mouse steps
+// live in the private part (polchart_p.h).
 
 #include <QFont>
 #include <QImage>
@@ -31,6 +34,7 @@
 
 class QPainter;
 class TCustomPolChart;
+class PolChartPrivate;
 
 // ---- annotation objects: data model only (drawing, hit tests and dragging live elsewhere) --
 
@@ -66,15 +70,15 @@ public:
   void SetPosRad(double v);
 
   // Copies Color, LineType, LineWid, Mode, PosPhi and PosRad; keeps this object's OnChange.
-  void AssignFrom(const TpcCrossHair &src);
+  void assignFrom(const TpcCrossHair &src);
 
   // Called with this object as Sender after every property write (mouse dragging writes the
   // position fields directly instead and does not notify).
   std::function<void(QObject *Sender)> OnChange;
 
   // Direct field access for dragging, without notification.
-  double &PosRadRef() { return m_posRad; }
-  double &PosPhiRef() { return m_posPhi; }
+  double &posRadRef() { return m_posRad; }
+  double &posPhiRef() { return m_posPhi; }
 
 private:
   void changed();
@@ -136,7 +140,7 @@ public:
   // Copies the attributes into the label's own font; later changes of `v` do not reach it.
   void SetFont(const QFont &v);
   // The label's own font object; changing it directly notifies nobody.
-  QFont &FontObject() { return m_font; }
+  QFont &fontObject() { return m_font; }
   // The text colour (a QFont carries none); starts as the window text colour.
   TColor FontColor() const { return m_fontColor; }
   void SetFontColor(TColor v);
@@ -147,8 +151,8 @@ public:
 
   std::function<void(QObject *Sender)> OnChange;
 
-  double &PosRadRef() { return m_posRad; }
-  double &PosPhiRef() { return m_posPhi; }
+  double &posRadRef() { return m_posRad; }
+  double &posPhiRef() { return m_posPhi; }
 
 private:
   void changed();
@@ -298,88 +302,88 @@ public:
   // CalcScaling runs first. Attributes for items (DataColor, PenStyle, LineWidth, FillColor,
   // ClassDefault) are only stored: they affect items appended later and never repaint.
   // Real-valued setters ignore values that are not finite.
-  int AllocSize() const { return m_allocSize; }
+  int AllocSize() const;
   void SetAllocSize(int v); // growth step of the list; outside 1..1000000 ignored
-  double AngleOffset() const { return m_angleOffset; }
+  double AngleOffset() const;
   void SetAngleOffset(double v); // clamped to +-180 (+-pi in radians); rescales, repaints
-  bool AutoRedraw() const { return m_autoRedraw; }
-  void SetAutoRedraw(bool v) { m_autoRedraw = v; }
-  bool AutoCenter() const { return m_autoCenter; }
+  bool AutoRedraw() const;
+  void SetAutoRedraw(bool v);
+  bool AutoCenter() const;
   void SetAutoCenter(bool v); // becoming true re-centres (CenterChart)
-  int CenterX() const { return m_centerX; }
+  int CenterX() const;
   void SetCenterX(int v); // -Width..2*Width; re-centres instead while AutoCenter; repaints
-  int CenterY() const { return m_centerY; }
+  int CenterY() const;
   void SetCenterY(int v); // -Height..2*Height; otherwise as CenterX
-  int ClassDefault() const { return m_classDefault; }
+  int ClassDefault() const;
   void SetClassDefault(int v); // a byte stamped on new items; 255 is ignored
-  int DecPlaceRad() const { return m_decPlaceRad; }
+  int DecPlaceRad() const;
   void SetDecPlaceRad(int v); // -2..12 (negative: scientific); repaints
-  int DecPlacePhi() const { return m_decPlacePhi; }
+  int DecPlacePhi() const;
   void SetDecPlacePhi(int v); // 0..3, for radian angle labels; repaints
-  TColor GridColor() const { return m_gridColor; }
+  TColor GridColor() const;
   void SetGridColor(TColor v); // this and the other look settings below repaint
-  TpcGridStyleAng GridStyleAngular() const { return m_gridStyleAng; }
+  TpcGridStyleAng GridStyleAngular() const;
   void SetGridStyleAngular(TpcGridStyleAng v);
-  TpcGridStyleRad GridStyleRadial() const { return m_gridStyleRad; }
+  TpcGridStyleRad GridStyleRadial() const;
   void SetGridStyleRadial(TpcGridStyleRad v);
-  TColor DataColor() const { return m_dataColor; }
-  void SetDataColor(TColor v) { m_dataColor = v; }
-  Nuvra::TPenStyle PenStyle() const { return m_penStyle; }
-  void SetPenStyle(Nuvra::TPenStyle v) { m_penStyle = v; }
-  TColor ScaleColor() const { return m_scaleColor; }
+  TColor DataColor() const;
+  void SetDataColor(TColor v);
+  Nuvra::TPenStyle PenStyle() const;
+  void SetPenStyle(Nuvra::TPenStyle v);
+  TColor ScaleColor() const;
   void SetScaleColor(TColor v);
-  TColor FillColor() const { return m_fillColor; }
-  void SetFillColor(TColor v) { m_fillColor = v; }
-  TColor ChartColor() const { return m_chartColor; }
+  TColor FillColor() const;
+  void SetFillColor(TColor v);
+  TColor ChartColor() const;
   void SetChartColor(TColor v);
-  int LineWidth() const { return m_lineWidth; }
+  int LineWidth() const;
   void SetLineWidth(int v); // a byte: values outside 0..255 are ignored
-  TpcAngLabelMode LabelModeAngular() const { return m_labelModeAng; }
+  TpcAngLabelMode LabelModeAngular() const;
   void SetLabelModeAngular(TpcAngLabelMode v);
-  TpcRadLabelMode LabelModeRadial() const { return m_labelModeRad; }
+  TpcRadLabelMode LabelModeRadial() const;
   void SetLabelModeRadial(TpcRadLabelMode v);
-  TpcCrossHair *CrossHair1() const { return m_crossHairs[0]; }
-  TpcCrossHair *CrossHair2() const { return m_crossHairs[1]; }
-  TpcCrossHair *CrossHair3() const { return m_crossHairs[2]; }
-  TpcCrossHair *CrossHair4() const { return m_crossHairs[3]; }
+  TpcCrossHair *CrossHair1() const;
+  TpcCrossHair *CrossHair2() const;
+  TpcCrossHair *CrossHair3() const;
+  TpcCrossHair *CrossHair4() const;
   // Assignment copies the given cross-hair's settings into the owned one.
-  void SetCrossHair1(TpcCrossHair *v) { assignCrossHair(0, v); }
-  void SetCrossHair2(TpcCrossHair *v) { assignCrossHair(1, v); }
-  void SetCrossHair3(TpcCrossHair *v) { assignCrossHair(2, v); }
-  void SetCrossHair4(TpcCrossHair *v) { assignCrossHair(3, v); }
+  void SetCrossHair1(TpcCrossHair *v);
+  void SetCrossHair2(TpcCrossHair *v);
+  void SetCrossHair3(TpcCrossHair *v);
+  void SetCrossHair4(TpcCrossHair *v);
   TpcCrossHair *CrossHair(int index) const; // 1..4
-  double RangeLow() const { return m_rangeLow; }
+  double RangeLow() const;
   void SetRangeLow(double v); // radius at the centre; equal to RangeHigh pushes it up by 1
-  double RangeHigh() const { return m_rangeHigh; }
+  double RangeHigh() const;
   void SetRangeHigh(double v); // radius at the rim; equal to RangeLow pulls that down by 1
-  double AngleBtwRays() const { return m_angleBtwRays; }
+  double AngleBtwRays() const;
   void SetAngleBtwRays(double v); // snapped to kRaySpacings; rescales, repaints
-  double MagFactor() const { return m_magFactor; }
+  double MagFactor() const;
   void SetMagFactor(double v); // 0.01..1000; rescales, repaints
-  Nuvra::TMouseActMode MouseAction() const { return m_mouseAction; }
+  Nuvra::TMouseActMode MouseAction() const;
   // Only stored (and the pointer shape chosen); a drag or zoom window under way is ended by
   // the next mouse event, not here.
   void SetMouseAction(Nuvra::TMouseActMode v);
-  TpcRotationDir RotationDir() const { return m_rotSign == 1 ? rdClockwise : rdCounterCW; }
+  TpcRotationDir RotationDir() const;
   void SetRotationDir(TpcRotationDir v);
-  int ShadowWidth() const { return m_shadowWidth; }
+  int ShadowWidth() const;
   void SetShadowWidth(int v); // 0..32; rescales, repaints
-  Nuvra::TShadowStyle ShadowStyle() const { return m_shadowStyle; }
+  Nuvra::TShadowStyle ShadowStyle() const;
   void SetShadowStyle(Nuvra::TShadowStyle v);
-  TColor ShadowColor() const { return m_shadowColor; }
+  TColor ShadowColor() const;
   void SetShadowColor(TColor v);
-  TColor ShadowBakColor() const { return m_shadowBakColor; }
+  TColor ShadowBakColor() const;
   void SetShadowBakColor(TColor v);
   // The four Text… properties are kept and streamed, but no drawing reads them.
-  Nuvra::TFontStyles TextFontStyle() const { return m_textFontStyle; }
+  Nuvra::TFontStyles TextFontStyle() const;
   void SetTextFontStyle(Nuvra::TFontStyles v);
-  TpcTextBkg TextBkStyle() const { return m_textBkStyle; }
+  TpcTextBkg TextBkStyle() const;
   void SetTextBkStyle(TpcTextBkg v);
-  TColor TextBkColor() const { return m_textBkColor; }
+  TColor TextBkColor() const;
   void SetTextBkColor(TColor v);
-  Nuvra::TAlignment TextAlignment() const { return m_textAlignment; }
+  Nuvra::TAlignment TextAlignment() const;
   void SetTextAlignment(Nuvra::TAlignment v);
-  bool UseDegrees() const { return m_angleFactor != 1.0; }
+  bool UseDegrees() const;
   void SetUseDegrees(bool v); // the unit of every angle; rescales, repaints
 
   // True declares that OnBeforeDrawScaleLabel depends only on its arguments: the shadow,
@@ -387,12 +391,12 @@ public:
   // something they depend on changes (the handler runs again only then). False (the default)
   // draws everything on every repaint. Assigning another label handler while it is true needs
   // InvalidateStaticLayer.
-  bool CacheStaticLayer() const { return m_cacheStaticLayer; }
+  bool CacheStaticLayer() const;
   void SetCacheStaticLayer(bool v);
   void InvalidateStaticLayer();
 
   // Not published: true until the window exists (CreateWnd); while true Paint does nothing.
-  bool SuppressPaint() const { return m_suppressPaint; }
+  bool SuppressPaint() const;
   void SetSuppressPaint(bool v); // false repaints at once; the same value does nothing
   // Copied into each circle appended; a circle added while it is true is drawn hollow.
   bool TransparentFill = false;
@@ -427,8 +431,8 @@ public:
   TMouseEvent OnMouseUp;
 
   // ---- the drawing list, read only (the application exports it) ----
-  int Count() const { return m_count; }
-  int Capacity() const { return static_cast<int>(m_items.size()); }
+  int Count() const;
+  int Capacity() const;
   const TpcDrawItem &Item(int index) const; // 0..Count()-1; ENuvraError outside
 
   // ---- mapping and painting ----
@@ -436,7 +440,7 @@ public:
   virtual void CalcScaling();
   void PolarToScreen(int &X, int &Y, double R, double Phi) const;
   void ScreenToPolar(int X, int Y, double &R, double &Phi) const;
-  const ChartMapping &Mapping() const { return m_map; }
+  const ChartMapping &Mapping() const;
   // Re-centres the chart in its area (room for a vertical scale at the side), then
   // CalcScaling and ShowGraf.
   void CenterChart();
@@ -451,39 +455,39 @@ public:
   QSize ChartSize() const;
 
   // The three bitmaps and the control's image, as the last Paint left them.
-  const QImage &FrameBitmap() const { return m_frame; }
-  const QImage &ChartBitmap() const { return m_chart; }
-  const QImage &OverlayBitmap() const { return m_overlay; }
-  const QImage &ScreenImage() const { return m_screen; }
+  const QImage &frameBitmap() const;
+  const QImage &ChartBitmap() const;
+  const QImage &overlayBitmap() const;
+  const QImage &screenImage() const;
 
   // ---- pure helpers (reachable without a window) ----
   // Raises each coordinate to -30000 / lowers it to 30000.
   static void ClampScreenPoint(int &X, int &Y);
   // The magnification a zoom-drag gives after moving the pointer by dy pixels on a control
   // `height` pixels high: up by the height adds 1. Kept within MagFactor's 0.01..1000.
-  static double ZoomDragMagFactor(double startMag, int dy, int height);
+  static double zoomDragMagFactor(double startMag, int dy, int height);
   // The opposite corner of a square zoom window anchored at `anchor` for the pointer at
   // (X, Y), limited to the chart area 0..wc x 0..hc.
-  static QPoint ZoomWindowCorner(QPoint anchor, int X, int Y, int wc, int hc);
+  static QPoint zoomWindowCorner(QPoint anchor, int X, int Y, int wc, int hc);
   // The view after zooming into the window spanned by two corners: the window's bottom-left
   // goes to the bottom-left of the control's centred square and its size to that square's.
   // False (view untouched) for a window without width or height or a control without room.
   // The magnification stays at most 1000; the window then fills less of the square.
   struct ZoomView {
-    int CenterX = 0;
-    int CenterY = 0;
-    double MagFactor = 1;
+    int centerX = 0;
+    int centerY = 0;
+    double magFactor = 1;
   };
-  static bool ZoomWindowView(ZoomView &view, QPoint a, QPoint b, int width, int height,
+  static bool zoomWindowView(ZoomView &view, QPoint a, QPoint b, int width, int height,
                              int shadowWidth);
   // Decimals >= 0: fixed point; -1: scientific with a trimmed two-digit exponent ("*" for an
   // exponent of 100 or more); -2: scientific with a four-digit exponent.
   static QString FormatScaleValue(int Width, int Decimals, double Value);
   // The nearest spacing of kRaySpacings; a value midway keeps the earlier entry.
-  static double SnapRaySpacing(double v);
+  static double snapRaySpacing(double v);
   // The label text of ray i (value i * angleBtwRays degrees). Multiple-of-pi texts use the
   // letter "p" for pi; the chart shows the Greek letter instead when drawing.
-  static QString AngleLabelText(TpcAngLabelMode mode, int i, double angleBtwRays, int decPlacePhi);
+  static QString angleLabelText(TpcAngLabelMode mode, int i, double angleBtwRays, int decPlacePhi);
 
   // Square sizes at the widget's font. The minimum gives the grid a radius of 8 label heights
   // and 5 pixels, so the radial labels at every fifth of it, the rim labels inside the circle
@@ -523,142 +527,14 @@ protected:
   // The control's window now exists; TPolChart then allows painting.
   virtual void CreateWnd();
 
-  TCanvas &ScreenCanvas() { return m_screenCanvas; }
-  TCanvas &OverlayCanvas() { return m_overlayCanvas; }
-  QImage &Overlay() { return m_overlay; }
+  TCanvas &screenCanvas();
+  TCanvas &overlayCanvas();
+  QImage &overlay();
 
 private:
   friend class TPolChart;
-  friend struct PolChartProbe; // benchmarks time the grid pass and the replay on their own
-  struct Renderer;             // the item replay of one repaint
-  struct GridPass;             // the named passes of the grid over one geometry
-
-  QString componentMessage(const QString &what) const;
-  void assignCrossHair(int index, TpcCrossHair *src);
-  void appendItem(std::uint8_t kind, double R, double Phi);
-  void drawShadow(TCanvas &canvas);
-  void drawGrid(TCanvas &canvas, int &lastTextHeight);
-  // What the cached layer was drawn from; any difference redraws it.
-  struct StaticKey {
-    QSize size;
-    double pixelRatio = 1;
-    qint64 paletteKey = 0;
-    QFont font;
-    int shadowWidth = 0, shadowStyle = 0, gridStyleAng = 0, gridStyleRad = 0;
-    int labelModeAng = 0, labelModeRad = 0, decPlaceRad = 0, decPlacePhi = 0;
-    int centerX = 0, centerY = 0, rotSign = 1;
-    TColor shadowColor = 0, shadowBakColor = 0, chartColor = 0, gridColor = 0, scaleColor = 0;
-    double rangeLow = 0, rangeHigh = 0, angleBtwRays = 0, magFactor = 0, angleOffset = 0;
-    double angleFactor = 0;
-    bool labelHandler = false;
-    bool operator==(const StaticKey &) const = default;
-  };
-  StaticKey staticKey() const;
-  void paintStaticLayer(int &lastTextHeight);
-  void renderStatic(TCanvas &canvas, int &lastTextHeight);
-  void renderChart(TCanvas &canvas);
-  void replayItems(TCanvas &canvas);
-  // The mapping with the current direction settings and the last computed scale and centre.
-  ChartMapping CurrentMapping() const;
-  QPoint labelAnchor(const TpcTextLabel &label) const;
-  void drawTextLabel(TCanvas &canvas, const TpcTextLabel &label);
-  void drawCrossHair(TCanvas &canvas, const TpcCrossHair &ch);
-  // Screen position to polar; false (R = RangeLow, Phi = 0) while the mapping has no scale.
-  bool pointerToPolar(int X, int Y, double &R, double &Phi) const;
-  bool inChartArea(int X, int Y) const;
-  void dragMove(TShiftState Shift, int X, int Y);
-  void startDrag(int X, int Y);
-  void dragLabel(int X, int Y);
-  void zoomWindowMove(int X, int Y);
-  void zoomWindowEnd(bool apply);
-  void xorZoomRect(QPoint a, QPoint b);
-
-  // properties
-  int m_allocSize = 1000;
-  double m_angleOffset = 0;
-  bool m_autoRedraw = true;
-  bool m_autoCenter = true;
-  int m_centerX = 120;
-  int m_centerY = 80;
-  int m_classDefault = 0;
-  int m_decPlaceRad = 2;
-  int m_decPlacePhi = 2;
-  TColor m_gridColor = clBlack;
-  TpcGridStyleAng m_gridStyleAng = gsAngDots;
-  TpcGridStyleRad m_gridStyleRad = gsRadBothDots;
-  TColor m_dataColor = clBlack;
-  Nuvra::TPenStyle m_penStyle = Nuvra::psSolid;
-  TColor m_scaleColor = clBlack;
-  TColor m_fillColor = clSilver;
-  TColor m_chartColor = clWhite;
-  int m_lineWidth = 1;
-  TpcAngLabelMode m_labelModeAng = almDegrees;
-  TpcRadLabelMode m_labelModeRad = rlmVertCenter;
-  double m_rangeLow = 0;
-  double m_rangeHigh = 1;
-  double m_angleBtwRays = 30;
-  double m_magFactor = 1;
-  Nuvra::TMouseActMode m_mouseAction = Nuvra::maNone;
-  int m_rotSign = 1;
-  int m_shadowWidth = 0;
-  Nuvra::TShadowStyle m_shadowStyle = Nuvra::ssFlying;
-  TColor m_shadowColor = clGrayText;
-  TColor m_shadowBakColor = clBtnFace;
-  Nuvra::TFontStyles m_textFontStyle;
-  TpcTextBkg m_textBkStyle = tbClear;
-  TColor m_textBkColor = clWhite;
-  Nuvra::TAlignment m_textAlignment = Nuvra::taCenter;
-  double m_angleFactor = kDegToRad;
-  bool m_suppressPaint = true;
-  bool m_cacheStaticLayer = false;
-  struct {
-    bool valid = false;
-    StaticKey key;
-    QImage frame, chart;
-    int lastTextHeight = 0;
-  } m_static;
-  // The cached frame the frame bitmap was last copied from (its cache key), or -1.
-  qint64 m_frameSource = -1;
-
-  // owned objects
-  std::array<TpcCrossHair *, kCrossHairCount> m_crossHairs{};
-  std::array<TpcTextLabel *, kTextLabelCount> m_textLabels{};
-
-  // drawing list: m_items.size() is the capacity
-  std::vector<TpcDrawItem> m_items;
-  int m_count = 0;
-
-  ChartMapping m_map;
-
-  // bitmaps and canvases
-  QImage m_frame, m_chart, m_overlay, m_screen;
-  TCanvas m_frameCanvas{QStringLiteral("frame")};
-  TCanvas m_chartCanvas{QStringLiteral("chart")};
-  TCanvas m_overlayCanvas{QStringLiteral("overlay")};
-  TCanvas m_screenCanvas{QStringLiteral("screen")};
-  // The control's own canvas: measures text with the widget's default font, never `Font`.
-  TCanvas m_ownCanvas{QStringLiteral("control")};
-  bool m_painting = false;
-  bool m_inPaintEvent = false;
-  bool m_windowCreated = false;
-
-  // Mouse state; positions in chart pixels.
-  struct MouseState {
-    bool dragging = false;
-    Nuvra::TMouseActMode dragMode = Nuvra::maNone; // the mode that started the drag
-    QPoint dragStart;
-    int startCenterX = 0;
-    int startCenterY = 0;
-    double startMag = 1;
-    int crossHair = 0; // 0 none yet, else 1..4
-    int label = 0;     // 0 none yet, else 1..20
-    bool window = false;
-    QPoint anchor;
-    QPoint corner;
-    bool rectShown = false;    // the rubber rectangle is on the screen image
-    bool clickPending = false; // a left press not yet released
-  } m_mouse;
-  bool m_resizing = false; // OnCanResize's answer is being applied
+  friend class PolChartPrivate;
+  std::unique_ptr<PolChartPrivate> d;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(TCustomPolChart::TShiftState)

@@ -6,6 +6,7 @@
 #include "Nuvra_NumLab.h"
 #include "Nuvra_polchart.h"
 #include "Nuvra_urllab.h"
+#include "numlab_p.h"
 
 namespace {
 
@@ -112,7 +113,7 @@ void installAccessibility() {
 }
 
 QString spokenReadout(const TNumLab &label) {
-  const QString value = label.DisplayText();
+  const QString value = label.displayText();
   const QString right = label.RightText().trimmed();
   if (right.isEmpty() || value.isEmpty())
     return value;
@@ -121,15 +122,15 @@ QString spokenReadout(const TNumLab &label) {
 
 } // namespace nuvra
 
-void TNumLab::announce() {
+void NumLabPrivate::announce() {
   if (!QAccessible::isActive())
     return;
-  const QString now = nuvra::spokenReadout(*this);
+  const QString now = nuvra::spokenReadout(*q);
   if (now == m_spoken)
     return;
-  QAccessibleTextUpdateEvent text(this, 0, m_spoken, now);
+  QAccessibleTextUpdateEvent text(q, 0, m_spoken, now);
   QAccessible::updateAccessibility(&text);
-  QAccessibleValueChangeEvent value(this, now);
+  QAccessibleValueChangeEvent value(q, now);
   QAccessible::updateAccessibility(&value);
   m_spoken = now;
 }

@@ -9,6 +9,7 @@
 #include "Nuvra_NumLab.h"
 #include "Nuvra_accessible.h"
 #include "Nuvra_mouse.h"
+#include "numlab_p.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ QString className(const QObject *o) {
 
 } // namespace
 
-TNumLab::TNumLab(QWidget *parent) : QWidget(parent) {
+TNumLab::TNumLab(QWidget *parent) : QWidget(parent), d(std::make_unique<NumLabPrivate>(this)) {
   nuvra::installAccessibility();
   // The whole area is always painted from the screen image.
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -43,29 +44,29 @@ void TNumLab::Assign(const QObject *Source) {
   if (!src)
     throw ENuvraError(QStringLiteral("Component \"%1\": cannot assign a %2 to a %3")
                           .arg(objectName(), className(Source), className(this)));
-  m_leftSpace = src->m_leftSpace;
-  m_empty = src->m_empty;
-  m_labelWidth = src->m_labelWidth;
-  m_precision = src->m_precision;
-  m_leftText = src->m_leftText;
-  m_rightText = src->m_rightText;
-  m_frameStyle = src->m_frameStyle;
-  m_alignment = src->m_alignment;
-  m_rightTextAlignment = src->m_rightTextAlignment;
-  m_leftTextAlignment = src->m_leftTextAlignment;
-  m_overflowIndicator = src->m_overflowIndicator;
-  m_value = src->m_value;
-  m_stateText = src->m_stateText;
-  m_transparent = src->m_transparent;
-  m_colorLabBakG = src->m_colorLabBakG;
-  m_colorLabText = src->m_colorLabText;
-  m_colorOutBakG = src->m_colorOutBakG;
-  m_colorOutText = src->m_colorOutText;
-  m_dark = src->m_dark;
-  m_shadow = src->m_shadow;
-  m_highlight = src->m_highlight;
-  m_colorScheme = src->m_colorScheme;
-  m_displayType = src->m_displayType;
+  d->m_leftSpace = src->d->m_leftSpace;
+  d->m_empty = src->d->m_empty;
+  d->m_labelWidth = src->d->m_labelWidth;
+  d->m_precision = src->d->m_precision;
+  d->m_leftText = src->d->m_leftText;
+  d->m_rightText = src->d->m_rightText;
+  d->m_frameStyle = src->d->m_frameStyle;
+  d->m_alignment = src->d->m_alignment;
+  d->m_rightTextAlignment = src->d->m_rightTextAlignment;
+  d->m_leftTextAlignment = src->d->m_leftTextAlignment;
+  d->m_overflowIndicator = src->d->m_overflowIndicator;
+  d->m_value = src->d->m_value;
+  d->m_stateText = src->d->m_stateText;
+  d->m_transparent = src->d->m_transparent;
+  d->m_colorLabBakG = src->d->m_colorLabBakG;
+  d->m_colorLabText = src->d->m_colorLabText;
+  d->m_colorOutBakG = src->d->m_colorOutBakG;
+  d->m_colorOutText = src->d->m_colorOutText;
+  d->m_dark = src->d->m_dark;
+  d->m_shadow = src->d->m_shadow;
+  d->m_highlight = src->d->m_highlight;
+  d->m_colorScheme = src->d->m_colorScheme;
+  d->m_displayType = src->d->m_displayType;
   Paint();
 }
 
@@ -84,88 +85,88 @@ void TNumLab::AssignTo(QObject *Dest) const {
 // ---- setters ---------------------------------------------------------------------------
 
 void TNumLab::SetLeftText(const QString &v) {
-  if (storeIfDifferent(m_leftText, v))
+  if (storeIfDifferent(d->m_leftText, v))
     Paint();
 }
 
 void TNumLab::SetRightText(const QString &v) {
-  if (storeIfDifferent(m_rightText, v)) {
+  if (storeIfDifferent(d->m_rightText, v)) {
     updateGeometry();
     Paint();
   }
 }
 
 void TNumLab::SetLeftSpace(int v) {
-  if (v == m_leftSpace || v < 0)
+  if (v == d->m_leftSpace || v < 0)
     return;
-  m_leftSpace = std::min(v, width());
+  d->m_leftSpace = std::min(v, width());
   updateGeometry();
   Paint();
 }
 
 void TNumLab::SetLabelWidth(int v) {
-  if (storeIfDifferent(m_labelWidth, v)) {
+  if (storeIfDifferent(d->m_labelWidth, v)) {
     updateGeometry();
     Paint();
   }
 }
 
 void TNumLab::SetLeftTextAlignment(Nuvra::TAlignment v) {
-  if (storeIfDifferent(m_leftTextAlignment, v))
+  if (storeIfDifferent(d->m_leftTextAlignment, v))
     Paint();
 }
 
 void TNumLab::SetRightTextAlignment(Nuvra::TAlignment v) {
-  if (storeIfDifferent(m_rightTextAlignment, v))
+  if (storeIfDifferent(d->m_rightTextAlignment, v))
     Paint();
 }
 
 void TNumLab::SetAlignment(Nuvra::TAlignment v) {
-  if (storeIfDifferent(m_alignment, v))
+  if (storeIfDifferent(d->m_alignment, v))
     Paint();
 }
 
 void TNumLab::SetFrameStyle(Nuvra::TFrameStyle v) {
-  if (storeIfDifferent(m_frameStyle, v))
+  if (storeIfDifferent(d->m_frameStyle, v))
     Paint();
 }
 
 void TNumLab::SetColorScheme(Nuvra::TColorScheme v) {
-  if (!storeIfDifferent(m_colorScheme, v))
+  if (!storeIfDifferent(d->m_colorScheme, v))
     return;
   // The dark line is black in both schemes.
   if (v == Nuvra::csSystem) {
-    m_shadow = clBtnShadow;
-    m_highlight = clBtnHighlight;
+    d->m_shadow = clBtnShadow;
+    d->m_highlight = clBtnHighlight;
   } else {
-    m_shadow = clGray;
-    m_highlight = clWhite;
+    d->m_shadow = clGray;
+    d->m_highlight = clWhite;
   }
   Paint();
 }
 
 void TNumLab::SetColorLabBakG(TColor v) {
-  if (storeIfDifferent(m_colorLabBakG, v))
+  if (storeIfDifferent(d->m_colorLabBakG, v))
     Paint();
 }
 
 void TNumLab::SetColorLabText(TColor v) {
-  if (storeIfDifferent(m_colorLabText, v))
+  if (storeIfDifferent(d->m_colorLabText, v))
     Paint();
 }
 
 void TNumLab::SetColorOutBakG(TColor v) {
-  if (storeIfDifferent(m_colorOutBakG, v))
+  if (storeIfDifferent(d->m_colorOutBakG, v))
     Paint();
 }
 
 void TNumLab::SetColorOutText(TColor v) {
-  if (storeIfDifferent(m_colorOutText, v))
+  if (storeIfDifferent(d->m_colorOutText, v))
     Paint();
 }
 
 void TNumLab::SetTransparent(bool v) {
-  if (!storeIfDifferent(m_transparent, v))
+  if (!storeIfDifferent(d->m_transparent, v))
     return;
   // Paint takes the parent's picture afresh and schedules the widget's repaint, which is
   // what invalidating amounts to here.
@@ -175,55 +176,55 @@ void TNumLab::SetTransparent(bool v) {
 }
 
 void TNumLab::SetEnabled(bool v) {
-  m_enabled = v;
+  d->m_enabled = v;
   QWidget::setEnabled(v);
   Paint();
 }
 
 void TNumLab::SetValue(double v) {
-  if (storeIfDifferent(m_value, v))
+  if (storeIfDifferent(d->m_value, v))
     Paint();
 }
 
 void TNumLab::SetDisplayType(TDisplay v) {
-  if (storeIfDifferent(m_displayType, v))
+  if (storeIfDifferent(d->m_displayType, v))
     Paint();
 }
 
 void TNumLab::SetPrecision(int v) {
-  if (v == m_precision || v < 0)
+  if (v == d->m_precision || v < 0)
     return;
-  m_precision = std::min(v, kMaxPrecision);
+  d->m_precision = std::min(v, kMaxPrecision);
   Paint();
 }
 
 void TNumLab::SetComma(bool v) {
-  if (storeIfDifferent(m_comma, v))
+  if (storeIfDifferent(d->m_comma, v))
     Paint();
 }
 
 void TNumLab::SetForcePlusSign(bool v) {
-  if (storeIfDifferent(m_forcePlusSign, v))
+  if (storeIfDifferent(d->m_forcePlusSign, v))
     Paint();
 }
 
 void TNumLab::SetDTFormat(const QString &v) {
-  if (storeIfDifferent(m_dtFormat, v))
+  if (storeIfDifferent(d->m_dtFormat, v))
     Paint();
 }
 
 void TNumLab::SetStateText(const QString &v) {
-  if (storeIfDifferent(m_stateText, v))
+  if (storeIfDifferent(d->m_stateText, v))
     Paint();
 }
 
 void TNumLab::SetOverflowIndicator(const QString &v) {
-  if (storeIfDifferent(m_overflowIndicator, v))
+  if (storeIfDifferent(d->m_overflowIndicator, v))
     Paint();
 }
 
 void TNumLab::SetEmpty(bool v) {
-  if (storeIfDifferent(m_empty, v))
+  if (storeIfDifferent(d->m_empty, v))
     Paint();
 }
 
@@ -249,7 +250,7 @@ void TNumLab::mousePressEvent(QMouseEvent *event) {
   if (!buttonOf(event->button(), button))
     return;
   if (button == mbLeft)
-    m_clickPending = event->type() == QEvent::MouseButtonPress;
+    d->m_clickPending = event->type() == QEvent::MouseButtonPress;
   if (OnMouseDown)
     OnMouseDown(this, button, shiftOf(event), pointOf(event).x(), pointOf(event).y());
 }
@@ -272,9 +273,9 @@ void TNumLab::mouseReleaseEvent(QMouseEvent *event) {
   TMouseButton button{};
   if (!buttonOf(event->button(), button))
     return;
-  const bool click = button == mbLeft && m_clickPending && rect().contains(pointOf(event));
+  const bool click = button == mbLeft && d->m_clickPending && rect().contains(pointOf(event));
   if (button == mbLeft)
-    m_clickPending = false;
+    d->m_clickPending = false;
   QPointer<TNumLab> self(this);
   if (OnMouseUp)
     OnMouseUp(this, button, shiftOf(event), pointOf(event).x(), pointOf(event).y());
@@ -300,8 +301,8 @@ void TNumLab::changeEvent(QEvent *event) {
     // Someone called QWidget::setEnabled directly: follow the label's own state (a disabled
     // parent does not make the label look disabled).
     const bool own = !testAttribute(Qt::WA_ForceDisabled);
-    if (own != m_enabled) {
-      m_enabled = own;
+    if (own != d->m_enabled) {
+      d->m_enabled = own;
       Paint();
     }
     break;
@@ -314,3 +315,34 @@ void TNumLab::changeEvent(QEvent *event) {
   default: break;
   }
 }
+
+// ---- getters ----
+
+const QImage &TNumLab::screenImage() const noexcept { return d->m_screen; }
+TColor TNumLab::frameDark() const noexcept { return d->m_dark; }
+TColor TNumLab::frameShadow() const noexcept { return d->m_shadow; }
+TColor TNumLab::frameHighlight() const noexcept { return d->m_highlight; }
+QString TNumLab::LeftText() const { return d->m_leftText; }
+QString TNumLab::RightText() const { return d->m_rightText; }
+int TNumLab::LeftSpace() const noexcept { return d->m_leftSpace; }
+int TNumLab::LabelWidth() const noexcept { return d->m_labelWidth; }
+Nuvra::TAlignment TNumLab::LeftTextAlignment() const noexcept { return d->m_leftTextAlignment; }
+Nuvra::TAlignment TNumLab::RightTextAlignment() const noexcept { return d->m_rightTextAlignment; }
+Nuvra::TAlignment TNumLab::Alignment() const noexcept { return d->m_alignment; }
+Nuvra::TFrameStyle TNumLab::FrameStyle() const noexcept { return d->m_frameStyle; }
+Nuvra::TColorScheme TNumLab::ColorScheme() const noexcept { return d->m_colorScheme; }
+TColor TNumLab::ColorLabBakG() const noexcept { return d->m_colorLabBakG; }
+TColor TNumLab::ColorLabText() const noexcept { return d->m_colorLabText; }
+TColor TNumLab::ColorOutBakG() const noexcept { return d->m_colorOutBakG; }
+TColor TNumLab::ColorOutText() const noexcept { return d->m_colorOutText; }
+bool TNumLab::Transparent() const noexcept { return d->m_transparent; }
+bool TNumLab::Enabled() const noexcept { return d->m_enabled; }
+double TNumLab::Value() const noexcept { return d->m_value; }
+TNumLab::TDisplay TNumLab::DisplayType() const noexcept { return d->m_displayType; }
+int TNumLab::Precision() const noexcept { return d->m_precision; }
+bool TNumLab::Comma() const noexcept { return d->m_comma; }
+bool TNumLab::ForcePlusSign() const noexcept { return d->m_forcePlusSign; }
+QString TNumLab::DTFormat() const { return d->m_dtFormat; }
+QString TNumLab::StateText() const { return d->m_stateText; }
+QString TNumLab::OverflowIndicator() const { return d->m_overflowIndicator; }
+bool TNumLab::Empty() const noexcept { return d->m_empty; }

@@ -18,6 +18,7 @@
 #include "Nuvra_NumLab.h"
 #include "Nuvra_backbuffer.h"
 #include "Rounding.h"
+#include "numlab_p.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ int labelWidthForLayout(int lw) { return std::clamp(lw, -kCoordLimit, kCoordLimi
 
 } // namespace
 
-NumLabFormat TNumLab::formatSettings() const {
+NumLabFormat NumLabPrivate::formatSettings() const {
   NumLabFormat f;
   f.Value = m_value;
   f.DisplayType = m_displayType;
@@ -50,37 +51,37 @@ QSize TNumLab::minimumSizeHint() const {
   // within its frame (rows are centred, and the value is clipped two pixels inside the box).
   QImage probe(1, 1, QImage::Format_RGB32);
   const QFontMetrics fm(font(), &probe);
-  const int box = m_leftSpace + std::max(0, labelWidthForLayout(m_labelWidth)) + 3;
+  const int box = d->m_leftSpace + std::max(0, labelWidthForLayout(d->m_labelWidth)) + 3;
   return {box, fm.height() + 6};
 }
 
 QSize TNumLab::sizeHint() const {
   // And room for the right text, which starts four pixels behind the box.
   QSize hint = minimumSizeHint();
-  if (!m_rightText.isEmpty()) {
+  if (!d->m_rightText.isEmpty()) {
     QImage probe(1, 1, QImage::Format_RGB32);
     const QFontMetrics fm(font(), &probe);
-    hint.rwidth() += 4 + fm.horizontalAdvance(m_rightText);
+    hint.rwidth() += 4 + fm.horizontalAdvance(d->m_rightText);
   }
   return hint;
 }
 
-QString TNumLab::DisplayText() const {
-  if (m_empty)
+QString TNumLab::displayText() const {
+  if (d->m_empty)
     return {};
   // Measure on an image, as Paint does on its bitmap.
   QImage probe(1, 1, QImage::Format_RGB32);
   const QFontMetrics fm(font(), &probe);
-  return FormatNumLabText(formatSettings(), const_cast<TNumLab *>(this), OnBeforeDisplay,
-                          m_labelWidth,
+  return FormatNumLabText(d->formatSettings(), const_cast<TNumLab *>(this), OnBeforeDisplay,
+                          d->m_labelWidth,
                           [&fm](const QString &s) { return fm.horizontalAdvance(s); });
 }
 
-void TNumLab::ensureScreen() {
+void NumLabPrivate::ensureScreen() {
   m_screenCanvas.Release();
-  if (!fitBackBuffer(m_screen, size(), devicePixelRatioF()))
+  if (!fitBackBuffer(m_screen, q->size(), q->devicePixelRatioF()))
     return;
-  m_screen.fill(palette().color(QPalette::Window));
+  m_screen.fill(q->palette().color(QPalette::Window));
   m_screenCanvas.SetTarget(&m_screen);
 }
 
@@ -88,10 +89,10 @@ void TNumLab::Paint() {
   if (isHidden() && !IsDesigning())
     return;
   // Rendering the parent for a transparent label may send events that would paint again.
-  if (m_painting)
+  if (d->m_painting)
     return;
-  m_painting = true;
-  ensureScreen();
+  d->m_painting = true;
+  d->ensureScreen();
   const int w = width();
   const int h = height();
   QImage bitmap;
@@ -101,25 +102,25 @@ void TNumLab::Paint() {
       TCanvas c(QStringLiteral("numlab"));
       c.SetTarget(&bitmap);
       c.SetFont(font());
-      const TColor fill = m_transparent ? clWhite : m_colorOutBakG;
+      const TColor fill = d->m_transparent ? clWhite : d->m_colorOutBakG;
       c.SetPenColor(fill);
       c.SetBrushColor(fill);
       c.Rectangle(0, 0, w, h);
       const int y = divTrunc(h - c.TextHeight(kSampleText), 2);
-      drawLeftText(c, y);
-      drawRightText(c, y);
-      drawBox(c);
-      if (!m_empty)
-        drawValue(c, y);
+      d->drawLeftText(c, y);
+      d->drawRightText(c, y);
+      d->drawBox(c);
+      if (!d->m_empty)
+        d->drawValue(c, y);
     }
-    transferToScreen(bitmap);
+    d->transferToScreen(bitmap);
   }
-  m_painting = false;
-  announce();
+  d->m_painting = false;
+  d->announce();
   update();
 }
 
-void TNumLab::drawLeftText(TCanvas &c, int y) {
+void NumLabPrivate::drawLeftText(TCanvas &c, int y) {
   const int ls = m_leftSpace;
   const int tw = c.TextWidth(m_leftText);
   int x = 7;
@@ -141,10 +142,10 @@ void TNumLab::drawLeftText(TCanvas &c, int y) {
   c.TextOut(x, y, m_leftText);
 }
 
-void TNumLab::drawRightText(TCanvas &c, int y) {
+void NumLabPrivate::drawRightText(TCanvas &c, int y) {
   const int ls = m_leftSpace;
   const int lw = labelWidthForLayout(m_labelWidth);
-  const int w = width();
+  const int w = q->width();
   const int tw = c.TextWidth(m_rightText);
   int x = ls + lw + 7;
   int whiteX = ls + lw + 8;
@@ -174,10 +175,10 @@ void TNumLab::drawRightText(TCanvas &c, int y) {
   c.TextOut(x, y, m_rightText);
 }
 
-void TNumLab::drawBox(TCanvas &c) {
+void NumLabPrivate::drawBox(TCanvas &c) {
   const int ls = m_leftSpace;
   const int lw = labelWidthForLayout(m_labelWidth);
-  const int h = height();
+  const int h = q->height();
   TColor outline = m_shadow;
   if (m_frameStyle == Nuvra::fsNone)
     outline = m_colorLabBakG;
@@ -220,11 +221,11 @@ void TNumLab::drawBox(TCanvas &c) {
   c.Polyline(second);
 }
 
-void TNumLab::drawValue(TCanvas &c, int y) {
+void NumLabPrivate::drawValue(TCanvas &c, int y) {
   const int ls = m_leftSpace;
   const int lw = labelWidthForLayout(m_labelWidth);
-  const int h = height();
-  const QString text = FormatNumLabText(formatSettings(), this, OnBeforeDisplay, m_labelWidth,
+  const int h = q->height();
+  const QString text = FormatNumLabText(formatSettings(), q, q->OnBeforeDisplay, m_labelWidth,
                                         [&c](const QString &s) { return c.TextWidth(s); });
   c.SetFontColor(m_enabled ? m_colorLabText : clGray);
   const int tw = c.TextWidth(text);
@@ -239,18 +240,18 @@ void TNumLab::drawValue(TCanvas &c, int y) {
   c.TextRect(clip, x, y, text);
 }
 
-void TNumLab::fillWithParentBackground() {
+void NumLabPrivate::fillWithParentBackground() {
   m_screenCanvas.Release();
-  QWidget *parent = parentWidget();
+  QWidget *parent = q->parentWidget();
   if (!parent) {
-    m_screen.fill(palette().color(QPalette::Window));
+    m_screen.fill(q->palette().color(QPalette::Window));
     return;
   }
   m_screen.fill(parent->palette().color(parent->backgroundRole()));
-  parent->render(&m_screen, QPoint(), QRegion(geometry()), QWidget::DrawWindowBackground);
+  parent->render(&m_screen, QPoint(), QRegion(q->geometry()), QWidget::DrawWindowBackground);
 }
 
-void TNumLab::transferToScreen(const QImage &bitmap) {
+void NumLabPrivate::transferToScreen(const QImage &bitmap) {
   if (!m_transparent) {
     m_screenCanvas.Draw(0, 0, bitmap);
     m_screenCanvas.Release();
@@ -259,7 +260,7 @@ void TNumLab::transferToScreen(const QImage &bitmap) {
   fillWithParentBackground();
   const int ls = m_leftSpace;
   const int lw = labelWidthForLayout(m_labelWidth);
-  const int h = height();
+  const int h = q->height();
   // Under the AND, black text keeps the box colour around it; coloured text needs white.
   const TColor boxFill = m_colorLabText == clBlack ? m_colorLabBakG : clWhite;
   m_screenCanvas.SetPenColor(boxFill);
@@ -270,8 +271,8 @@ void TNumLab::transferToScreen(const QImage &bitmap) {
 }
 
 void TNumLab::paintEvent(QPaintEvent *) {
-  if (m_screen.devicePixelRatio() != devicePixelRatioF())
+  if (d->m_screen.devicePixelRatio() != devicePixelRatioF())
     Paint(); // moved to a screen of another ratio
   QPainter p(this);
-  p.drawImage(0, 0, m_screen);
+  p.drawImage(0, 0, d->m_screen);
 }

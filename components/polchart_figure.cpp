@@ -2,25 +2,27 @@
 // the shadow and the cross-hairs, which belong to the control on screen.
 #include "Nuvra_backbuffer.h"
 #include "Nuvra_polchart.h"
+#include "polchart_p.h"
 
 #include <QPainter>
 #include <algorithm>
 
 QSize TCustomPolChart::ChartSize() const {
-  return {std::max(0, width() - m_shadowWidth + 1), std::max(0, height() - m_shadowWidth + 1)};
+  return {std::max(0, width() - d->m_shadowWidth + 1),
+          std::max(0, height() - d->m_shadowWidth + 1)};
 }
 
 void TCustomPolChart::RenderChart(QPainter &painter) {
   // The background pass takes its size from the bitmap.
-  if (m_chart.deviceIndependentSize().toSize() != ChartSize())
-    fitBackBuffer(m_chart, ChartSize(), devicePixelRatioF());
+  if (d->m_chart.deviceIndependentSize().toSize() != ChartSize())
+    fitBackBuffer(d->m_chart, ChartSize(), devicePixelRatioF());
   TCanvas canvas(QStringLiteral("figure"));
   painter.save();
   canvas.SetPainter(&painter);
   canvas.SetFont(font());
   int lastTextHeight = 0;
-  renderStatic(canvas, lastTextHeight);
-  renderChart(canvas);
+  d->renderStatic(canvas, lastTextHeight);
+  d->renderChart(canvas);
   canvas.SetPainter(nullptr);
   painter.restore();
 }

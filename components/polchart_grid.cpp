@@ -1,6 +1,7 @@
 // The grid and scales drawn under the data (rays with angle labels, outer circle, rings,
 // vertical scale) and the drop shadow around the chart area.
 #include "Nuvra_polchart.h"
+#include "polchart_p.h"
 
 #include <QFontMetrics>
 #include <algorithm>
@@ -67,7 +68,7 @@ QString withPiLetter(const QString &label, QString shown) {
 
 } // namespace
 
-QString TCustomPolChart::AngleLabelText(TpcAngLabelMode mode, int i, double angleBtwRays,
+QString TCustomPolChart::angleLabelText(TpcAngLabelMode mode, int i, double angleBtwRays,
                                         int decPlacePhi) {
   const double v = i * angleBtwRays;
   const double lowered = v > 180.5 ? v - 360 : v;
@@ -125,16 +126,28 @@ struct GridGeometry {
 } // namespace
 
 // The five passes of the grid over one geometry; each sets the pen it needs.
-struct TCustomPolChart::GridPass {
-  TCustomPolChart &chart;
+struct PolChartPrivate::GridPass {
+  using Chart = TCustomPolChart;
+  using TpcScaleKind = Chart::TpcScaleKind;
+  using TpcAngLabelMode = Chart::TpcAngLabelMode;
+  using TpcGridStyleAng = Chart::TpcGridStyleAng;
+  using TpcGridStyleRad = Chart::TpcGridStyleRad;
+  using enum Chart::TpcScaleKind;
+  using enum Chart::TpcAngLabelMode;
+  using enum Chart::TpcGridStyleAng;
+  using enum Chart::TpcGridStyleRad;
+  using enum Chart::TpcRadLabelMode;
+  static constexpr double kPi = Chart::kPi;
+
+  PolChartPrivate &chart;
   TCanvas &cv;
   int &lastTextHeight;
   GridGeometry geo;
 
-  GridPass(TCustomPolChart &c, TCanvas &canvas, int &textHeight)
+  GridPass(PolChartPrivate &c, TCanvas &canvas, int &textHeight)
       : chart(c), cv(canvas), lastTextHeight(textHeight), geo(geometry(c)) {}
 
-  static GridGeometry geometry(const TCustomPolChart &c);
+  static GridGeometry geometry(const PolChartPrivate &c);
   // Fires the label hook; returns the canvas to draw on (the handler may hand another).
   TCanvas &labelHook(TpcScaleKind kind, QString &text, int chartX, int chartY);
   // Ray i and its angle label.
@@ -149,7 +162,7 @@ struct TCustomPolChart::GridPass {
   void sideAxis();
 };
 
-GridGeometry TCustomPolChart::GridPass::geometry(const TCustomPolChart &c) {
+GridGeometry PolChartPrivate::GridPass::geometry(const PolChartPrivate &c) {
   GridGeometry g;
   const int sw = c.m_shadowWidth;
   g.cx = c.m_centerX;
@@ -158,8 +171,8 @@ GridGeometry TCustomPolChart::GridPass::geometry(const TCustomPolChart &c) {
   // upper bound (far beyond any bitmap) keeps 5 radii and the centre +- 1.2 radii within int
   // on the largest controls at full zoom.
   constexpr double kMaxGridRadius = 1 << 26;
-  g.radius = roundToInt(std::clamp(std::min(c.width() - sw, c.height() - sw) * c.m_magFactor / 2,
-                                   0.0, kMaxGridRadius));
+  g.radius = roundToInt(std::clamp(
+      std::min(c.q->width() - sw, c.q->height() - sw) * c.m_magFactor / 2, 0.0, kMaxGridRadius));
   g.rayCount = std::max(1, roundToInt(360 / c.m_angleBtwRays));
   g.rotSign = c.m_rotSign;
   g.angleFactor = c.m_angleFactor;
@@ -179,15 +192,15 @@ GridGeometry TCustomPolChart::GridPass::geometry(const TCustomPolChart &c) {
   return g;
 }
 
-TCanvas &TCustomPolChart::GridPass::labelHook(TpcScaleKind kind, QString &text, int chartX,
+TCanvas &PolChartPrivate::GridPass::labelHook(TpcScaleKind kind, QString &text, int chartX,
                                               int chartY) {
   TCanvas *target = &cv;
-  if (chart.OnBeforeDrawScaleLabel)
-    chart.OnBeforeDrawScaleLabel(&chart, target, kind, text, chartX, chartY);
+  if (chart.q->OnBeforeDrawScaleLabel)
+    chart.q->OnBeforeDrawScaleLabel(chart.q, target, kind, text, chartX, chartY);
   return target ? *target : cv;
 }
 
-void TCustomPolChart::GridPass::rayAndAngleLabel(int i, bool ray) {
+void PolChartPrivate::GridPass::rayAndAngleLabel(int i, bool ray) {
   const int q = geo.radius;
   const double theta = 2.0 * i * kPi / geo.rayCount + chart.m_angleOffset * geo.angleFactor;
   const double c = std::cos(theta), sn = std::sin(theta);
@@ -198,7 +211,7 @@ void TCustomPolChart::GridPass::rayAndAngleLabel(int i, bool ray) {
   const TpcAngLabelMode mode = chart.m_labelModeAng;
   if (mode == almNone)
     return;
-  const QString label = AngleLabelText(mode, i, chart.m_angleBtwRays, chart.m_decPlacePhi);
+  const QString label = Chart::angleLabelText(mode, i, chart.m_angleBtwRays, chart.m_decPlacePhi);
   QString text = label;
   TCanvas &tc = labelHook(skAngular, text, roundToInt((q + 6) * c) + geo.cx,
                           roundToInt(geo.rotSign * (q + 3) * sn) + geo.cy);
@@ -213,7 +226,7 @@ void TCustomPolChart::GridPass::rayAndAngleLabel(int i, bool ray) {
   tc.TextOut(x - hw, y - th / 2, shown);
 }
 
-void TCustomPolChart::GridPass::raysAndAngleLabels() {
+void PolChartPrivate::GridPass::raysAndAngleLabels() {
   cv.SetFontColor(chart.m_scaleColor);
   cv.SetPenWidth(1);
   cv.SetPenColor(chart.m_gridColor);
@@ -226,7 +239,7 @@ void TCustomPolChart::GridPass::raysAndAngleLabels() {
     rayAndAngleLabel(i, rays);
 }
 
-void TCustomPolChart::GridPass::outerCircle() {
+void PolChartPrivate::GridPass::outerCircle() {
   cv.SetBrushStyle(Nuvra::bsClear);
   cv.SetPenStyle(psSolid);
   const TpcGridStyleRad gr = chart.m_gridStyleRad;
@@ -237,13 +250,13 @@ void TCustomPolChart::GridPass::outerCircle() {
   cv.Ellipse(geo.cx - q, geo.cy - q, geo.cx + q + 1, geo.cy + q + 1);
 }
 
-bool TCustomPolChart::GridPass::ringsWanted() const {
+bool PolChartPrivate::GridPass::ringsWanted() const {
   const TpcGridStyleRad gr = chart.m_gridStyleRad;
   return gr == gsRadBothDots || gr == gsRadBothMixed || gr == gsRadBothSolid;
 }
 
 // Ring j of the four inner rings, at j fifths of the radius.
-void TCustomPolChart::GridPass::ring(int j) {
+void PolChartPrivate::GridPass::ring(int j) {
   const double r = j * geo.radius / 5.0;
   cv.SetBrushStyle(Nuvra::bsClear);
   cv.Ellipse(roundToInt(geo.cx - r), roundToInt(geo.cy - r), roundToInt(geo.cx + r + 1),
@@ -251,12 +264,12 @@ void TCustomPolChart::GridPass::ring(int j) {
 }
 
 // The scale value at j fifths of the radius above (j > 0) or below the centre.
-void TCustomPolChart::GridPass::radialLabel(int j) {
+void PolChartPrivate::GridPass::radialLabel(int j) {
   const double ringY = j * geo.radius / 5.0;
   cv.SetBrushColor(chart.m_chartColor);
-  QString text =
-      FormatScaleValue(1, chart.m_decPlaceRad,
-                       chart.m_rangeLow + (chart.m_rangeHigh - chart.m_rangeLow) / 5 * std::abs(j));
+  QString text = Chart::FormatScaleValue(1, chart.m_decPlaceRad,
+                                         chart.m_rangeLow + (chart.m_rangeHigh - chart.m_rangeLow) /
+                                                                5 * std::abs(j));
   TCanvas &tc =
       labelHook(skRadial, text, geo.labelX(), roundToInt(geo.cy - ringY - lastTextHeight / 2.0));
   if (text.isEmpty())
@@ -269,7 +282,7 @@ void TCustomPolChart::GridPass::radialLabel(int j) {
 
 // Each ring is drawn just before the label on it, so the labels above a ring cover it where
 // they overlap on small charts; the passes keep that order.
-void TCustomPolChart::GridPass::ringsAndRadialScale() {
+void PolChartPrivate::GridPass::ringsAndRadialScale() {
   const bool rings = ringsWanted();
   if (rings)
     cv.SetPenStyle(chart.m_gridStyleRad == gsRadBothSolid ? psSolid : psDot);
@@ -283,7 +296,7 @@ void TCustomPolChart::GridPass::ringsAndRadialScale() {
 }
 
 // The two rim labels: inside the circle when the angle labels take the space outside.
-void TCustomPolChart::GridPass::rimLabels() {
+void PolChartPrivate::GridPass::rimLabels() {
   cv.SetBrushStyle(Nuvra::bsClear);
   if (chart.m_labelModeRad == rlmNone)
     return;
@@ -291,7 +304,7 @@ void TCustomPolChart::GridPass::rimLabels() {
   const bool inside = chart.m_labelModeRad == rlmVertCenter && chart.m_labelModeAng != almNone;
   for (int side = -1; side <= 1; side += 2) {
     cv.SetBrushColor(chart.m_chartColor);
-    QString text = FormatScaleValue(1, chart.m_decPlaceRad, chart.m_rangeHigh);
+    QString text = Chart::FormatScaleValue(1, chart.m_decPlaceRad, chart.m_rangeHigh);
     const int rimY = cy + side * q;
     TCanvas &tc = labelHook(skRadial, text, geo.labelX(), rimY);
     if (text.isEmpty())
@@ -308,7 +321,7 @@ void TCustomPolChart::GridPass::rimLabels() {
 }
 
 // The vertical axis with eleven ticks beside the circle, for the left and right label modes.
-void TCustomPolChart::GridPass::sideAxis() {
+void PolChartPrivate::GridPass::sideAxis() {
   cv.SetPenStyle(psSolid);
   if (geo.tickLength == 0)
     return;
@@ -323,7 +336,7 @@ void TCustomPolChart::GridPass::sideAxis() {
   }
 }
 
-void TCustomPolChart::drawGrid(TCanvas &cv, int &lastTextHeight) {
+void PolChartPrivate::drawGrid(TCanvas &cv, int &lastTextHeight) {
   GridPass pass(*this, cv, lastTextHeight);
   pass.raysAndAngleLabels();
   pass.outerCircle();
@@ -342,20 +355,20 @@ int minimumGridRadius(const QFont &font) { return 8 * QFontMetrics(font).height(
 } // namespace
 
 QSize TCustomPolChart::minimumSizeHint() const {
-  const int side = 2 * minimumGridRadius(font()) + m_shadowWidth;
+  const int side = 2 * minimumGridRadius(font()) + d->m_shadowWidth;
   return {side, side};
 }
 
 QSize TCustomPolChart::sizeHint() const {
-  const int side = 4 * minimumGridRadius(font()) + m_shadowWidth;
+  const int side = 4 * minimumGridRadius(font()) + d->m_shadowWidth;
   return {side, side};
 }
 
-void TCustomPolChart::drawShadow(TCanvas &cv) {
+void PolChartPrivate::drawShadow(TCanvas &cv) {
   const int w = m_shadowWidth;
   if (w <= 1)
     return; // a width of 1 is only the frame line
-  const int W = width(), H = height();
+  const int W = q->width(), H = q->height();
   const TColor savedPen = cv.PenColor(), savedBrush = cv.BrushColor();
   cv.SetPenColor(m_shadowBakColor);
   cv.SetBrushColor(m_shadowBakColor);

@@ -41,7 +41,7 @@ void TpcCrossHair::SetPosRad(double v) {
   changed();
 }
 
-void TpcCrossHair::AssignFrom(const TpcCrossHair &src) {
+void TpcCrossHair::assignFrom(const TpcCrossHair &src) {
   m_color = src.m_color;
   m_lineType = src.m_lineType;
   m_lineWid = src.m_lineWid;

@@ -1,9 +1,12 @@
 // Mapping between polar data coordinates and chart pixels, the centring computation and the
 // number-to-text routine the scales use.
 #include "Nuvra_polchart.h"
+#include "polchart_p.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
@@ -23,23 +26,79 @@ void ChartMapping::Calc(int width, int height, int shadow, double magFactor, int
   OffsetY = centerY;
 }
 
+void ChartMapping::PolarToScreen(int &X, int &Y, double R, double Phi) const {
+  const double theta = (Phi + AngleOffset) * AngleFactor;
+  placePolar(*this, X, Y, R, std::cos(theta), std::sin(theta));
+}
+
+namespace {
+
+// roundToInt for a number within the int range: ties to even, without branching on the
+// fraction, which changes at random from one point of a curve to the next.
+inline int roundCoordinate(double v) {
+  const auto f = static_cast<std::int64_t>(std::floor(v));
+  const double diff = v - static_cast<double>(f); // exact: f is v without its fraction
+  const std::int64_t up =
+      static_cast<std::int64_t>(diff > 0.5) | (static_cast<std::int64_t>(diff == 0.5) & (f & 1));
+  return static_cast<int>(f + up);
+}
+
+} // namespace
+
 // Also built for AVX2 machines: the replay maps thousands of points between raster painting
 // calls, and plain SSE code runs many times slower in the vector state painting leaves.
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
 __attribute__((target_clones("arch=x86-64-v3", "default")))
 #endif
-void ChartMapping::PolarToScreen(int &X, int &Y, double R, double Phi) const {
-  if (RangeHigh > RangeLow ? R < RangeLow : R > RangeLow)
-    R = RangeLow; // the centre value is the innermost radius
-  const double theta = (Phi + AngleOffset) * AngleFactor;
-  const double d = R - RangeLow;
+void placePolar(const ChartMapping &m, int &X, int &Y, double R, double cosTheta,
+                double sinTheta) {
+  if (m.RangeHigh > m.RangeLow ? R < m.RangeLow : R > m.RangeLow)
+    R = m.RangeLow; // the centre value is the innermost radius
+  const double d = R - m.RangeLow;
   constexpr double kLimit = 2147483647.0;
-  const double x = OffsetX + ScaleX * d * std::cos(theta);
-  const double y = OffsetY + ScaleY * d * RotSign * std::sin(theta);
+  const double x = m.OffsetX + m.ScaleX * d * cosTheta;
+  const double y = m.OffsetY + m.ScaleY * d * m.RotSign * sinTheta;
   // A coordinate that cannot be computed (no radius, no direction, or an infinite radius
   // times a zero scale) is the centre's rather than the corner's, where NaN would round to.
-  X = std::isnan(x) ? roundToInt(OffsetX) : roundToInt(std::clamp(x, -kLimit, kLimit));
-  Y = std::isnan(y) ? roundToInt(OffsetY) : roundToInt(std::clamp(y, -kLimit, kLimit));
+  X = std::isnan(x) ? roundToInt(m.OffsetX) : roundCoordinate(std::clamp(x, -kLimit, kLimit));
+  Y = std::isnan(y) ? roundToInt(m.OffsetY) : roundCoordinate(std::clamp(y, -kLimit, kLimit));
+}
+
+// ---- the angle table -----------------------------------------------------------------------
+
+namespace {
+
+bool sameBits(double a, double b) {
+  return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
+
+} // namespace
+
+void AngleTable::prepare(double angleOffset, double angleFactor, std::size_t count) {
+  if (!sameBits(angleOffset, m_angleOffset) || !sameBits(angleFactor, m_angleFactor)) {
+    m_angleOffset = angleOffset;
+    m_angleFactor = angleFactor;
+    m_entries.clear();
+  }
+  // A much shorter list than the one before has other angles anyway (another resolution):
+  // the memory of the longer one goes.
+  if (m_entries.size() > 4 * count + 1024) {
+    m_entries.resize(count);
+    m_entries.shrink_to_fit();
+  }
+  // New entries hold an angle no item has (items without a finite angle are never looked up).
+  if (m_entries.size() < count)
+    m_entries.resize(count, Entry{std::numeric_limits<double>::quiet_NaN(), 0, 0});
+}
+
+const AngleTable::Entry &AngleTable::entry(std::size_t index, double phi) {
+  Entry &e = m_entries[index];
+  if (!sameBits(e.phi, phi)) {
+    // The same expression as ChartMapping::PolarToScreen, so the same doubles come out.
+    const double theta = (phi + m_angleOffset) * m_angleFactor;
+    e = Entry{phi, std::cos(theta), std::sin(theta)};
+  }
+  return e;
 }
 
 void ChartMapping::ScreenToPolar(int X, int Y, double &R, double &Phi) const {
@@ -73,15 +132,15 @@ void ChartMapping::ScreenToPolar(int X, int Y, double &R, double &Phi) const {
 void TCustomPolChart::CalcScaling() {
   if (IsLoading())
     return;
-  m_map.RangeLow = m_rangeLow;
-  m_map.RangeHigh = m_rangeHigh;
-  m_map.AngleOffset = m_angleOffset;
-  m_map.AngleFactor = m_angleFactor;
-  m_map.RotSign = m_rotSign;
-  m_map.Calc(width(), height(), m_shadowWidth, m_magFactor, m_centerX, m_centerY);
+  d->m_map.RangeLow = d->m_rangeLow;
+  d->m_map.RangeHigh = d->m_rangeHigh;
+  d->m_map.AngleOffset = d->m_angleOffset;
+  d->m_map.AngleFactor = d->m_angleFactor;
+  d->m_map.RotSign = d->m_rotSign;
+  d->m_map.Calc(width(), height(), d->m_shadowWidth, d->m_magFactor, d->m_centerX, d->m_centerY);
 }
 
-ChartMapping TCustomPolChart::CurrentMapping() const {
+ChartMapping PolChartPrivate::currentMapping() const {
   // The direction settings take effect at once; only scale and centre wait for CalcScaling.
   ChartMapping m = m_map;
   m.RangeLow = m_rangeLow;
@@ -93,26 +152,27 @@ ChartMapping TCustomPolChart::CurrentMapping() const {
 }
 
 void TCustomPolChart::PolarToScreen(int &X, int &Y, double R, double Phi) const {
-  CurrentMapping().PolarToScreen(X, Y, R, Phi);
+  d->currentMapping().PolarToScreen(X, Y, R, Phi);
 }
 
 void TCustomPolChart::ScreenToPolar(int X, int Y, double &R, double &Phi) const {
-  CurrentMapping().ScreenToPolar(X, Y, R, Phi);
+  d->currentMapping().ScreenToPolar(X, Y, R, Phi);
 }
 
 void TCustomPolChart::CenterChart() {
   // Measured with the control's own canvas and its default font, as the chart always did.
-  const int w = std::max(m_ownCanvas.TextWidth(FormatScaleValue(1, m_decPlaceRad, m_rangeLow)),
-                         m_ownCanvas.TextWidth(FormatScaleValue(1, m_decPlaceRad, m_rangeHigh)));
-  const int area = width() - m_shadowWidth;
+  const int w =
+      std::max(d->m_ownCanvas.TextWidth(FormatScaleValue(1, d->m_decPlaceRad, d->m_rangeLow)),
+               d->m_ownCanvas.TextWidth(FormatScaleValue(1, d->m_decPlaceRad, d->m_rangeHigh)));
+  const int area = width() - d->m_shadowWidth;
   const int c = area / 5 - w;
   int shift = 0;
-  if (m_labelModeRad == rlmVertLeft)
+  if (d->m_labelModeRad == rlmVertLeft)
     shift = c / 2;
-  else if (m_labelModeRad == rlmVertRight)
+  else if (d->m_labelModeRad == rlmVertRight)
     shift = -c / 2;
-  m_centerX = shift + area / 2;
-  m_centerY = (height() - m_shadowWidth) / 2;
+  d->m_centerX = shift + area / 2;
+  d->m_centerY = (height() - d->m_shadowWidth) / 2;
   CalcScaling();
   if (Visible())
     Paint();
@@ -179,7 +239,7 @@ QString TCustomPolChart::FormatScaleValue(int Width, int Decimals, double Value)
   return QString::fromStdString(s);
 }
 
-double TCustomPolChart::SnapRaySpacing(double v) {
+double TCustomPolChart::snapRaySpacing(double v) {
   // Beyond the table's ends the distances to neighbouring entries become equal in double
   // precision (1e300 - 360 == 1e300 - 6), so the nearest end is taken directly.
   v = std::clamp(v, kRaySpacings.front(), kRaySpacings.back());

@@ -3,6 +3,7 @@
 #include "Nuvra_accessible.h"
 #include "Nuvra_backbuffer.h"
 #include "Nuvra_polchart.h"
+#include "polchart_p.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -19,38 +20,39 @@ bool usable(double v) { return std::isfinite(v); }
 
 } // namespace
 
-QString TCustomPolChart::componentMessage(const QString &what) const {
-  return QStringLiteral("Component \"%1\": %2").arg(objectName(), what);
+QString PolChartPrivate::componentMessage(const QString &what) const {
+  return QStringLiteral("Component \"%1\": %2").arg(q->objectName(), what);
 }
 
 // ---- construction ------------------------------------------------------------------------------
 
-TCustomPolChart::TCustomPolChart(QWidget *parent) : QWidget(parent) {
+TCustomPolChart::TCustomPolChart(QWidget *parent)
+    : QWidget(parent), d(std::make_unique<PolChartPrivate>(this)) {
   nuvra::installAccessibility();
   resize(240, 160);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true); // pointer positions are reported without a button held too
   for (int i = 0; i < kCrossHairCount; ++i) {
-    m_crossHairs[static_cast<std::size_t>(i)] = new TpcCrossHair(this);
-    m_crossHairs[static_cast<std::size_t>(i)]->OnChange = [this](QObject *) { repaintRule(); };
+    d->m_crossHairs[static_cast<std::size_t>(i)] = new TpcCrossHair(this);
+    d->m_crossHairs[static_cast<std::size_t>(i)]->OnChange = [this](QObject *) { repaintRule(); };
   }
   // Each label starts with a copy of the chart's font as it is before any layout value.
   for (int i = 0; i < kTextLabelCount; ++i) {
     auto *label = new TpcTextLabel(font(), this);
     label->OnChange = [this](QObject *) { repaintRule(); };
-    m_textLabels[static_cast<std::size_t>(i)] = label;
+    d->m_textLabels[static_cast<std::size_t>(i)] = label;
   }
-  m_frame = QImage(width(), height(), QImage::Format_RGB32);
-  m_chart = QImage(std::max(0, width() - m_shadowWidth + 1),
-                   std::max(0, height() - m_shadowWidth + 1), QImage::Format_RGB32);
+  d->m_frame = QImage(width(), height(), QImage::Format_RGB32);
+  d->m_chart = QImage(std::max(0, width() - d->m_shadowWidth + 1),
+                      std::max(0, height() - d->m_shadowWidth + 1), QImage::Format_RGB32);
 }
 
 TCustomPolChart::~TCustomPolChart() {
   // The canvases end their painters before the images they draw on go away.
-  m_frameCanvas.Release();
-  m_chartCanvas.Release();
-  m_overlayCanvas.Release();
-  m_screenCanvas.Release();
+  d->m_frameCanvas.Release();
+  d->m_chartCanvas.Release();
+  d->m_overlayCanvas.Release();
+  d->m_screenCanvas.Release();
 }
 
 TPolChart::TPolChart(QWidget *parent) : TCustomPolChart(parent) {}
@@ -63,7 +65,7 @@ void TCustomPolChart::Loaded() {
   Paint();
 }
 
-void TCustomPolChart::CreateWnd() { m_windowCreated = true; }
+void TCustomPolChart::CreateWnd() { d->m_windowCreated = true; }
 
 void TPolChart::CreateWnd() {
   TCustomPolChart::CreateWnd();
@@ -71,44 +73,44 @@ void TPolChart::CreateWnd() {
 }
 
 void TCustomPolChart::SetSuppressPaint(bool v) {
-  if (v == m_suppressPaint)
+  if (v == d->m_suppressPaint)
     return;
-  m_suppressPaint = v;
+  d->m_suppressPaint = v;
   if (!v)
     Paint();
 }
 
 void TCustomPolChart::repaintRule() {
-  if (m_autoRedraw || IsDesigning())
+  if (d->m_autoRedraw || IsDesigning())
     Paint();
 }
 
 void TCustomPolChart::showEvent(QShowEvent *event) {
   QWidget::showEvent(event);
-  if (!m_windowCreated)
+  if (!d->m_windowCreated)
     CreateWnd();
 }
 
 void TCustomPolChart::resizeEvent(QResizeEvent *event) {
   QWidget::resizeEvent(event);
-  if (OnCanResize && !m_resizing) {
+  if (OnCanResize && !d->m_resizing) {
     int w = event->size().width(), h = event->size().height();
     bool accept = true;
     OnCanResize(this, w, h, accept);
     const QSize wanted = accept ? QSize(std::max(0, w), std::max(0, h)) : event->oldSize();
     if (wanted != size() && wanted.isValid()) {
-      m_resizing = true;
+      d->m_resizing = true;
       resize(wanted); // an unshown control gets no event from this; send our own
       QResizeEvent again(wanted, event->size());
       if (!isVisible())
         QCoreApplication::sendEvent(this, &again);
-      m_resizing = false;
+      d->m_resizing = false;
       return;
     }
   }
   if (OnResize)
     OnResize(this);
-  else if (m_autoCenter)
+  else if (d->m_autoCenter)
     CenterChart();
   // The grid follows the new size whatever happened above; the data must scale with it.
   CalcScaling();
@@ -121,64 +123,64 @@ void TCustomPolChart::changeEvent(QEvent *event) {
 }
 
 void TCustomPolChart::paintEvent(QPaintEvent *) {
-  m_inPaintEvent = true;
+  d->m_inPaintEvent = true;
   // The image is missing or out of date (resized, or moved to a screen of another ratio).
-  if (m_screen.size() != deviceSizeOf(size(), devicePixelRatioF()) ||
-      m_screen.devicePixelRatio() != devicePixelRatioF())
+  if (d->m_screen.size() != deviceSizeOf(size(), devicePixelRatioF()) ||
+      d->m_screen.devicePixelRatio() != devicePixelRatioF())
     Paint();
-  m_inPaintEvent = false;
+  d->m_inPaintEvent = false;
   QPainter p(this);
-  if (m_screen.isNull())
+  if (d->m_screen.isNull())
     p.fillRect(rect(), palette().window());
   else
-    p.drawImage(0, 0, m_screen);
+    p.drawImage(0, 0, d->m_screen);
 }
 
 // ---- properties --------------------------------------------------------------------------------
 
 void TCustomPolChart::SetAllocSize(int v) {
   if (v >= 1 && v <= 1000000)
-    m_allocSize = v;
+    d->m_allocSize = v;
 }
 
 void TCustomPolChart::SetAngleOffset(double v) {
   if (!usable(v))
     return;
   const double limit = UseDegrees() ? 180.0 : kPi;
-  m_angleOffset = std::clamp(v, -limit, limit);
+  d->m_angleOffset = std::clamp(v, -limit, limit);
   CalcScaling();
   repaintRule();
 }
 
 void TCustomPolChart::SetAutoCenter(bool v) {
-  if (v == m_autoCenter)
+  if (v == d->m_autoCenter)
     return;
-  m_autoCenter = v;
+  d->m_autoCenter = v;
   if (v)
     CenterChart();
 }
 
 void TCustomPolChart::SetCenterX(int v) {
-  if (v == m_centerX)
+  if (v == d->m_centerX)
     return;
   v = std::clamp(v, -width(), 2 * width());
-  if (m_autoCenter) {
+  if (d->m_autoCenter) {
     CenterChart();
   } else {
-    m_centerX = v;
+    d->m_centerX = v;
     CalcScaling();
   }
   repaintRule();
 }
 
 void TCustomPolChart::SetCenterY(int v) {
-  if (v == m_centerY)
+  if (v == d->m_centerY)
     return;
   v = std::clamp(v, -height(), 2 * height());
-  if (m_autoCenter) {
+  if (d->m_autoCenter) {
     CenterChart();
   } else {
-    m_centerY = v;
+    d->m_centerY = v;
     CalcScaling();
   }
   repaintRule();
@@ -187,87 +189,89 @@ void TCustomPolChart::SetCenterY(int v) {
 void TCustomPolChart::SetClassDefault(int v) {
   // A byte, of which 255 is reserved.
   if (v >= 0 && v < 255)
-    m_classDefault = v;
+    d->m_classDefault = v;
 }
 
 void TCustomPolChart::SetDecPlaceRad(int v) {
-  m_decPlaceRad = std::clamp(v, -2, 12);
+  d->m_decPlaceRad = std::clamp(v, -2, 12);
   repaintRule();
 }
 
 void TCustomPolChart::SetDecPlacePhi(int v) {
-  m_decPlacePhi = std::clamp(v, 0, 3);
+  d->m_decPlacePhi = std::clamp(v, 0, 3);
   repaintRule();
 }
 
 void TCustomPolChart::SetGridColor(TColor v) {
-  m_gridColor = v;
+  d->m_gridColor = v;
   repaintRule();
 }
 
 void TCustomPolChart::SetGridStyleAngular(TpcGridStyleAng v) {
-  m_gridStyleAng = v;
+  d->m_gridStyleAng = v;
   repaintRule();
 }
 
 void TCustomPolChart::SetGridStyleRadial(TpcGridStyleRad v) {
-  m_gridStyleRad = v;
+  d->m_gridStyleRad = v;
   repaintRule();
 }
 
 void TCustomPolChart::SetScaleColor(TColor v) {
-  m_scaleColor = v;
+  d->m_scaleColor = v;
   repaintRule();
 }
 
 void TCustomPolChart::SetChartColor(TColor v) {
-  m_chartColor = v;
+  d->m_chartColor = v;
   repaintRule();
 }
 
 void TCustomPolChart::SetLineWidth(int v) {
   if (v >= 0 && v <= 255)
-    m_lineWidth = v;
+    d->m_lineWidth = v;
 }
 
 void TCustomPolChart::SetLabelModeAngular(TpcAngLabelMode v) {
-  m_labelModeAng = v;
+  d->m_labelModeAng = v;
   repaintRule();
 }
 
 void TCustomPolChart::SetLabelModeRadial(TpcRadLabelMode v) {
-  m_labelModeRad = v;
+  d->m_labelModeRad = v;
   repaintRule();
 }
 
 TpcCrossHair *TCustomPolChart::CrossHair(int index) const {
   if (index < 1 || index > kCrossHairCount)
-    throw ENuvraError(componentMessage(QStringLiteral("cross-hair %1 does not exist").arg(index)));
-  return m_crossHairs[static_cast<std::size_t>(index - 1)];
+    throw ENuvraError(
+        d->componentMessage(QStringLiteral("cross-hair %1 does not exist").arg(index)));
+  return d->m_crossHairs[static_cast<std::size_t>(index - 1)];
 }
 
-void TCustomPolChart::assignCrossHair(int index, TpcCrossHair *src) {
+void PolChartPrivate::assignCrossHair(int index, TpcCrossHair *src) {
   if (src && src != m_crossHairs[static_cast<std::size_t>(index)])
-    m_crossHairs[static_cast<std::size_t>(index)]->AssignFrom(*src);
-  repaintRule();
+    m_crossHairs[static_cast<std::size_t>(index)]->assignFrom(*src);
+  q->repaintRule();
 }
 
 TpcTextLabel *TCustomPolChart::TextLabel(int index) const {
   if (index < 1 || index > kTextLabelCount)
-    throw ENuvraError(componentMessage(QStringLiteral("text label %1 does not exist").arg(index)));
-  return m_textLabels[static_cast<std::size_t>(index - 1)];
+    throw ENuvraError(
+        d->componentMessage(QStringLiteral("text label %1 does not exist").arg(index)));
+  return d->m_textLabels[static_cast<std::size_t>(index - 1)];
 }
 
 void TCustomPolChart::SetRangeLow(double v) {
   if (!usable(v))
     return;
-  double high = m_rangeHigh;
+  double high = d->m_rangeHigh;
   if (high == v)
     high = v + 1;
   if (high == v)
     return; // so large that one more is the same number: the range would have no width
-  m_rangeHigh = high;
-  m_rangeLow = v;
+  d->m_rangeHigh = high;
+  d->m_rangeLow = v;
   CalcScaling();
   repaintRule();
 }
@@ -275,13 +279,13 @@ void TCustomPolChart::SetRangeLow(double v) {
 void TCustomPolChart::SetRangeHigh(double v) {
   if (!usable(v))
     return;
-  double low = m_rangeLow;
+  double low = d->m_rangeLow;
   if (low == v)
     low = v - 1;
   if (low == v)
     return;
-  m_rangeLow = low;
-  m_rangeHigh = v;
+  d->m_rangeLow = low;
+  d->m_rangeHigh = v;
   CalcScaling();
   repaintRule();
 }
@@ -289,7 +293,7 @@ void TCustomPolChart::SetRangeHigh(double v) {
 void TCustomPolChart::SetAngleBtwRays(double v) {
   if (!usable(v))
     return;
-  m_angleBtwRays = SnapRaySpacing(v);
+  d->m_angleBtwRays = snapRaySpacing(v);
   CalcScaling();
   repaintRule();
 }
@@ -297,60 +301,60 @@ void TCustomPolChart::SetAngleBtwRays(double v) {
 void TCustomPolChart::SetMagFactor(double v) {
   if (!usable(v))
     return;
-  m_magFactor = std::clamp(v, 0.01, 1000.0);
+  d->m_magFactor = std::clamp(v, 0.01, 1000.0);
   CalcScaling();
   repaintRule();
 }
 
 void TCustomPolChart::SetRotationDir(TpcRotationDir v) {
-  m_rotSign = v == rdClockwise ? 1 : -1;
+  d->m_rotSign = v == rdClockwise ? 1 : -1;
   CalcScaling();
   repaintRule();
 }
 
 void TCustomPolChart::SetShadowWidth(int v) {
-  m_shadowWidth = std::clamp(v, 0, 32);
+  d->m_shadowWidth = std::clamp(v, 0, 32);
   CalcScaling();
   repaintRule();
 }
 
 void TCustomPolChart::SetShadowStyle(Nuvra::TShadowStyle v) {
-  m_shadowStyle = v;
+  d->m_shadowStyle = v;
   repaintRule();
 }
 
 void TCustomPolChart::SetShadowColor(TColor v) {
-  m_shadowColor = v;
+  d->m_shadowColor = v;
   repaintRule();
 }
 
 void TCustomPolChart::SetShadowBakColor(TColor v) {
-  m_shadowBakColor = v;
+  d->m_shadowBakColor = v;
   repaintRule();
 }
 
 void TCustomPolChart::SetTextFontStyle(Nuvra::TFontStyles v) {
-  m_textFontStyle = v;
+  d->m_textFontStyle = v;
   repaintRule();
 }
 
 void TCustomPolChart::SetTextBkStyle(TpcTextBkg v) {
-  m_textBkStyle = v;
+  d->m_textBkStyle = v;
   repaintRule();
 }
 
 void TCustomPolChart::SetTextBkColor(TColor v) {
-  m_textBkColor = v;
+  d->m_textBkColor = v;
   repaintRule();
 }
 
 void TCustomPolChart::SetTextAlignment(Nuvra::TAlignment v) {
-  m_textAlignment = v;
+  d->m_textAlignment = v;
   repaintRule();
 }
 
 void TCustomPolChart::SetUseDegrees(bool v) {
-  m_angleFactor = v ? kDegToRad : 1.0;
+  d->m_angleFactor = v ? kDegToRad : 1.0;
   CalcScaling();
   repaintRule();
 }
@@ -358,14 +362,14 @@ void TCustomPolChart::SetUseDegrees(bool v) {
 // ---- drawing list ------------------------------------------------------------------------------
 
 const TpcDrawItem &TCustomPolChart::Item(int index) const {
-  if (index < 0 || index >= m_count)
+  if (index < 0 || index >= d->m_count)
     throw ENuvraError(
-        componentMessage(QStringLiteral("drawing item %1 does not exist").arg(index)));
-  return m_items[static_cast<std::size_t>(index)];
+        d->componentMessage(QStringLiteral("drawing item %1 does not exist").arg(index)));
+  return d->m_items[static_cast<std::size_t>(index)];
 }
 
-void TCustomPolChart::appendItem(std::uint8_t kind, double R, double Phi) {
-  if (m_count >= Capacity()) {
+void PolChartPrivate::appendItem(std::uint8_t kind, double R, double Phi) {
+  if (m_count >= q->Capacity()) {
     // Grows in steps of AllocSize; a failed allocation leaves the list as it was.
     m_items.resize(m_items.size() + static_cast<std::size_t>(m_allocSize));
   }
@@ -379,23 +383,92 @@ void TCustomPolChart::appendItem(std::uint8_t kind, double R, double Phi) {
   it.Kind = kind;
   if (kind == ikCircle) {
     it.FillColor = m_fillColor;
-    it.Transparent = TransparentFill;
+    it.Transparent = q->TransparentFill;
   }
   ++m_count;
 }
 
-void TPolChart::MoveTo(double R, double Phi) { appendItem(ikMoveTo, R, Phi); }
+void TPolChart::MoveTo(double R, double Phi) { d->appendItem(ikMoveTo, R, Phi); }
 
-void TPolChart::DrawTo(double R, double Phi) { appendItem(ikDrawTo, R, Phi); }
+void TPolChart::DrawTo(double R, double Phi) { d->appendItem(ikDrawTo, R, Phi); }
 
-void TPolChart::Circle(double R) { appendItem(ikCircle, R, 0); }
+void TPolChart::Circle(double R) { d->appendItem(ikCircle, R, 0); }
 
 void TPolChart::ClearGraf() {
-  std::vector<TpcDrawItem>().swap(m_items);
-  m_count = 0;
+  std::vector<TpcDrawItem>().swap(d->m_items);
+  d->m_count = 0;
 }
 
 void TPolChart::ShowGraf() {
   if (Visible())
     Paint();
 }
+int TCustomPolChart::AllocSize() const { return d->m_allocSize; }
+double TCustomPolChart::AngleOffset() const { return d->m_angleOffset; }
+bool TCustomPolChart::AutoRedraw() const { return d->m_autoRedraw; }
+void TCustomPolChart::SetAutoRedraw(bool v) { d->m_autoRedraw = v; }
+bool TCustomPolChart::AutoCenter() const { return d->m_autoCenter; }
+int TCustomPolChart::CenterX() const { return d->m_centerX; }
+int TCustomPolChart::CenterY() const { return d->m_centerY; }
+int TCustomPolChart::ClassDefault() const { return d->m_classDefault; }
+int TCustomPolChart::DecPlaceRad() const { return d->m_decPlaceRad; }
+int TCustomPolChart::DecPlacePhi() const { return d->m_decPlacePhi; }
+TColor TCustomPolChart::GridColor() const { return d->m_gridColor; }
+TCustomPolChart::TpcGridStyleAng TCustomPolChart::GridStyleAngular() const {
+  return d->m_gridStyleAng;
+}
+TCustomPolChart::TpcGridStyleRad TCustomPolChart::GridStyleRadial() const {
+  return d->m_gridStyleRad;
+}
+TColor TCustomPolChart::DataColor() const { return d->m_dataColor; }
+void TCustomPolChart::SetDataColor(TColor v) { d->m_dataColor = v; }
+Nuvra::TPenStyle TCustomPolChart::PenStyle() const { return d->m_penStyle; }
+void TCustomPolChart::SetPenStyle(Nuvra::TPenStyle v) { d->m_penStyle = v; }
+TColor TCustomPolChart::ScaleColor() const { return d->m_scaleColor; }
+TColor TCustomPolChart::FillColor() const { return d->m_fillColor; }
+void TCustomPolChart::SetFillColor(TColor v) { d->m_fillColor = v; }
+TColor TCustomPolChart::ChartColor() const { return d->m_chartColor; }
+int TCustomPolChart::LineWidth() const { return d->m_lineWidth; }
+TCustomPolChart::TpcAngLabelMode TCustomPolChart::LabelModeAngular() const {
+  return d->m_labelModeAng;
+}
+TCustomPolChart::TpcRadLabelMode TCustomPolChart::LabelModeRadial() const {
+  return d->m_labelModeRad;
+}
+TpcCrossHair *TCustomPolChart::CrossHair1() const { return d->m_crossHairs[0]; }
+TpcCrossHair *TCustomPolChart::CrossHair2() const { return d->m_crossHairs[1]; }
+TpcCrossHair *TCustomPolChart::CrossHair3() const { return d->m_crossHairs[2]; }
+TpcCrossHair *TCustomPolChart::CrossHair4() const { return d->m_crossHairs[3]; }
+void TCustomPolChart::SetCrossHair1(TpcCrossHair *v) { d->assignCrossHair(0, v); }
+void TCustomPolChart::SetCrossHair2(TpcCrossHair *v) { d->assignCrossHair(1, v); }
+void TCustomPolChart::SetCrossHair3(TpcCrossHair *v) { d->assignCrossHair(2, v); }
+void TCustomPolChart::SetCrossHair4(TpcCrossHair *v) { d->assignCrossHair(3, v); }
+double TCustomPolChart::RangeLow() const { return d->m_rangeLow; }
+double TCustomPolChart::RangeHigh() const { return d->m_rangeHigh; }
+double TCustomPolChart::AngleBtwRays() const { return d->m_angleBtwRays; }
+double TCustomPolChart::MagFactor() const { return d->m_magFactor; }
+Nuvra::TMouseActMode TCustomPolChart::MouseAction() const { return d->m_mouseAction; }
+TCustomPolChart::TpcRotationDir TCustomPolChart::RotationDir() const {
+  return d->m_rotSign == 1 ? rdClockwise : rdCounterCW;
+}
+int TCustomPolChart::ShadowWidth() const { return d->m_shadowWidth; }
+Nuvra::TShadowStyle TCustomPolChart::ShadowStyle() const { return d->m_shadowStyle; }
+TColor TCustomPolChart::ShadowColor() const { return d->m_shadowColor; }
+TColor TCustomPolChart::ShadowBakColor() const { return d->m_shadowBakColor; }
+Nuvra::TFontStyles TCustomPolChart::TextFontStyle() const { return d->m_textFontStyle; }
+TCustomPolChart::TpcTextBkg TCustomPolChart::TextBkStyle() const { return d->m_textBkStyle; }
+TColor TCustomPolChart::TextBkColor() const { return d->m_textBkColor; }
+Nuvra::TAlignment TCustomPolChart::TextAlignment() const { return d->m_textAlignment; }
+bool TCustomPolChart::UseDegrees() const { return d->m_angleFactor != 1.0; }
+bool TCustomPolChart::CacheStaticLayer() const { return d->m_cacheStaticLayer; }
+bool TCustomPolChart::SuppressPaint() const { return d->m_suppressPaint; }
+int TCustomPolChart::Count() const { return d->m_count; }
+int TCustomPolChart::Capacity() const { return static_cast<int>(d->m_items.size()); }
+const ChartMapping &TCustomPolChart::Mapping() const { return d->m_map; }
+const QImage &TCustomPolChart::frameBitmap() const { return d->m_frame; }
+const QImage &TCustomPolChart::ChartBitmap() const { return d->m_chart; }
+const QImage &TCustomPolChart::overlayBitmap() const { return d->m_overlay; }
+const QImage &TCustomPolChart::screenImage() const { return d->m_screen; }
+TCanvas &TCustomPolChart::screenCanvas() { return d->m_screenCanvas; }
+TCanvas &TCustomPolChart::overlayCanvas() { return d->m_overlayCanvas; }
+QImage &TCustomPolChart::overlay() { return d->m_overlay; }

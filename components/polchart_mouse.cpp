@@ -3,6 +3,7 @@
 // label. Each applied step repaints the whole chart once; the zoom window's rubber rectangle
 // is drawn in exclusive-or mode straight onto the screen image and repaints nothing.
 #include "Nuvra_polchart.h"
+#include "polchart_p.h"
 
 #include <QCursor>
 #include <QMouseEvent>
@@ -62,14 +63,14 @@ bool buttonOf(Qt::MouseButton b, TCustomPolChart::TMouseButton &out) {
 
 // ---- pure helpers ------------------------------------------------------------------------------
 
-double TCustomPolChart::ZoomDragMagFactor(double startMag, int dy, int height) {
+double TCustomPolChart::zoomDragMagFactor(double startMag, int dy, int height) {
   if (height <= 0 || !std::isfinite(startMag))
     return std::clamp(std::isfinite(startMag) ? startMag : 1.0, kMinMag, kMaxMag);
   // Unbounded, a long drag downwards would reach zero (no scale) or below (a mirrored chart).
   return std::clamp(startMag - static_cast<double>(dy) / height, kMinMag, kMaxMag);
 }
 
-QPoint TCustomPolChart::ZoomWindowCorner(QPoint anchor, int X, int Y, int wc, int hc) {
+QPoint TCustomPolChart::zoomWindowCorner(QPoint anchor, int X, int Y, int wc, int hc) {
   const std::int64_t x = std::clamp<std::int64_t>(X, 0, std::max(0, wc));
   const std::int64_t ax = anchor.x(), ay = anchor.y();
   // The window stays square: its height follows its width, on the pointer's side.
@@ -82,7 +83,7 @@ QPoint TCustomPolChart::ZoomWindowCorner(QPoint anchor, int X, int Y, int wc, in
   return {static_cast<int>(x), static_cast<int>(y)};
 }
 
-bool TCustomPolChart::ZoomWindowView(ZoomView &view, QPoint a, QPoint b, int width, int height,
+bool TCustomPolChart::zoomWindowView(ZoomView &view, QPoint a, QPoint b, int width, int height,
                                      int shadowWidth) {
   if (a.x() == b.x() || a.y() == b.y())
     return false;
@@ -91,26 +92,26 @@ bool TCustomPolChart::ZoomWindowView(ZoomView &view, QPoint a, QPoint b, int wid
   const double W = width, H = height;
   const bool wide = height < width;
   double f = wide ? (H - shadowWidth + 1) / (bottom - top) : (W - shadowWidth + 1) / (right - left);
-  if (!(f > 0) || !std::isfinite(f) || !(view.MagFactor > 0))
+  if (!(f > 0) || !std::isfinite(f) || !(view.magFactor > 0))
     return false; // a control without room: there is no square to zoom into
   // The magnification keeps its upper bound; the window then lands smaller in the square.
-  f = std::min(f, kMaxMag / view.MagFactor);
-  const double cx = view.CenterX, cy = view.CenterY;
+  f = std::min(f, kMaxMag / view.magFactor);
+  const double cx = view.centerX, cy = view.centerY;
   if (wide) {
-    view.CenterY = saturate(roundTiesEven(f * (cy - bottom)) + height);
-    view.CenterX = saturate(roundTiesEven(f * (cx - left) + (W - H) / 2));
+    view.centerY = saturate(roundTiesEven(f * (cy - bottom)) + height);
+    view.centerX = saturate(roundTiesEven(f * (cx - left) + (W - H) / 2));
   } else {
-    view.CenterY = saturate(roundTiesEven(f * (cy - bottom) + (W - H) / 2) + height);
-    view.CenterX = saturate(roundTiesEven(f * (cx - left)));
+    view.centerY = saturate(roundTiesEven(f * (cy - bottom) + (W - H) / 2) + height);
+    view.centerX = saturate(roundTiesEven(f * (cx - left)));
   }
-  view.MagFactor = std::clamp(view.MagFactor * f, kMinMag, kMaxMag);
+  view.magFactor = std::clamp(view.magFactor * f, kMinMag, kMaxMag);
   return true;
 }
 
 // ---- properties --------------------------------------------------------------------------------
 
 void TCustomPolChart::SetMouseAction(Nuvra::TMouseActMode v) {
-  m_mouseAction = v;
+  d->m_mouseAction = v;
   // The pointer tells what a drag will do.
   switch (v) {
   case Nuvra::maPan: setCursor(Qt::OpenHandCursor); break;
@@ -133,7 +134,7 @@ void TCustomPolChart::mousePressEvent(QMouseEvent *event) {
   if (!buttonOf(event->button(), button))
     return;
   if (button == mbLeft)
-    m_mouse.clickPending = event->type() == QEvent::MouseButtonPress;
+    d->m_mouse.clickPending = event->type() == QEvent::MouseButtonPress;
   const QPoint p = messagePoint(event);
   MouseDown(button, shiftOf(event->buttons(), event->modifiers()), p.x(), p.y());
 }
@@ -159,9 +160,9 @@ void TCustomPolChart::mouseReleaseEvent(QMouseEvent *event) {
     return;
   const QPoint p = messagePoint(event);
   const bool click =
-      button == mbLeft && m_mouse.clickPending && rect().contains(event->position().toPoint());
+      button == mbLeft && d->m_mouse.clickPending && rect().contains(event->position().toPoint());
   if (button == mbLeft)
-    m_mouse.clickPending = false;
+    d->m_mouse.clickPending = false;
   QPointer<TCustomPolChart> self(this);
   MouseUp(button, shiftOf(event->buttons(), event->modifiers()), p.x(), p.y());
   if (click && self && OnClick)
@@ -170,11 +171,11 @@ void TCustomPolChart::mouseReleaseEvent(QMouseEvent *event) {
 
 // ---- the chart's handlers ----------------------------------------------------------------------
 
-bool TCustomPolChart::inChartArea(int X, int Y) const {
-  return X >= 0 && X <= width() - m_shadowWidth && Y >= 0 && Y <= height() - m_shadowWidth;
+bool PolChartPrivate::inChartArea(int X, int Y) const {
+  return X >= 0 && X <= q->width() - m_shadowWidth && Y >= 0 && Y <= q->height() - m_shadowWidth;
 }
 
-bool TCustomPolChart::pointerToPolar(int X, int Y, double &R, double &Phi) const {
+bool PolChartPrivate::pointerToPolar(int X, int Y, double &R, double &Phi) const {
   // A chart without room has no scale: every pixel would divide by zero.
   if (m_map.ScaleX == 0 || m_map.ScaleY == 0 || !std::isfinite(m_map.ScaleX) ||
       !std::isfinite(m_map.ScaleY)) {
@@ -182,54 +183,55 @@ bool TCustomPolChart::pointerToPolar(int X, int Y, double &R, double &Phi) const
     Phi = 0;
     return false;
   }
-  ScreenToPolar(X, Y, R, Phi);
+  q->ScreenToPolar(X, Y, R, Phi);
   return std::isfinite(R) && std::isfinite(Phi);
 }
 
 void TCustomPolChart::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   if (OnMouseDown)
     OnMouseDown(this, Button, Shift, X, Y);
-  if (m_mouse.window && !isWindowMode(m_mouseAction))
-    zoomWindowEnd(false); // the mode changed while the window was open
-  if (isWindowMode(m_mouseAction) && !m_mouse.window && Button == mbLeft && inChartArea(X, Y)) {
-    m_mouse.window = true;
-    m_mouse.anchor = m_mouse.corner = QPoint(X, Y);
-    m_mouse.rectShown = false; // nothing drawn yet
+  if (d->m_mouse.window && !isWindowMode(d->m_mouseAction))
+    d->zoomWindowEnd(false); // the mode changed while the window was open
+  if (isWindowMode(d->m_mouseAction) && !d->m_mouse.window && Button == mbLeft &&
+      d->inChartArea(X, Y)) {
+    d->m_mouse.window = true;
+    d->m_mouse.anchor = d->m_mouse.corner = QPoint(X, Y);
+    d->m_mouse.rectShown = false; // nothing drawn yet
   }
 }
 
 void TCustomPolChart::MouseMove(TShiftState Shift, int X, int Y) {
   if (OnMouseMove)
     OnMouseMove(this, Shift, X, Y);
-  if (m_mouse.window) {
-    if (isWindowMode(m_mouseAction))
-      zoomWindowMove(X, Y);
+  if (d->m_mouse.window) {
+    if (isWindowMode(d->m_mouseAction))
+      d->zoomWindowMove(X, Y);
     else
-      zoomWindowEnd(false);
+      d->zoomWindowEnd(false);
   }
-  if (isDragMode(m_mouseAction))
-    dragMove(Shift, X, Y);
+  if (isDragMode(d->m_mouseAction))
+    d->dragMove(Shift, X, Y);
 }
 
 void TCustomPolChart::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   if (OnMouseUp)
     OnMouseUp(this, Button, Shift, X, Y);
   if (Button == mbLeft)
-    m_mouse.dragging = false; // the next press starts a new drag, even without a move between
-  if (!m_mouse.window)
+    d->m_mouse.dragging = false; // the next press starts a new drag, even without a move between
+  if (!d->m_mouse.window)
     return;
-  if (!isWindowMode(m_mouseAction)) {
-    zoomWindowEnd(false);
+  if (!isWindowMode(d->m_mouseAction)) {
+    d->zoomWindowEnd(false);
     return;
   }
   if (Button == mbRight) {
-    zoomWindowEnd(false);
+    d->zoomWindowEnd(false);
   } else if (Button == mbLeft) {
     // The window ends where the button is released, even when no move reported that point.
-    if (ZoomWindowCorner(m_mouse.anchor, X, Y, width() - m_shadowWidth, height() - m_shadowWidth) !=
-        m_mouse.corner)
-      zoomWindowMove(X, Y);
-    zoomWindowEnd(true);
+    if (zoomWindowCorner(d->m_mouse.anchor, X, Y, width() - d->m_shadowWidth,
+                         height() - d->m_shadowWidth) != d->m_mouse.corner)
+      d->zoomWindowMove(X, Y);
+    d->zoomWindowEnd(true);
   }
   // The middle button leaves the window open.
 }
@@ -238,14 +240,14 @@ void TCustomPolChart::MouseMoveInChart(TShiftState Shift, int X, int Y) {
   if (!OnMouseMoveInChart)
     return;
   double R = 0, Phi = 0;
-  pointerToPolar(X, Y, R, Phi);
-  OnMouseMoveInChart(this, inChartArea(X, Y), Shift, R, Phi);
+  d->pointerToPolar(X, Y, R, Phi);
+  OnMouseMoveInChart(this, d->inChartArea(X, Y), Shift, R, Phi);
 }
 
 // ---- dragging ----------------------------------------------------------------------------------
 
 // Where a drag starts, and the cross-hair or label it moves.
-void TCustomPolChart::startDrag(int X, int Y) {
+void PolChartPrivate::startDrag(int X, int Y) {
   m_mouse.dragging = true;
   m_mouse.dragMode = m_mouseAction;
   m_mouse.dragStart = QPoint(X, Y);
@@ -253,32 +255,32 @@ void TCustomPolChart::startDrag(int X, int Y) {
   m_mouse.startCenterY = m_centerY;
   m_mouse.startMag = m_magFactor;
   if (m_mouseAction == Nuvra::maDragCrossH)
-    m_mouse.crossHair = NearestCrossHair(X, Y);
+    m_mouse.crossHair = q->NearestCrossHair(X, Y);
   else if (m_mouseAction == Nuvra::maDragLabel)
-    m_mouse.label = NearestTextLabel(X, Y);
+    m_mouse.label = q->NearestTextLabel(X, Y);
 }
 
-void TCustomPolChart::dragLabel(int X, int Y) {
-  if (m_mouse.label < 1 || m_mouse.label > kTextLabelCount)
+void PolChartPrivate::dragLabel(int X, int Y) {
+  if (m_mouse.label < 1 || m_mouse.label > TCustomPolChart::kTextLabelCount)
     return;
   TpcTextLabel *label = m_textLabels[static_cast<std::size_t>(m_mouse.label - 1)];
   if (label->AttachToData()) {
     double R = 0, Phi = 0;
     if (!pointerToPolar(X, Y, R, Phi))
       return;
-    label->PosRadRef() = R;
-    label->PosPhiRef() = Phi;
+    label->posRadRef() = R;
+    label->posPhiRef() = Phi;
   } else {
-    label->PosRadRef() = X;
-    label->PosPhiRef() = Y;
+    label->posRadRef() = X;
+    label->posPhiRef() = Y;
   }
-  Paint();
-  if (OnTextLabelMove)
-    OnTextLabelMove(this, label);
+  q->Paint();
+  if (q->OnTextLabelMove)
+    q->OnTextLabelMove(q, label);
 }
 
-void TCustomPolChart::dragMove(TShiftState Shift, int X, int Y) {
-  if (!Shift.testFlag(ssLeft)) {
+void PolChartPrivate::dragMove(TCustomPolChart::TShiftState Shift, int X, int Y) {
+  if (!Shift.testFlag(TCustomPolChart::ssLeft)) {
     m_mouse.dragging = false;
     return;
   }
@@ -300,32 +302,32 @@ void TCustomPolChart::dragMove(TShiftState Shift, int X, int Y) {
       m_centerX = saturate(m_mouse.startCenterX + dx);
     if (m_mouseAction != Nuvra::maPanHoriz)
       m_centerY = saturate(m_mouse.startCenterY + dy);
-    CalcScaling();
-    Paint();
-    if (OnZoomPan)
-      OnZoomPan(this);
+    q->CalcScaling();
+    q->Paint();
+    if (q->OnZoomPan)
+      q->OnZoomPan(q);
     return;
   case Nuvra::maZoomDrag:
     if (!inChartArea(X, Y))
       return;
-    m_magFactor = ZoomDragMagFactor(m_mouse.startMag, saturate(dy), height());
-    CalcScaling();
-    Paint();
-    if (OnZoomPan)
-      OnZoomPan(this);
+    m_magFactor = TCustomPolChart::zoomDragMagFactor(m_mouse.startMag, saturate(dy), q->height());
+    q->CalcScaling();
+    q->Paint();
+    if (q->OnZoomPan)
+      q->OnZoomPan(q);
     return;
   case Nuvra::maDragCrossH: {
-    if (m_mouse.crossHair < 1 || m_mouse.crossHair > kCrossHairCount)
+    if (m_mouse.crossHair < 1 || m_mouse.crossHair > TCustomPolChart::kCrossHairCount)
       return;
     double R = 0, Phi = 0;
     if (!pointerToPolar(X, Y, R, Phi))
       return; // no position to move to on a chart without scale
     TpcCrossHair *ch = m_crossHairs[static_cast<std::size_t>(m_mouse.crossHair - 1)];
-    ch->PosRadRef() = R;
-    ch->PosPhiRef() = Phi;
-    Paint();
-    if (OnCrossHairMove)
-      OnCrossHairMove(this, ch);
+    ch->posRadRef() = R;
+    ch->posPhiRef() = Phi;
+    q->Paint();
+    if (q->OnCrossHairMove)
+      q->OnCrossHairMove(q, ch);
     return;
   }
   case Nuvra::maDragLabel: dragLabel(X, Y); return;
@@ -335,7 +337,7 @@ void TCustomPolChart::dragMove(TShiftState Shift, int X, int Y) {
 
 // ---- zoom window -------------------------------------------------------------------------------
 
-void TCustomPolChart::xorZoomRect(QPoint a, QPoint b) {
+void PolChartPrivate::xorZoomRect(QPoint a, QPoint b) {
   // A rectangle without width or height is never drawn, so it never needs erasing either.
   if (a.x() == b.x() || a.y() == b.y() || m_screen.isNull())
     return;
@@ -350,12 +352,12 @@ void TCustomPolChart::xorZoomRect(QPoint a, QPoint b) {
   cv.SetPenMode(Nuvra::pmCopy);
   cv.SetBrushStyle(Nuvra::bsSolid);
   cv.Release();
-  update();
+  q->update();
 }
 
-void TCustomPolChart::zoomWindowMove(int X, int Y) {
-  const QPoint corner =
-      ZoomWindowCorner(m_mouse.anchor, X, Y, width() - m_shadowWidth, height() - m_shadowWidth);
+void PolChartPrivate::zoomWindowMove(int X, int Y) {
+  const QPoint corner = TCustomPolChart::zoomWindowCorner(
+      m_mouse.anchor, X, Y, q->width() - m_shadowWidth, q->height() - m_shadowWidth);
   if (m_mouse.rectShown)
     xorZoomRect(m_mouse.anchor, m_mouse.corner);
   xorZoomRect(m_mouse.anchor, corner);
@@ -363,24 +365,25 @@ void TCustomPolChart::zoomWindowMove(int X, int Y) {
   m_mouse.corner = corner;
 }
 
-void TCustomPolChart::zoomWindowEnd(bool apply) {
+void PolChartPrivate::zoomWindowEnd(bool apply) {
   if (m_mouse.rectShown)
     xorZoomRect(m_mouse.anchor, m_mouse.corner);
   m_mouse.rectShown = false;
   m_mouse.window = false;
   if (!apply)
     return;
-  ZoomView view{m_centerX, m_centerY, m_magFactor};
-  if (!ZoomWindowView(view, m_mouse.anchor, m_mouse.corner, width(), height(), m_shadowWidth))
+  TCustomPolChart::ZoomView view{m_centerX, m_centerY, m_magFactor};
+  if (!TCustomPolChart::zoomWindowView(view, m_mouse.anchor, m_mouse.corner, q->width(),
+                                       q->height(), m_shadowWidth))
     return; // no width or no height: discarded, the view stays
   // One repaint for the whole change, and only when painting was allowed before.
   const bool suppressed = m_suppressPaint;
   m_suppressPaint = true;
-  m_centerX = view.CenterX;
-  m_centerY = view.CenterY;
-  m_magFactor = view.MagFactor;
-  CalcScaling();
-  SetSuppressPaint(suppressed);
-  if (OnZoomPan)
-    OnZoomPan(this);
+  m_centerX = view.centerX;
+  m_centerY = view.centerY;
+  m_magFactor = view.magFactor;
+  q->CalcScaling();
+  q->SetSuppressPaint(suppressed);
+  if (q->OnZoomPan)
+    q->OnZoomPan(q);
 }

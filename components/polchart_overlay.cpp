@@ -3,6 +3,7 @@
 // tests that pick the annotation a drag moves.
 #include "Nuvra_backbuffer.h"
 #include "Nuvra_polchart.h"
+#include "polchart_p.h"
 
 #include <QStringList>
 #include <algorithm>
@@ -43,10 +44,10 @@ QPoint rayEnd(QPoint from, std::int64_t ex, std::int64_t ey) {
 
 // ---- text labels -------------------------------------------------------------------------------
 
-QPoint TCustomPolChart::labelAnchor(const TpcTextLabel &label) const {
+QPoint PolChartPrivate::labelAnchor(const TpcTextLabel &label) const {
   int x = 0, y = 0;
   if (label.AttachToData()) {
-    PolarToScreen(x, y, label.PosRad(), label.PosPhi());
+    q->PolarToScreen(x, y, label.PosRad(), label.PosPhi());
   } else {
     x = roundToInt(label.PosRad());
     y = roundToInt(label.PosPhi());
@@ -57,9 +58,9 @@ QPoint TCustomPolChart::labelAnchor(const TpcTextLabel &label) const {
 void TCustomPolChart::DrawTextLabels(TCanvas &canvas) {
   // Label 1 ends on top of all others, so the labels are visited from 20 down to 1.
   for (int i = kTextLabelCount; i >= 1; --i) {
-    const TpcTextLabel *label = m_textLabels[static_cast<std::size_t>(i - 1)];
+    const TpcTextLabel *label = d->m_textLabels[static_cast<std::size_t>(i - 1)];
     if (label->Mode() != TpcTextLabel::tlOff)
-      drawTextLabel(canvas, *label);
+      d->drawTextLabel(canvas, *label);
   }
 }
 
@@ -120,7 +121,7 @@ bool drawLabelFrame(TCanvas &cv, const TpcTextLabel &label, const LabelBlock &b)
 
 } // namespace
 
-void TCustomPolChart::drawTextLabel(TCanvas &cv, const TpcTextLabel &label) {
+void PolChartPrivate::drawTextLabel(TCanvas &cv, const TpcTextLabel &label) {
   const QPoint anchor = labelAnchor(label);
   cv.SetFont(label.Font());
   cv.SetFontColor(label.FontColor());
@@ -177,15 +178,15 @@ int TCustomPolChart::NearestTextLabel(int X, int Y) const {
   double best = 1.7e308;
   int result = 1;
   for (int i = 1; i <= kTextLabelCount; ++i) {
-    const TpcTextLabel &label = *m_textLabels[static_cast<std::size_t>(i - 1)];
+    const TpcTextLabel &label = *d->m_textLabels[static_cast<std::size_t>(i - 1)];
     if (label.Mode() == TpcTextLabel::tlOff)
       continue;
-    const QPoint a = labelAnchor(label);
+    const QPoint a = d->labelAnchor(label);
     const double dx = static_cast<double>(a.x()) - X;
     const double dy = static_cast<double>(a.y()) - Y;
-    const double d = dx * dx + dy * dy;
-    if (d < best) {
-      best = d;
+    const double dist = dx * dx + dy * dy;
+    if (dist < best) {
+      best = dist;
       result = i;
     }
   }
@@ -196,39 +197,39 @@ int TCustomPolChart::NearestTextLabel(int X, int Y) const {
 
 void TCustomPolChart::DrawCrossHairs(QImage &frame) {
   const bool anyVisible =
-      std::any_of(m_crossHairs.begin(), m_crossHairs.end(),
+      std::any_of(d->m_crossHairs.begin(), d->m_crossHairs.end(),
                   [](const TpcCrossHair *ch) { return ch->Mode() != TpcCrossHair::chOff; });
   // Whatever a zoom window left on the screen image is replaced now.
-  m_mouse.rectShown = false;
+  d->m_mouse.rectShown = false;
   if (!anyVisible) {
-    m_screenCanvas.Draw(0, 0, frame);
+    d->m_screenCanvas.Draw(0, 0, frame);
     return;
   }
   // The cross-hairs go on a copy, so the composed frame itself stays free of them.
-  m_overlayCanvas.Release();
-  fitBackBuffer(m_overlay, frame.deviceIndependentSize().toSize(), frame.devicePixelRatio(),
+  d->m_overlayCanvas.Release();
+  fitBackBuffer(d->m_overlay, frame.deviceIndependentSize().toSize(), frame.devicePixelRatio(),
                 frame.format());
-  m_overlayCanvas.SetTarget(&m_overlay);
-  m_overlayCanvas.Draw(0, 0, frame);
-  for (const TpcCrossHair *ch : m_crossHairs)
+  d->m_overlayCanvas.SetTarget(&d->m_overlay);
+  d->m_overlayCanvas.Draw(0, 0, frame);
+  for (const TpcCrossHair *ch : d->m_crossHairs)
     if (ch->Mode() != TpcCrossHair::chOff)
-      drawCrossHair(m_overlayCanvas, *ch);
-  m_overlayCanvas.Release();
-  m_screenCanvas.Draw(0, 0, m_overlay);
+      d->drawCrossHair(d->m_overlayCanvas, *ch);
+  d->m_overlayCanvas.Release();
+  d->m_screenCanvas.Draw(0, 0, d->m_overlay);
 }
 
-void TCustomPolChart::drawCrossHair(TCanvas &cv, const TpcCrossHair &ch) {
+void PolChartPrivate::drawCrossHair(TCanvas &cv, const TpcCrossHair &ch) {
   cv.SetPenColor(ch.Color());
   cv.SetPenWidth(ch.LineWid());
   cv.SetPenStyle(ch.LineType());
   // A line closer to the area's edge than half its width is left out.
   const std::int64_t half = ch.LineWid() / 2;
-  const std::int64_t wc = width() - m_shadowWidth;
-  const std::int64_t hc = height() - m_shadowWidth;
+  const std::int64_t wc = q->width() - m_shadowWidth;
+  const std::int64_t hc = q->height() - m_shadowWidth;
 
   if (ch.Mode() == TpcCrossHair::chOrtho) {
     int sx = 0, sy = 0;
-    PolarToScreen(sx, sy, ch.PosRad(), ch.PosPhi());
+    q->PolarToScreen(sx, sy, ch.PosRad(), ch.PosPhi());
     if (half < sy && sy < hc - half) {
       cv.MoveTo(limited(half + 1), sy);
       cv.LineTo(limited(wc - half), sy);
@@ -245,13 +246,13 @@ void TCustomPolChart::drawCrossHair(TCanvas &cv, const TpcCrossHair &ch) {
   cv.SetBrushStyle(Nuvra::bsClear);
   // The circle's radius in pixels, from the point at PosRad on the zero-angle direction.
   int px = 0, py = 0;
-  PolarToScreen(px, py, ch.PosRad(), -m_angleOffset);
+  q->PolarToScreen(px, py, ch.PosRad(), -m_angleOffset);
   const std::int64_t cx = m_centerX, cy = m_centerY;
   const std::int64_t r = std::int64_t{px} - cx;
   // The ray reaches at least the rim.
   const double rr = std::max(ch.PosRad(), m_rangeHigh);
   int ex = 0, ey = 0;
-  PolarToScreen(ex, ey, rr, ch.PosPhi());
+  q->PolarToScreen(ex, ey, rr, ch.PosPhi());
   if (half < ey && ey < hc - half) {
     const QPoint from(limited(cx), limited(cy));
     const QPoint to = rayEnd(from, ex, ey);
@@ -267,7 +268,7 @@ int TCustomPolChart::NearestCrossHair(int X, int Y) const {
   double best = 1.7e308;
   int result = 1;
   for (int i = 1; i <= kCrossHairCount; ++i) {
-    const TpcCrossHair &ch = *m_crossHairs[static_cast<std::size_t>(i - 1)];
+    const TpcCrossHair &ch = *d->m_crossHairs[static_cast<std::size_t>(i - 1)];
     if (ch.Mode() == TpcCrossHair::chOff)
       continue;
     int sx = 0, sy = 0;

@@ -3,16 +3,17 @@
 // cached and line runs batched into polylines.
 #include "Nuvra_backbuffer.h"
 #include "Nuvra_polchart.h"
+#include "polchart_p.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 
 // The state of one item replay; nothing of it survives a repaint.
-struct TCustomPolChart::Renderer {
+struct PolChartPrivate::Renderer {
   static constexpr std::size_t kRunLength = 200;
 
-  TCustomPolChart &chart;
+  PolChartPrivate &chart;
   TCanvas &cv;
   const ChartMapping mapping; // fixed for the whole replay
   TColor penColor = 0;
@@ -23,8 +24,8 @@ struct TCustomPolChart::Renderer {
   bool penUp = false; // after an item without a position: the next line starts afresh
   std::vector<QPoint> run;
 
-  Renderer(TCustomPolChart &c, TCanvas &canvas)
-      : chart(c), cv(canvas), mapping(c.CurrentMapping()) {
+  Renderer(PolChartPrivate &c, TCanvas &canvas)
+      : chart(c), cv(canvas), mapping(c.currentMapping()) {
     run.reserve(kRunLength);
   }
 
@@ -39,7 +40,7 @@ struct TCustomPolChart::Renderer {
     cv.SetPenStyle(Nuvra::psSolid);
     brushColor = chart.m_chartColor;
     cv.SetBrushColor(brushColor);
-    cv.SetFont(chart.font());
+    cv.SetFont(chart.q->font());
     cv.SetFontColor(chart.m_chartColor);
   }
 
@@ -87,10 +88,12 @@ struct TCustomPolChart::Renderer {
     }
   }
 
-  QPoint map(double R, double Phi) const {
+  // As mapping.PolarToScreen, with the angle's cosine and sine from the table.
+  QPoint map(double R, double Phi, std::size_t index) const {
+    const AngleTable::Entry &a = chart.m_angles.entry(index, Phi);
     int x = 0, y = 0;
-    mapping.PolarToScreen(x, y, R, Phi);
-    ClampScreenPoint(x, y);
+    placePolar(mapping, x, y, R, a.cos, a.sin);
+    TCustomPolChart::ClampScreenPoint(x, y);
     return {x, y};
   }
 
@@ -127,7 +130,7 @@ struct TCustomPolChart::Renderer {
     return std::isnan(it.R) || (it.Kind != ikCircle && !std::isfinite(it.Phi));
   }
 
-  void replay(const TpcDrawItem &it) {
+  void replay(const TpcDrawItem &it, std::size_t index) {
     if (noPosition(it)) {
       flush();
       if (it.Kind != ikCircle)
@@ -141,7 +144,7 @@ struct TCustomPolChart::Renderer {
     }
     switch (it.Kind) {
     case ikMoveTo: {
-      const QPoint p = map(it.R, it.Phi);
+      const QPoint p = map(it.R, it.Phi, index);
       flush();
       current = p;
       penUp = false;
@@ -149,7 +152,7 @@ struct TCustomPolChart::Renderer {
       break;
     }
     case ikDrawTo: {
-      const QPoint p = map(it.R, it.Phi);
+      const QPoint p = map(it.R, it.Phi, index);
       if (it.Color != penColor || it.PenStyle != penStyle) {
         flush();
         setPenColor(it.Color);
@@ -164,16 +167,18 @@ struct TCustomPolChart::Renderer {
   }
 };
 
-void TCustomPolChart::replayItems(TCanvas &cv) {
+void PolChartPrivate::replayItems(TCanvas &cv) {
   Renderer r(*this, cv);
   r.start();
-  for (int i = 0; i < m_count; ++i)
-    r.replay(m_items[static_cast<std::size_t>(i)]);
+  const auto count = static_cast<std::size_t>(m_count);
+  m_angles.prepare(r.mapping.AngleOffset, r.mapping.AngleFactor, count);
+  for (std::size_t i = 0; i < count; ++i)
+    r.replay(m_items[i], i);
   r.flush();
   cv.SetPenWidth(1);
 }
 
-void TCustomPolChart::renderStatic(TCanvas &cv, int &lastTextHeight) {
+void PolChartPrivate::renderStatic(TCanvas &cv, int &lastTextHeight) {
   // Background.
   cv.SetPenStyle(Nuvra::psSolid);
   cv.SetPenMode(Nuvra::pmCopy);
@@ -184,19 +189,19 @@ void TCustomPolChart::renderStatic(TCanvas &cv, int &lastTextHeight) {
   drawGrid(cv, lastTextHeight);
 }
 
-void TCustomPolChart::renderChart(TCanvas &cv) {
+void PolChartPrivate::renderChart(TCanvas &cv) {
   replayItems(cv);
 
-  DrawTextLabels(cv);
+  q->DrawTextLabels(cv);
 
-  if (OnDataRendered) {
+  if (q->OnDataRendered) {
     TCanvas *canvas = &cv;
-    OnDataRendered(this, canvas, 0, 0);
+    q->OnDataRendered(q, canvas, 0, 0);
   }
 
   const int w = m_shadowWidth;
   if (w > 0) {
-    const int W = width(), H = height();
+    const int W = q->width(), H = q->height();
     cv.SetPenColor(clBlack);
     cv.SetPenStyle(Nuvra::psSolid);
     cv.SetPenWidth(1);
@@ -206,12 +211,12 @@ void TCustomPolChart::renderChart(TCanvas &cv) {
   }
 }
 
-TCustomPolChart::StaticKey TCustomPolChart::staticKey() const {
+PolChartPrivate::StaticKey PolChartPrivate::staticKey() const {
   StaticKey k;
-  k.size = size();
-  k.pixelRatio = devicePixelRatioF();
-  k.paletteKey = palette().cacheKey();
-  k.font = font();
+  k.size = q->size();
+  k.pixelRatio = q->devicePixelRatioF();
+  k.paletteKey = q->palette().cacheKey();
+  k.font = q->font();
   k.shadowWidth = m_shadowWidth;
   k.shadowStyle = m_shadowStyle;
   k.gridStyleAng = m_gridStyleAng;
@@ -234,23 +239,23 @@ TCustomPolChart::StaticKey TCustomPolChart::staticKey() const {
   k.magFactor = m_magFactor;
   k.angleOffset = m_angleOffset;
   k.angleFactor = m_angleFactor;
-  k.labelHandler = static_cast<bool>(OnBeforeDrawScaleLabel);
+  k.labelHandler = static_cast<bool>(q->OnBeforeDrawScaleLabel);
   return k;
 }
 
 void TCustomPolChart::SetCacheStaticLayer(bool v) {
-  m_cacheStaticLayer = v;
+  d->m_cacheStaticLayer = v;
   InvalidateStaticLayer();
 }
 
 void TCustomPolChart::InvalidateStaticLayer() {
-  m_static.valid = false;
-  m_static.frame = m_static.chart = QImage();
+  d->m_static.valid = false;
+  d->m_static.frame = d->m_static.chart = QImage();
 }
 
 // The shadow on the frame bitmap, background, grid and scale labels on the chart bitmap:
 // drawn afresh, or copied from the cached layer while nothing they depend on has changed.
-void TCustomPolChart::paintStaticLayer(int &lastTextHeight) {
+void PolChartPrivate::paintStaticLayer(int &lastTextHeight) {
   const StaticKey key = m_cacheStaticLayer ? staticKey() : StaticKey{};
   m_frameCanvas.Release();
   m_chartCanvas.Release();
@@ -267,13 +272,13 @@ void TCustomPolChart::paintStaticLayer(int &lastTextHeight) {
     m_chart = m_static.chart; // shared until the first drawing detaches it
     m_frameCanvas.SetTarget(&m_frame);
     m_chartCanvas.SetTarget(&m_chart);
-    m_chartCanvas.SetFont(font());
+    m_chartCanvas.SetFont(q->font());
     m_chartCanvas.SetPenMode(Nuvra::pmCopy);
     lastTextHeight = m_static.lastTextHeight;
     return;
   }
-  const int W = width(), H = height(), w = m_shadowWidth;
-  const qreal ratio = devicePixelRatioF();
+  const int W = q->width(), H = q->height(), w = m_shadowWidth;
+  const qreal ratio = q->devicePixelRatioF();
   m_frameSource = -1;
   if (!m_frame.isDetached())
     m_frame = QImage(); // shared with the cached layer: draw into a new one
@@ -288,7 +293,7 @@ void TCustomPolChart::paintStaticLayer(int &lastTextHeight) {
   fitBackBuffer(m_chart, chartSize, ratio);
   m_chart.fill(colorToQColor(m_chartColor));
   m_chartCanvas.SetTarget(&m_chart);
-  m_chartCanvas.SetFont(font());
+  m_chartCanvas.SetFont(q->font());
   renderStatic(m_chartCanvas, lastTextHeight);
   if (!m_cacheStaticLayer)
     return;
@@ -298,34 +303,34 @@ void TCustomPolChart::paintStaticLayer(int &lastTextHeight) {
 }
 
 void TCustomPolChart::Paint() {
-  if ((!Visible() && !IsDesigning()) || IsLoading() || m_suppressPaint)
+  if ((!Visible() && !IsDesigning()) || IsLoading() || d->m_suppressPaint)
     return;
-  if (m_painting)
+  if (d->m_painting)
     return; // a handler changed a property while we draw; the picture is being made anyway
-  m_painting = true;
+  d->m_painting = true;
   struct Reset {
     bool &flag;
     ~Reset() { flag = false; }
-  } reset{m_painting};
+  } reset{d->m_painting};
 
   const int W = width(), H = height();
   const qreal ratio = devicePixelRatioF();
 
   int lastTextHeight = 0;
-  paintStaticLayer(lastTextHeight);
-  renderChart(m_chartCanvas);
-  m_chartCanvas.Release();
+  d->paintStaticLayer(lastTextHeight);
+  d->renderChart(d->m_chartCanvas);
+  d->m_chartCanvas.Release();
 
-  m_frameCanvas.Draw(0, 0, m_chart);
-  m_frameCanvas.Release();
+  d->m_frameCanvas.Draw(0, 0, d->m_chart);
+  d->m_frameCanvas.Release();
 
-  m_screenCanvas.Release();
-  fitBackBuffer(m_screen, QSize(W, H), ratio);
-  m_screenCanvas.SetTarget(&m_screen);
-  DrawCrossHairs(m_frame);
-  m_screenCanvas.Release();
-  m_overlayCanvas.Release();
+  d->m_screenCanvas.Release();
+  fitBackBuffer(d->m_screen, QSize(W, H), ratio);
+  d->m_screenCanvas.SetTarget(&d->m_screen);
+  DrawCrossHairs(d->m_frame);
+  d->m_screenCanvas.Release();
+  d->m_overlayCanvas.Release();
 
-  if (!m_inPaintEvent)
+  if (!d->m_inPaintEvent)
     update();
 }

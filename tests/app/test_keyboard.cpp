@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -62,10 +63,10 @@ TEST_F(Keyboard, ScrollBarKeysMoveByTheirStepsAndRecomputeOnce) {
   for (const auto &c : cases) {
     c.bar->setValue(c.from);
     c.bar->setFocus();
-    const int before = form.RecomputeCount();
+    QSignalSpy recomputed(&form, &TFrmRadPattern::patternRecomputed);
     QTest::keyClick(c.bar, c.key);
     EXPECT_EQ(c.bar->value(), c.to) << c.bar->objectName().toStdString() << " key " << c.key;
-    EXPECT_EQ(form.RecomputeCount(), before + 1);
+    EXPECT_EQ(recomputed.count(), 1);
   }
 }
 

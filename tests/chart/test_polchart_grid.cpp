@@ -15,7 +15,7 @@ QStringList labels(C::TpcAngLabelMode mode, double spacing, int decimals = 2) {
   QStringList out;
   const int n = static_cast<int>(360 / spacing + 0.5);
   for (int i = 0; i < n; ++i)
-    out << C::AngleLabelText(mode, i, spacing, decimals);
+    out << C::angleLabelText(mode, i, spacing, decimals);
   return out;
 }
 
@@ -71,7 +71,7 @@ TEST(PolChartLabels, MultipleOfPi) {
   EXPECT_EQ(labels(C::almSymmMultiPi, 45), split("0 p/4 p/2 3p/4 p -3p/4 -p/2 -p/4"));
   EXPECT_EQ(labels(C::almMultiPi, 7.5).mid(0, 5), split("0 p/24 p/12 p/8 p/6"));
   EXPECT_EQ(labels(C::almMultiPi, 36).mid(4, 3), split("4p/5 p 6p/5"));
-  EXPECT_EQ(C::AngleLabelText(C::almMultiPi, 12, 6, 2), "2p/5");
+  EXPECT_EQ(C::angleLabelText(C::almMultiPi, 12, 6, 2), "2p/5");
 }
 
 TEST(PolChartLabels, DegreesAndRadians) {
@@ -84,11 +84,11 @@ TEST(PolChartLabels, DegreesAndRadians) {
   EXPECT_EQ(labels(C::almSymmRad, 360, 0), split("0"));
   EXPECT_EQ(labels(C::almRadians, 90, 3), split("0.000 1.571 3.142 4.712"));
   EXPECT_EQ(labels(C::almSymmRad, 90, 2), split("0.00 1.57 3.14 -1.57"));
-  EXPECT_TRUE(C::AngleLabelText(C::almNone, 1, 30, 2).isEmpty());
+  EXPECT_TRUE(C::angleLabelText(C::almNone, 1, 30, 2).isEmpty());
   // Within a tenth of a whole degree the label is whole, from either side.
-  EXPECT_EQ(C::AngleLabelText(C::almDegrees, 1, 29.95, 2), "30");
-  EXPECT_EQ(C::AngleLabelText(C::almDegrees, 1, 30.05, 2), "30");
-  EXPECT_EQ(C::AngleLabelText(C::almDegrees, 1, 29.85, 2), "29.9");
+  EXPECT_EQ(C::angleLabelText(C::almDegrees, 1, 29.95, 2), "30");
+  EXPECT_EQ(C::angleLabelText(C::almDegrees, 1, 30.05, 2), "30");
+  EXPECT_EQ(C::angleLabelText(C::almDegrees, 1, 29.85, 2), "29.9");
 }
 
 TEST(PolChartGrid, RaysCirclesAndAngleLabels) {

@@ -23,7 +23,7 @@ TEST(PolChartModel, ConstructionState) {
   EXPECT_EQ(c.UseDegrees(), true);
   EXPECT_EQ(c.Count(), 0);
   EXPECT_EQ(c.Capacity(), 0);
-  EXPECT_EQ(c.FrameBitmap().size(), QSize(240, 160));
+  EXPECT_EQ(c.frameBitmap().size(), QSize(240, 160));
   EXPECT_EQ(c.ChartBitmap().size(), QSize(241, 161));
   for (int i = 1; i <= 4; ++i)
     EXPECT_EQ(c.CrossHair(i)->parent(), &c);
@@ -316,9 +316,9 @@ TEST(PolChartModel, FirstShowCreatesTheWindow) {
   EXPECT_TRUE(c.SuppressPaint());
   c.show();
   EXPECT_FALSE(c.SuppressPaint());
-  EXPECT_EQ(c.ScreenImage().size(), c.size());
+  EXPECT_EQ(c.screenImage().size(), c.size());
   const QImage shot = c.grab().toImage();
-  EXPECT_EQ(shot.pixelColor(1, 1), c.ScreenImage().pixelColor(1, 1));
+  EXPECT_EQ(shot.pixelColor(1, 1), c.screenImage().pixelColor(1, 1));
 }
 
 TEST(PolChartItems, SettersNotifyAndFontIsOwned) {
@@ -334,7 +334,7 @@ TEST(PolChartItems, SettersNotifyAndFontIsOwned) {
   label.SetMode(TpcTextLabel::tlBox);
   QFont other(QStringLiteral("Liberation Mono"));
   label.SetFont(other);
-  label.FontObject().setBold(true); // direct changes notify nobody
+  label.fontObject().setBold(true); // direct changes notify nobody
   EXPECT_EQ(notes, 4);
   EXPECT_EQ(label.Font().family(), QStringLiteral("Liberation Mono"));
   EXPECT_TRUE(label.Font().bold());
@@ -348,8 +348,8 @@ TEST(PolChartModel, DegenerateSizesPaintWithoutHarm) {
   t->Circle(0.5);
   t->ShowGraf();
   EXPECT_TRUE(t->ChartBitmap().isNull());
-  EXPECT_EQ(t->ScreenImage().size(), QSize(10, 10));
+  EXPECT_EQ(t->screenImage().size(), QSize(10, 10));
   t->resize(0, 0);
   t->ShowGraf();
-  EXPECT_TRUE(t->ScreenImage().isNull());
+  EXPECT_TRUE(t->screenImage().isNull());
 }

@@ -112,9 +112,9 @@ TEST(PolChartMouse, ZoomDragNeverTurnsTheChartInsideOut) {
   move(c, 0, 0);
   EXPECT_TRUE(std::isfinite(c->MagFactor()));
   EXPECT_GE(c->MagFactor(), 0.01);
-  EXPECT_EQ(C::ZoomDragMagFactor(0.5, 10, 0), 0.5);
-  EXPECT_EQ(C::ZoomDragMagFactor(2, 1, 1), 1) << "a one-pixel control still zooms";
-  EXPECT_EQ(C::ZoomDragMagFactor(999.5, -1000, 10), 1000);
+  EXPECT_EQ(C::zoomDragMagFactor(0.5, 10, 0), 0.5);
+  EXPECT_EQ(C::zoomDragMagFactor(2, 1, 1), 1) << "a one-pixel control still zooms";
+  EXPECT_EQ(C::zoomDragMagFactor(999.5, -1000, 10), 1000);
 }
 
 TEST(PolChartMouse, PanStartsOnTheFirstMoveAndStepsInside) {
@@ -286,7 +286,7 @@ TEST(PolChartMouse, ZoomWindowBoundsAndPainting) {
   EXPECT_DOUBLE_EQ(c->MagFactor(), f);
 
   C::ZoomView v{0, 0, 1};
-  EXPECT_FALSE(C::ZoomWindowView(v, {5, 5}, {9, 9}, 100, 0, 32)) << "no room";
+  EXPECT_FALSE(C::zoomWindowView(v, {5, 5}, {9, 9}, 100, 0, 32)) << "no room";
 }
 
 TEST(PolChartMouse, CrossHairDrag) {

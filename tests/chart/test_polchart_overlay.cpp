@@ -55,6 +55,15 @@ std::vector<CanvasCall> labelPass(const CanvasRecorder &rec) {
   return out;
 }
 
+// The calls of one kind within a pass.
+std::vector<CanvasCall> ops(const std::vector<CanvasCall> &pass, CanvasOp op) {
+  std::vector<CanvasCall> out;
+  for (const auto &c : pass)
+    if (c.op == op)
+      out.push_back(c);
+  return out;
+}
+
 } // namespace
 
 TEST(PolChartLabels, SingleLineCentredBoxAtAPixelAnchor) {
@@ -164,14 +173,6 @@ TEST(PolChartLabels, FramesByModeAndTransparency) {
     b->Paint();
     return labelPass(rec);
   };
-  auto ops = [](const std::vector<CanvasCall> &pass, CanvasOp op) {
-    std::vector<CanvasCall> out;
-    for (const auto &c : pass)
-      if (c.op == op)
-        out.push_back(c);
-    return out;
-  };
-
   auto pass = run(L::tlsimple, true);
   EXPECT_TRUE(ops(pass, CanvasOp::Rectangle).empty()) << "transparent simple: text only";
   ASSERT_EQ(ops(pass, CanvasOp::TextOut).size(), 1u);
@@ -265,8 +266,8 @@ TEST(PolChartCrossHairs, OrthoLinesAndEdgeTests) {
   EXPECT_EQ(lines[0].points, (P{{1, 100}, {200, 100}}));
   EXPECT_EQ(lines[1].points, (P{{175, 1}, {175, 200}}));
   EXPECT_EQ(lines[0].penColor, clRed);
-  EXPECT_EQ(b->FrameBitmap().pixelColor(175, 50), QColor(Qt::white)) << "the frame stays clean";
-  EXPECT_EQ(b->ScreenImage().pixelColor(175, 40), QColor(Qt::red));
+  EXPECT_EQ(b->frameBitmap().pixelColor(175, 50), QColor(Qt::white)) << "the frame stays clean";
+  EXPECT_EQ(b->screenImage().pixelColor(175, 40), QColor(Qt::red));
 
   // A wide pen keeps half its width away from the edges.
   ch->SetLineWid(5);
@@ -300,11 +301,11 @@ TEST(PolChartCrossHairs, OrthoLinesAndEdgeTests) {
   // After a resize the cross-hairs are drawn on a copy of the new size.
   b->resize(150, 120);
   b->Paint();
-  EXPECT_EQ(b->OverlayBitmap().size(), QSize(150, 120));
-  EXPECT_EQ(b->ScreenImage().size(), QSize(150, 120));
+  EXPECT_EQ(b->overlayBitmap().size(), QSize(150, 120));
+  EXPECT_EQ(b->screenImage().size(), QSize(150, 120));
   int red = 0; // the dashed vertical line at x = 100
   for (int y = 1; y < 120; ++y)
-    red += b->ScreenImage().pixelColor(100, y) == QColor(Qt::red);
+    red += b->screenImage().pixelColor(100, y) == QColor(Qt::red);
   EXPECT_GT(red, 40);
 }
 

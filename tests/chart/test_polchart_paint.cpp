@@ -2,6 +2,7 @@
 // circles, the render hook, and real pixels.
 #include <QColor>
 #include <cmath>
+#include <functional>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -26,7 +27,7 @@ TEST(PolChartPaint, LayersAndCopies) {
   EXPECT_EQ(draws[1].tag, "screen");
   EXPECT_EQ(draws[1].points, (P{{0, 0}, {200, 200}}));
   EXPECT_EQ(rec.count(CanvasOp::Draw, "overlay"), 0u);
-  EXPECT_TRUE(b->OverlayBitmap().isNull());
+  EXPECT_TRUE(b->overlayBitmap().isNull());
 
   // Background rectangle first, in the chart colour, with a copy pen.
   const auto rects = rec.of(CanvasOp::Rectangle, "chart");
@@ -40,13 +41,13 @@ TEST(PolChartPaint, LayersAndCopies) {
   rec.clear();
   b->Paint();
   EXPECT_EQ(rec.of(CanvasOp::Rectangle, "chart").at(0).penColor, clCream);
-  EXPECT_EQ(b->ScreenImage().pixelColor(0, 0), QColor(0xFF, 0xFB, 0xF0)) << "no border line";
+  EXPECT_EQ(b->screenImage().pixelColor(0, 0), QColor(0xFF, 0xFB, 0xF0)) << "no border line";
 
   b->CrossHair3()->SetMode(TpcCrossHair::chOrtho);
   rec.clear();
   b->Paint();
   EXPECT_EQ(rec.count(CanvasOp::Draw, "screen"), 1u);
-  EXPECT_EQ(b->OverlayBitmap().size(), QSize(200, 200));
+  EXPECT_EQ(b->overlayBitmap().size(), QSize(200, 200));
 
   // A control narrower or lower than its shadow has no chart area: only the shadow shows.
   for (const QSize size : {QSize(12, 100), QSize(100, 12)}) {
@@ -54,7 +55,7 @@ TEST(PolChartPaint, LayersAndCopies) {
     thin->SetShadowWidth(20);
     thin->Paint();
     EXPECT_TRUE(thin->ChartBitmap().isNull()) << thin->ChartBitmap().width();
-    EXPECT_NE(thin->ScreenImage().pixelColor(0, 0), QColor(Qt::white)) << size.width();
+    EXPECT_NE(thin->screenImage().pixelColor(0, 0), QColor(Qt::white)) << size.width();
   }
 }
 
@@ -194,7 +195,7 @@ TEST(PolChartPixels, CircleBelowCurve) {
   b->MoveTo(0.5, 0);   // (175, 100)
   b->DrawTo(0.5, 180); // (25, 100): a horizontal line through the centre
   b->ShowGraf();
-  const QImage img = b->ScreenImage();
+  const QImage img = b->screenImage();
   ASSERT_EQ(img.size(), QSize(200, 200));
   for (int x = 30; x <= 170; ++x)
     ASSERT_EQ(img.pixelColor(x, 100), QColor(Qt::black)) << x;
@@ -218,7 +219,7 @@ TEST(PolChartPixels, FlyingShadow) {
   t->SetShadowColor(clGray);
   t->SetShadowBakColor(clSilver);
   t->ShowGraf();
-  const QImage img = t->ScreenImage();
+  const QImage img = t->screenImage();
   EXPECT_EQ(img.pixelColor(117, 97), QColor(0x80, 0x80, 0x80)); // shadow corner
   EXPECT_EQ(img.pixelColor(117, 2), QColor(0xC0, 0xC0, 0xC0));  // background corner
   EXPECT_EQ(img.pixelColor(2, 97), QColor(0xC0, 0xC0, 0xC0));
@@ -280,7 +281,7 @@ TEST(PolChartPaint, PenLiftsInMidList) {
   b->MoveTo(0, 90);
   b->DrawTo(1, 90);
   b->ShowGraf();
-  const QImage img = b->ScreenImage();
+  const QImage img = b->screenImage();
   EXPECT_EQ(img.pixelColor(180, 100), QColor(Qt::black));
   EXPECT_EQ(img.pixelColor(100, 180), QColor(Qt::black));
   for (int i = 5; i < 50; ++i)
@@ -331,7 +332,43 @@ TEST(PolChartPaint, CachedStaticLayerGivesTheSamePixels) {
       }
       c->Paint();
     }
-    ASSERT_EQ(cached->ScreenImage(), plain->ScreenImage()) << "step " << step << " kind " << what;
+    ASSERT_EQ(cached->screenImage(), plain->screenImage()) << "step " << step << " kind " << what;
   }
   EXPECT_LT(cachedLabels, plainLabels / 2) << "labels are drawn only when the layer changes";
+}
+
+// The replay keeps the sines and cosines of the list's angles between repaints. After a change
+// of the angle settings or of the angles themselves the chart must draw what a chart that
+// never drew before draws with the same settings and list.
+TEST(PolChartPaint, AngleTableFollowsAnglesAndSettings) {
+  using Step = std::function<void(TPolChart &)>;
+  auto plot = [](double shift) {
+    return [shift](TPolChart &c) {
+      c.ClearGraf();
+      c.MoveTo(0.5, shift);
+      for (int i = 1; i <= 360; ++i)
+        c.DrawTo(0.3 + (i % 7) / 10.0, i + shift);
+    };
+  };
+  const std::pair<const char *, Step> steps[] = {
+      {"offset", [](TPolChart &c) { c.SetAngleOffset(30); }},
+      {"direction", [](TPolChart &c) { c.SetRotationDir(C::rdCounterCW); }},
+      {"radians", [](TPolChart &c) { c.SetUseDegrees(false); }},
+      {"other angles", plot(0.5)},
+      {"degrees again", [](TPolChart &c) { c.SetUseDegrees(true); }},
+  };
+  TestChart reused(220, 180);
+  std::vector<Step> history{plot(0)};
+  history.back()(*reused.chart);
+  reused->Paint();
+  for (const auto &[what, step] : steps) {
+    step(*reused.chart);
+    reused->Paint();
+    history.push_back(step);
+    TestChart fresh(220, 180, /*created=*/false); // draws nothing before CreateWnd
+    for (const Step &s : history)
+      s(*fresh.chart);
+    fresh->CreateWnd();
+    ASSERT_EQ(reused->screenImage(), fresh->screenImage()) << what;
+  }
 }

@@ -260,7 +260,7 @@ TEST(PolChartRobustness, ControlsWithoutRoom) {
     c.CenterChart();
     c.Paint();
     EXPECT_TRUE(c.ChartBitmap().isNull());
-    EXPECT_EQ(c.FrameBitmap().size(), c.width() > 0 && c.height() > 0 ? c.size() : QSize(0, 0));
+    EXPECT_EQ(c.frameBitmap().size(), c.width() > 0 && c.height() > 0 ? c.size() : QSize(0, 0));
     EXPECT_GE(c.Mapping().ScaleX, 0) << s.width() << "x" << s.height();
     EXPECT_TRUE(std::isfinite(c.Mapping().ScaleX));
     double R = 0, Phi = 0;
@@ -342,10 +342,10 @@ TEST(PolChartRobustness, ZoomDragAtTheMagnificationBounds) {
   EXPECT_EQ(drag(1000, 437, 0), 1000);
   EXPECT_DOUBLE_EQ(drag(1000, 0, 437), 1000 - 437.0 / 441);
   EXPECT_DOUBLE_EQ(drag(0.01, 437, 0), 0.01 + 437.0 / 441);
-  EXPECT_EQ(TCustomPolChart::ZoomDragMagFactor(0.01, 1 << 30, 441), 0.01);
-  EXPECT_EQ(TCustomPolChart::ZoomDragMagFactor(1000, -(1 << 30), 441), 1000);
-  EXPECT_EQ(TCustomPolChart::ZoomDragMagFactor(kNaN, 5, 441), 1);
-  EXPECT_EQ(TCustomPolChart::ZoomDragMagFactor(3, 5, 0), 3);
+  EXPECT_EQ(TCustomPolChart::zoomDragMagFactor(0.01, 1 << 30, 441), 0.01);
+  EXPECT_EQ(TCustomPolChart::zoomDragMagFactor(1000, -(1 << 30), 441), 1000);
+  EXPECT_EQ(TCustomPolChart::zoomDragMagFactor(kNaN, 5, 441), 1);
+  EXPECT_EQ(TCustomPolChart::zoomDragMagFactor(3, 5, 0), 3);
 
   c.resize(0, 0);
   mouse(&c, QEvent::MouseButtonPress, {0, 0}, Qt::LeftButton, Qt::LeftButton);
@@ -355,14 +355,13 @@ TEST(PolChartRobustness, ZoomDragAtTheMagnificationBounds) {
   EXPECT_GE(c.MagFactor(), 0.01);
 }
 
-// Seeded random mixes of the cases above, property writes and mouse gestures in every mode,
-// each followed by a repaint; run in the sanitizer build this is where overflow would show.
-TEST(PolChartRobustness, RandomBadValuesNeverBreakThePaint) {
-  TestChart t(120, 100);
-  TPolChart &c = *t.chart;
-  std::mt19937_64 rng(20261208);
-  const double special[] = {kNaN, kInf, -kInf, 1e300, -1e300, 0, -0.0, 1e-310, 1, -1, 0.5};
-  auto real = [&]() -> double {
+namespace {
+
+// Values that break naive code: special and random-bit doubles, extreme integers.
+struct BadValues {
+  std::mt19937_64 rng{20261208};
+  double real() {
+    static const double special[] = {kNaN, kInf, -kInf, 1e300, -1e300, 0, -0.0, 1e-310, 1, -1, 0.5};
     if (rng() % 3 == 0) {
       const std::uint64_t bits = rng();
       double d;
@@ -370,55 +369,72 @@ TEST(PolChartRobustness, RandomBadValuesNeverBreakThePaint) {
       return d;
     }
     return special[rng() % std::size(special)];
-  };
-  auto integer = [&]() -> int {
-    const int pick[] = {0,
-                        -1,
-                        1,
-                        7,
-                        32,
-                        -32768,
-                        32767,
-                        std::numeric_limits<int>::max(),
-                        std::numeric_limits<int>::min()};
+  }
+  int integer() {
+    static const int pick[] = {0,
+                               -1,
+                               1,
+                               7,
+                               32,
+                               -32768,
+                               32767,
+                               std::numeric_limits<int>::max(),
+                               std::numeric_limits<int>::min()};
     return pick[rng() % std::size(pick)];
-  };
+  }
+};
+
+// One random property write, mouse gesture in a random mode, or batch of items.
+void randomStep(TPolChart &c, BadValues &bad) {
+  std::mt19937_64 &rng = bad.rng;
+  switch (rng() % 12) {
+  case 0: c.SetAngleOffset(bad.real()); break;
+  case 1: c.SetRangeLow(bad.real()); break;
+  case 2: c.SetRangeHigh(bad.real()); break;
+  case 3: c.SetMagFactor(bad.real()); break;
+  case 4: c.SetAngleBtwRays(bad.real()); break;
+  case 5: c.SetCenterX(bad.integer()); break;
+  case 6: c.SetCenterY(bad.integer()); break;
+  case 7: c.SetShadowWidth(bad.integer()); break;
+  case 8:
+    c.SetLabelModeAngular(static_cast<TCustomPolChart::TpcAngLabelMode>(rng() % 7));
+    c.SetLabelModeRadial(static_cast<TCustomPolChart::TpcRadLabelMode>(rng() % 4));
+    c.SetDecPlaceRad(bad.integer());
+    c.SetUseDegrees(rng() % 2);
+    break;
+  case 9: c.resize(static_cast<int>(rng() % 300), static_cast<int>(rng() % 300)); break;
+  case 10: {
+    c.SetMouseAction(static_cast<Nuvra::TMouseActMode>(rng() % 13));
+    const QPoint a(bad.integer() % 400, bad.integer() % 400);
+    const QPoint b(bad.integer() % 400, bad.integer() % 400);
+    mouse(&c, QEvent::MouseButtonPress, a, Qt::LeftButton, Qt::LeftButton);
+    mouse(&c, QEvent::MouseMove, a, Qt::NoButton, Qt::LeftButton);
+    mouse(&c, QEvent::MouseMove, b, Qt::NoButton, Qt::LeftButton);
+    mouse(&c, QEvent::MouseButtonRelease, b, Qt::LeftButton, Qt::NoButton);
+    break;
+  }
+  default:
+    if (c.Count() > 100) // clipped circles of 60000 pixels cost a little each
+      c.ClearGraf();
+    for (int i = 0; i < 20; ++i)
+      switch (rng() % 3) {
+      case 0: c.MoveTo(bad.real(), bad.real()); break;
+      case 1: c.DrawTo(bad.real(), bad.real()); break;
+      default: c.Circle(bad.real()); break;
+      }
+  }
+}
+
+} // namespace
+
+// Seeded random mixes of the cases above, property writes and mouse gestures in every mode,
+// each followed by a repaint; run in the sanitizer build this is where overflow would show.
+TEST(PolChartRobustness, RandomBadValuesNeverBreakThePaint) {
+  TestChart t(120, 100);
+  TPolChart &c = *t.chart;
+  BadValues bad;
   for (int round = 0; round < 150; ++round) {
-    switch (rng() % 12) {
-    case 0: c.SetAngleOffset(real()); break;
-    case 1: c.SetRangeLow(real()); break;
-    case 2: c.SetRangeHigh(real()); break;
-    case 3: c.SetMagFactor(real()); break;
-    case 4: c.SetAngleBtwRays(real()); break;
-    case 5: c.SetCenterX(integer()); break;
-    case 6: c.SetCenterY(integer()); break;
-    case 7: c.SetShadowWidth(integer()); break;
-    case 8:
-      c.SetLabelModeAngular(static_cast<TCustomPolChart::TpcAngLabelMode>(rng() % 7));
-      c.SetLabelModeRadial(static_cast<TCustomPolChart::TpcRadLabelMode>(rng() % 4));
-      c.SetDecPlaceRad(integer());
-      c.SetUseDegrees(rng() % 2);
-      break;
-    case 9: c.resize(static_cast<int>(rng() % 300), static_cast<int>(rng() % 300)); break;
-    case 10: {
-      c.SetMouseAction(static_cast<Nuvra::TMouseActMode>(rng() % 13));
-      const QPoint a(integer() % 400, integer() % 400), b(integer() % 400, integer() % 400);
-      mouse(&c, QEvent::MouseButtonPress, a, Qt::LeftButton, Qt::LeftButton);
-      mouse(&c, QEvent::MouseMove, a, Qt::NoButton, Qt::LeftButton);
-      mouse(&c, QEvent::MouseMove, b, Qt::NoButton, Qt::LeftButton);
-      mouse(&c, QEvent::MouseButtonRelease, b, Qt::LeftButton, Qt::NoButton);
-      break;
-    }
-    default:
-      if (c.Count() > 100) // clipped circles of 60000 pixels cost a little each
-        c.ClearGraf();
-      for (int i = 0; i < 20; ++i)
-        switch (rng() % 3) {
-        case 0: c.MoveTo(real(), real()); break;
-        case 1: c.DrawTo(real(), real()); break;
-        default: c.Circle(real()); break;
-        }
-    }
+    randomStep(c, bad);
     c.Paint();
     ASSERT_TRUE(std::isfinite(c.MagFactor()) && c.MagFactor() >= 0.01 && c.MagFactor() <= 1000);
     ASSERT_TRUE(std::isfinite(c.RangeLow()) && std::isfinite(c.RangeHigh()));

@@ -142,6 +142,33 @@ TEST(Canvas, ThinLinesSetDirectlyMatchThePaintersPoints) {
   }
 }
 
+// A line with an end beside the image draws the part that lies on it: the same pixels as the
+// line drawn wholly on a larger image, seen through a window of the smaller one's size.
+TEST(Canvas, LinesReachingBeyondTheImageKeepTheirPartOnIt) {
+  const std::pair<QPoint, QPoint> lines[] = {
+      {{-6, 3}, {12, 9}},   {{12, 9}, {-6, 3}},  {{25, 4}, {3, 15}},   {{3, 15}, {25, 4}},
+      {{5, -7}, {9, 12}},   {{9, 25}, {14, 2}},  {{-4, -4}, {24, 24}}, {{-3, 10}, {23, 10}},
+      {{10, -3}, {10, 23}}, {{-8, 2}, {-1, 30}},
+  };
+  for (const auto &[from, to] : lines) {
+    Surface small;
+    QImage large(60, 60, QImage::Format_RGB32);
+    large.fill(kWhite);
+    const QPoint shift(20, 20);
+    for (auto [image, at] : {std::pair{&small.image, QPoint()}, std::pair{&large, shift}}) {
+      TCanvas c;
+      c.SetTarget(image);
+      c.SetPenColor(clBlack);
+      c.SetPenStyle(Nuvra::psDashDot);
+      const QPoint two[] = {from + at, to + at};
+      c.Polyline(two);
+    }
+    small.canvas.Release();
+    EXPECT_EQ(small.image, large.copy(QRect(shift, small.image.size())))
+        << from.x() << "," << from.y() << " -> " << to.x() << "," << to.y();
+  }
+}
+
 TEST(Canvas, PolylineJoinsWithoutDrawingItsLastPoint) {
   Surface s;
   s.canvas.SetPenColor(clBlack);

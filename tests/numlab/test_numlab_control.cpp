@@ -96,9 +96,9 @@ TEST(NumLabDefaults, PropertiesCarryTheirNamesAndDefaults) {
     EXPECT_EQ(lab.property(name), value) << name;
   }
   EXPECT_EQ(lab.size(), QSize(160, 28));
-  EXPECT_EQ(lab.FrameDark(), clBlack);
-  EXPECT_EQ(lab.FrameShadow(), clGray);
-  EXPECT_EQ(lab.FrameHighlight(), clWhite);
+  EXPECT_EQ(lab.frameDark(), clBlack);
+  EXPECT_EQ(lab.frameShadow(), clGray);
+  EXPECT_EQ(lab.frameHighlight(), clWhite);
   // The display types in their declared order.
   const QMetaEnum e = QMetaEnum::fromType<TNumLab::TDisplay>();
   ASSERT_EQ(e.keyCount(), 15);
@@ -271,8 +271,8 @@ TEST_F(NumLab, SystemSchemeUsesButtonColoursButKeepsTheDarkLine) {
   EXPECT_EQ(lines[0].penColor, clBlack);
   EXPECT_EQ(lines[1].penColor, clBtnHighlight);
   lab->SetColorScheme(Nuvra::csBWG);
-  EXPECT_EQ(lab->FrameShadow(), clGray);
-  EXPECT_EQ(lab->FrameHighlight(), clWhite);
+  EXPECT_EQ(lab->frameShadow(), clGray);
+  EXPECT_EQ(lab->frameHighlight(), clWhite);
 }
 
 TEST_F(NumLab, DisabledTextsAreEngravedAndTheValueGray) {
@@ -332,17 +332,17 @@ TEST_F(NumLab, DisabledTextsAreEngravedAndTheValueGray) {
 TEST_F(NumLab, EmptyShowsNoValueAndTooWideTextsShowTheIndicatorClipped) {
   lab->SetEmpty(true);
   EXPECT_TRUE(paintAndRecord(CanvasOp::TextRect).empty());
-  EXPECT_EQ(lab->DisplayText(), "");
+  EXPECT_EQ(lab->displayText(), "");
   lab->SetEmpty(false);
   lab->SetValue(123456789.0);
   const auto values = paintAndRecord(CanvasOp::TextRect);
   ASSERT_EQ(values.size(), 1u);
   EXPECT_EQ(values[0].text, "*********");
-  EXPECT_EQ(lab->DisplayText(), "*********");
+  EXPECT_EQ(lab->displayText(), "*********");
   // A state text wider than the box is kept.
   lab->SetDisplayType(TNumLab::dtState);
   lab->SetStateText(QStringLiteral("a state text far too wide for the box"));
-  EXPECT_EQ(lab->DisplayText(), "a state text far too wide for the box");
+  EXPECT_EQ(lab->displayText(), "a state text far too wide for the box");
 }
 
 TEST_F(NumLab, HookReceivesTheLabelAndItsText) {
@@ -366,9 +366,9 @@ TEST_F(NumLab, ReadOutOfTheMainWindowShowsOneAtTheScrollBarEnd) {
   lab->SetLabelWidth(42);
   lab->SetPrecision(3);
   lab->SetValue(6283.0 / 2000.0 / M_PI);
-  EXPECT_EQ(lab->DisplayText(), "1.000");
+  EXPECT_EQ(lab->displayText(), "1.000");
   lab->SetValue(1234.0 / 2000.0);
-  EXPECT_EQ(lab->DisplayText(), "0.617");
+  EXPECT_EQ(lab->displayText(), "0.617");
 }
 
 TEST_F(NumLab, TransparentLabelAndsOntoTheParentsPicture) {
@@ -391,7 +391,7 @@ TEST_F(NumLab, TransparentLabelAndsOntoTheParentsPicture) {
   EXPECT_EQ(rec.count(CanvasOp::DrawAnd, QStringLiteral("screen")), 1u);
   EXPECT_EQ(rec.count(CanvasOp::Draw, QStringLiteral("screen")), 0u);
 
-  const QImage &img = lab->ScreenImage();
+  const QImage &img = lab->screenImage();
   EXPECT_EQ(pixel(img, 5, 3), 0xE08020u); // the parent shows through outside the box
   EXPECT_EQ(pixel(img, 44, 4) & 0xFFFFFFu, clCream & 0xFFFFFFu);
 
@@ -410,7 +410,7 @@ TEST_F(NumLab, LoweredFrameOnScreen) {
   lab->SetEmpty(true);
   lab->SetColorLabBakG(clCream);
   lab->SetColorOutBakG(clSilver);
-  const QImage &img = lab->ScreenImage();
+  const QImage &img = lab->screenImage();
   const int ls = 40, lw = 50, h = 20;
   EXPECT_EQ(pixel(img, 2, 2), clSilver);          // outside
   EXPECT_EQ(pixel(img, ls, 8), clGray);           // outline, left
@@ -468,8 +468,8 @@ TEST_F(NumLab, AssignCopiesTheLookButNotTheFormattingChoices) {
   EXPECT_EQ(rec.count(CanvasOp::DrawAnd, QStringLiteral("screen")), 1u); // now transparent
   for (const auto &[name, value] : copied)
     EXPECT_EQ(lab->property(name), value) << name;
-  EXPECT_EQ(lab->FrameShadow(), clBtnShadow);
-  EXPECT_EQ(lab->FrameHighlight(), clBtnHighlight);
+  EXPECT_EQ(lab->frameShadow(), clBtnShadow);
+  EXPECT_EQ(lab->frameHighlight(), clBtnHighlight);
   EXPECT_FALSE(lab->Comma());
   EXPECT_FALSE(lab->ForcePlusSign());
   EXPECT_EQ(lab->DTFormat(), "dd");
@@ -513,7 +513,7 @@ TEST_F(NumLab, BadSettingsNeverCrash) {
   TNumLab orphan; // no parent: transparent falls back to its own palette
   orphan.show();
   orphan.SetTransparent(true);
-  EXPECT_EQ(orphan.ScreenImage().size(), QSize(160, 28));
+  EXPECT_EQ(orphan.screenImage().size(), QSize(160, 28));
 }
 
 TEST_F(NumLab, ClickDoubleClickAndMouseEvents) {

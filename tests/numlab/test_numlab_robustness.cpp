@@ -55,11 +55,11 @@ TEST(NumLabRobustness, ExtremeValuesInEveryTypeAndPrecision) {
         }
         EXPECT_LE(converted.size(), 330) << dt << " " << v; // 309 digits, point, 15 decimals
         // What the control shows fits its box or is the indicator (a state text may overhang).
-        const QString shown = lab.DisplayText();
+        const QString shown = lab.displayText();
         if (dt != TNumLab::dtState && shown != lab.OverflowIndicator()) {
           EXPECT_LE(fm.horizontalAdvance(shown), 80 - 6) << dt << " " << v;
         }
-        EXPECT_EQ(lab.ScreenImage().size(), lab.size());
+        EXPECT_EQ(lab.screenImage().size(), lab.size());
       }
 }
 
@@ -88,7 +88,7 @@ TEST(NumLabRobustness, LayoutAtItsExtremesInEveryStyle) {
           CanvasRecorder rec;
           lab.Paint();
           EXPECT_TRUE(coordinatesBounded(rec)) << lw << " " << style << " " << align;
-          EXPECT_EQ(lab.ScreenImage().size(), lab.size().expandedTo(QSize(0, 0)));
+          EXPECT_EQ(lab.screenImage().size(), lab.size().expandedTo(QSize(0, 0)));
         }
     lab.grab();
   }
