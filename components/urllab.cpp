@@ -77,21 +77,21 @@ TUrlLab::~TUrlLab() = default;
 void TUrlLab::Loaded() {
   NuvraLoadable::Loaded();
   m_fontNormal = font();
-  m_fontNormalColor = FontColor();
+  m_fontNormalColor = fontColor();
   updateGeometry();
 }
 
-void TUrlLab::setURL(const QString &url) {
+void TUrlLab::SetURL(const QString &url) {
   m_url = urllab::TrimBlanks(url);
   RepaintIfVisible();
 }
 
-void TUrlLab::setTaskParams(const QString &params) {
+void TUrlLab::SetTaskParams(const QString &params) {
   m_taskParams = urllab::TrimBlanks(params);
   RepaintIfVisible();
 }
 
-void TUrlLab::setFontActive(const QFont &font) {
+void TUrlLab::SetFontActive(const QFont &font) {
   m_fontActive = font;
   updateGeometry();
   RepaintIfVisible();
@@ -116,7 +116,7 @@ void TUrlLab::setFontActiveColor(const QColor &color) {
   RepaintIfVisible();
 }
 
-QColor TUrlLab::FontColor() const { return palette().color(QPalette::WindowText); }
+QColor TUrlLab::fontColor() const { return palette().color(QPalette::WindowText); }
 
 void TUrlLab::setFontColor(const QColor &color) {
   QPalette pal = palette();

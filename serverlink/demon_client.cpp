@@ -30,7 +30,7 @@ TkdbDemonClient::TkdbDemonClient(QObject *owner, DemonEnvironment env)
 
 TkdbDemonClient::~TkdbDemonClient() {
   // A quit message that arrives during the log-off must not start a second destruction.
-  FDestroying = true;
+  m_destroying = true;
   if (!ServerDown && !IsDesigning()) {
     try {
       SendLogoff();
@@ -55,7 +55,7 @@ void TkdbDemonClient::Loaded() {
 }
 
 void TkdbDemonClient::ConnectToServer() {
-  if (FUseMarloServer) {
+  if (m_useMarloServer) {
     if (ServerEntity->WindowHandle == 0)
       throw EQuillon(QStringLiteral("Quillon server application is not running"));
     SendLogon();
@@ -67,14 +67,14 @@ void TkdbDemonClient::LoadLanguage() {
   if (IsDesigning())
     return;
   std::unique_ptr<QIODevice> stream;
-  if (FUseMarloServer) {
-    const QString mapped = MapFileName(ProgramPath());
+  if (m_useMarloServer) {
+    const QString mapped = MapFileName(programPath());
     stream = GetFileStream(languageFileFor(mapped));
   } else {
     const QString locale =
         language::messagesLocale([](const char *name) { return qEnvironmentVariable(name); });
     for (const QString &path :
-         language::candidates(ProgramPath(), languageFileFor(ProgramPath()), locale)) {
+         language::candidates(programPath(), languageFileFor(programPath()), locale)) {
       auto file = std::make_unique<QFile>(path);
       if (file->open(QIODevice::ReadOnly)) {
         stream = std::move(file);
@@ -84,7 +84,7 @@ void TkdbDemonClient::LoadLanguage() {
   }
   if (stream)
     Translator->LoadFromStream(*stream);
-  if (FAutoTranslate && Translator && parent())
+  if (m_autoTranslate && Translator && parent())
     Translator->TranslateComponent(parent());
 }
 

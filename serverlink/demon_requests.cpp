@@ -100,7 +100,7 @@ QString TkdbDemonClient::QueryString(const QString &text) {
 }
 
 QString TkdbDemonClient::GetServerParam(const QString &name) {
-  if (FUseMarloServer) {
+  if (m_useMarloServer) {
     TQuillonMessageStream body(this);
     body.WriteString(name);
     return Request(mcGetServerParam, body)->ReadString();

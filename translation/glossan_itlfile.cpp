@@ -64,11 +64,11 @@ QString OneLine(const QString &line) {
 
 void TGlossan2000::WriteGeneratedFile() const {
   QStringList lines;
-  lines.reserve(MissingEntries.size() + FKeys.size());
+  lines.reserve(MissingEntries.size() + m_keys.size());
   for (const QString &l : MissingEntries)
     lines.append(OneLine(l));
-  for (qsizetype i = 0; i < FKeys.size(); ++i)
-    lines.append(OneLine(QLatin1Char('[') + FKeys[i] + QStringLiteral("]=") + FValues[i] +
+  for (qsizetype i = 0; i < m_keys.size(); ++i)
+    lines.append(OneLine(QLatin1Char('[') + m_keys[i] + QStringLiteral("]=") + m_values[i] +
                          QStringLiteral("|$$")));
   const QString fileName = glossan::ItlFileNameFor(ProgramPath);
   if (fileName == QStringLiteral(".itl"))

@@ -47,7 +47,7 @@ bool ReadUntil(QIODevice &stream, QByteArrayView delimiter, QByteArray &text) {
 
 } // namespace glossan
 
-TGlossan2000::TGlossan2000(const QString &appName) : FAppName(appName) {
+TGlossan2000::TGlossan2000(const QString &appName) : m_appName(appName) {
   if (QCoreApplication::instance())
     ProgramPath = QCoreApplication::applicationFilePath();
 }
@@ -81,10 +81,10 @@ bool ReadCapped(QIODevice &stream, QByteArray &all) {
 } // namespace
 
 void TGlossan2000::LoadFromStream(QIODevice &stream) {
-  FKeys.clear();
-  FValues.clear();
-  FIndex.clear();
-  FLoadError.clear();
+  m_keys.clear();
+  m_values.clear();
+  m_index.clear();
+  m_loadError.clear();
   if (!stream.isOpen() && !stream.open(QIODevice::ReadOnly))
     return;
   if (!stream.isReadable())
@@ -105,10 +105,10 @@ void TGlossan2000::LoadFromStream(QIODevice &stream) {
 }
 
 void TGlossan2000::Refuse(const QString &why) {
-  FKeys.clear();
-  FValues.clear();
-  FIndex.clear();
-  FLoadError = why;
+  m_keys.clear();
+  m_values.clear();
+  m_index.clear();
+  m_loadError = why;
   qWarning("Language file not loaded: %s", qPrintable(why));
 }
 
@@ -117,7 +117,7 @@ void TGlossan2000::LoadRecords(QIODevice &stream) {
   QByteArray bytes;
   while (glossan::ReadUntil(stream, kEnd, bytes)) {
     // Empty records cost little on disk but a table entry each in memory.
-    if (FKeys.size() == glossan::kMaxRecords) {
+    if (m_keys.size() == glossan::kMaxRecords) {
       Refuse(
           QStringLiteral("the language file holds more than %1 records").arg(glossan::kMaxRecords));
       return;
@@ -132,10 +132,10 @@ void TGlossan2000::LoadRecords(QIODevice &stream) {
     const QString key =
         keyLen > 0 ? glossan::NormalizeKey(asciiLower(record.mid(p1, keyLen))) : QString();
     const QString text =
-        textLen > 0 ? glossan::NormalizeValue(record.mid(p2 + 1, textLen), FAppName) : QString();
-    if (!FIndex.contains(key))
-      FIndex.insert(key, FKeys.size());
-    FKeys.append(key);
-    FValues.append(text);
+        textLen > 0 ? glossan::NormalizeValue(record.mid(p2 + 1, textLen), m_appName) : QString();
+    if (!m_index.contains(key))
+      m_index.insert(key, m_keys.size());
+    m_keys.append(key);
+    m_values.append(text);
   }
 }

@@ -97,10 +97,10 @@ void TGlossan2000::TranslateProperty(QObject *obj, int propertyIndex) {
   if (prop.metaType().flags() & QMetaType::PointerToQObject) {
     QObject *held = prop.read(obj).value<QObject *>();
     // An object that points back at one being entered would otherwise recurse forever.
-    if (!held || FEntered.contains(held))
+    if (!held || m_entered.contains(held))
       return;
     const QMetaObject *heldMeta = held->metaObject();
-    FEntered.insert(held);
+    m_entered.insert(held);
     if (IsKind(heldMeta, GLOSSAN_KIND_COLLECTION)) {
       int items = 0;
       if (QMetaObject::invokeMethod(held, "count", Qt::DirectConnection,
@@ -109,16 +109,16 @@ void TGlossan2000::TranslateProperty(QObject *obj, int propertyIndex) {
           QObject *item = nullptr;
           if (QMetaObject::invokeMethod(held, "item", Qt::DirectConnection,
                                         Q_RETURN_ARG(QObject *, item), Q_ARG(int, i)) &&
-              item && !FEntered.contains(item)) {
-            FEntered.insert(item);
+              item && !m_entered.contains(item)) {
+            m_entered.insert(item);
             TranslateObject(item);
-            FEntered.remove(item);
+            m_entered.remove(item);
           }
         }
       }
     } else if (IsKind(heldMeta, GLOSSAN_KIND_SCALEPROPS)) {
       TranslateObject(held);
     }
-    FEntered.remove(held);
+    m_entered.remove(held);
   }
 }

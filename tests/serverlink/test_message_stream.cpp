@@ -134,9 +134,9 @@ TEST(TimeStamp, DaysCountFromYearOneAndMillisecondsFromMidnight) {
   EXPECT_EQ(TimeStampToDateTime(s), later);
 
   // A clock installed for tests is used instead of the system's, until it is removed.
-  SetTimeStampClock([] { return LocalTimeStamp{7, 8}; });
+  setTimeStampClock([] { return LocalTimeStamp{7, 8}; });
   EXPECT_EQ(NowTimeStamp(), (LocalTimeStamp{7, 8}));
-  SetTimeStampClock({});
+  setTimeStampClock({});
   const int today = DateTimeToTimeStamp(QDateTime::currentDateTime()).date;
   EXPECT_LE(std::abs(NowTimeStamp().date - today), 1); // the clock may pass midnight
 }

@@ -240,11 +240,11 @@ TEST(GlossanTable, FilesBeyondTheCapsAreRefusedWhole) {
       EXPECT_TRUE(g.Keys().isEmpty()) << c.what;
       EXPECT_TRUE(g.Values().isEmpty()) << c.what;
       EXPECT_EQ(g.Translate("a"), QStringLiteral("a")) << c.what;
-      EXPECT_FALSE(g.LoadError().isEmpty()) << c.what;
+      EXPECT_FALSE(g.loadError().isEmpty()) << c.what;
     } else {
       EXPECT_EQ(g.Keys().size(), c.records) << c.what;
       EXPECT_EQ(g.Translate("a"), QStringLiteral("b")) << c.what;
-      EXPECT_TRUE(g.LoadError().isEmpty()) << c.what;
+      EXPECT_TRUE(g.loadError().isEmpty()) << c.what;
     }
   }
 }

@@ -69,51 +69,51 @@ bool appendFile(QFile &file, qint64 limit, QByteArray &bytes) {
 } // namespace
 
 QuillonServer::QuillonServer(QuillonServerOptions options, QTextStream &log)
-    : FOptions(std::move(options)), FLog(log) {
-  FSelf.FileName = QCoreApplication::applicationFilePath();
-  FSelf.Title = QStringLiteral("Quillon server");
+    : m_options(std::move(options)), m_log(log) {
+  m_self.FileName = QCoreApplication::applicationFilePath();
+  m_self.Title = QStringLiteral("Quillon server");
 }
 
 QuillonServer::~QuillonServer() {
-  if (FWindow != 0)
-    platform::destroyWindow(FWindow);
-  if (!FClass.isEmpty())
-    platform::unregisterWindowClass(FClass);
-  for (const Child &child : FChildren)
+  if (m_window != 0)
+    platform::destroyWindow(m_window);
+  if (!m_class.isEmpty())
+    platform::unregisterWindowClass(m_class);
+  for (const Child &child : m_children)
     ::waitpid(child.Pid, nullptr, WNOHANG);
 }
 
 bool QuillonServer::Start() {
-  const QString className = ServerWindowClassName(FOptions.HandleText);
-  if (platform::findWindow(className, ServerWindowName(FOptions.HandleText)) != 0) {
-    FLog << "quillon-server: a server with handle text \"" << FOptions.HandleText
-         << "\" is running already\n";
-    FLog.flush();
+  const QString className = ServerWindowClassName(m_options.HandleText);
+  if (platform::findWindow(className, ServerWindowName(m_options.HandleText)) != 0) {
+    m_log << "quillon-server: a server with handle text \"" << m_options.HandleText
+          << "\" is running already\n";
+    m_log.flush();
     return false;
   }
   if (!platform::registerWindowClass(className)) {
-    FLog << "quillon-server: cannot register the window class: " << LastErrorText() << "\n";
-    FLog.flush();
+    m_log << "quillon-server: cannot register the window class: " << LastErrorText() << "\n";
+    m_log.flush();
     return false;
   }
-  FClass = className;
-  FWindow =
-      platform::createWindow(className, ServerWindowName(FOptions.HandleText),
+  m_class = className;
+  m_window =
+      platform::createWindow(className, ServerWindowName(m_options.HandleText),
                              [this](const platform::CopyDataMessage &m) { return OnMessage(m); });
-  if (FWindow == 0) {
-    FLog << "quillon-server: cannot create the window: " << LastErrorText() << "\n";
-    FLog.flush();
+  if (m_window == 0) {
+    m_log << "quillon-server: cannot create the window: " << LastErrorText() << "\n";
+    m_log.flush();
     return false;
   }
-  FSelf.WindowHandle = FWindow;
+  m_self.WindowHandle = m_window;
   return true;
 }
 
 void QuillonServer::ShutDown() {
   DropDeadClients();
   // A client leaves on the quit message without logging off; take the list first.
-  const std::vector<TEntity> clients = std::move(FClients);
-  FClients.clear();
+  const std::vector<TEntity> clients = std::move(m_clients);
+  m_clients.clear();
   // A client that does not answer (stopped, hung) must not keep the server from ending: all
   // of them share one time budget, and once it is spent each still gets its frame, which a
   // stopped one reads when it resumes, without being waited for.
@@ -129,12 +129,12 @@ std::int64_t QuillonServer::OnMessage(const platform::CopyDataMessage &m) {
   try {
     Dispatch(m);
   } catch (const std::exception &e) {
-    FLog << "quillon-server: request " << m.code << " from " << hex(m.sender)
-         << " failed: " << e.what() << "\n";
-    FLog.flush();
+    m_log << "quillon-server: request " << m.code << " from " << hex(m.sender)
+          << " failed: " << e.what() << "\n";
+    m_log.flush();
   } catch (...) {
-    FLog << "quillon-server: request " << m.code << " from " << hex(m.sender) << " failed\n";
-    FLog.flush();
+    m_log << "quillon-server: request " << m.code << " from " << hex(m.sender) << " failed\n";
+    m_log.flush();
   }
   return 0;
 }
@@ -142,27 +142,27 @@ std::int64_t QuillonServer::OnMessage(const platform::CopyDataMessage &m) {
 void QuillonServer::Dispatch(const platform::CopyDataMessage &m) {
   const auto code = static_cast<std::int32_t>(m.code);
   const qsizetype bodySize = m.data.size() - 8;
-  if (FOptions.Verbose) {
-    FLog << "received " << codeName(code) << " (" << code << ") from " << hex(m.sender) << ", "
-         << (bodySize < 0 ? QStringLiteral("frame of %1 bytes, too short").arg(m.data.size())
-                          : QStringLiteral("%1 bytes body").arg(bodySize))
-         << "\n";
-    FLog.flush();
+  if (m_options.Verbose) {
+    m_log << "received " << codeName(code) << " (" << code << ") from " << hex(m.sender) << ", "
+          << (bodySize < 0 ? QStringLiteral("frame of %1 bytes, too short").arg(m.data.size())
+                           : QStringLiteral("%1 bytes body").arg(bodySize))
+          << "\n";
+    m_log.flush();
   }
   std::unique_ptr<TQuillonMessageStream> msg = DecodeFrame(nullptr, code, m.sender, m.data);
   if (!msg)
     return;
-  if (FOptions.DieOnCode != 0 && code == FOptions.DieOnCode)
+  if (m_options.DieOnCode != 0 && code == m_options.DieOnCode)
     ::raise(SIGKILL);
   QuillonRequest request;
   if (!ParseRequest(code, *msg, request)) {
-    if (FOptions.Verbose && code >= mcLogon && code <= mcGetServerParam && code != mcParams) {
-      FLog << "  rejected: the body does not hold what " << codeName(code) << " needs\n";
-      FLog.flush();
+    if (m_options.Verbose && code >= mcLogon && code <= mcGetServerParam && code != mcParams) {
+      m_log << "  rejected: the body does not hold what " << codeName(code) << " needs\n";
+      m_log.flush();
     }
     return;
   }
-  if (FOptions.QuitDuringCode != 0 && code == FOptions.QuitDuringCode)
+  if (m_options.QuitDuringCode != 0 && code == m_options.QuitDuringCode)
     SendQuit(m.sender);
   Answer(request, m.sender, msg->TimeStamp);
   ReapChildren();
@@ -175,14 +175,14 @@ void QuillonServer::Answer(const QuillonRequest &r, THandle requester, LocalTime
     TEntity entity = r.Entity;
     if (entity.WindowHandle == 0)
       entity.WindowHandle = requester;
-    std::erase_if(FClients,
+    std::erase_if(m_clients,
                   [&](const TEntity &e) { return e.WindowHandle == entity.WindowHandle; });
-    FClients.push_back(entity);
+    m_clients.push_back(entity);
     return; // no reply
   }
   case mcLogoff: {
     const THandle h = r.Entity.WindowHandle != 0 ? r.Entity.WindowHandle : requester;
-    std::erase_if(FClients, [&](const TEntity &e) { return e.WindowHandle == h; });
+    std::erase_if(m_clients, [&](const TEntity &e) { return e.WindowHandle == h; });
     return;
   }
   case mcQueryEntity: {
@@ -208,7 +208,7 @@ void QuillonServer::Answer(const QuillonRequest &r, THandle requester, LocalTime
   }
   case mcMapFileName: body.WriteString(MapFileName(r.Text)); break;
   case mcQueryString:
-  case mcGetServerParam: body.WriteString(FOptions.Params.value(r.Text)); break;
+  case mcGetServerParam: body.WriteString(m_options.Params.value(r.Text)); break;
   default: return;
   }
   Reply(requester, stamp, body);
@@ -217,25 +217,25 @@ void QuillonServer::Answer(const QuillonRequest &r, THandle requester, LocalTime
 void QuillonServer::Reply(THandle requester, LocalTimeStamp stamp, const TMemoryStream &body) {
   // The requester waits for the reply and takes it at once; one that stopped meanwhile must
   // not hold up everyone else.
-  platform::sendCopyData(requester, FWindow, mcReply, EncodeFrameBlock(stamp, body.Memory()),
+  platform::sendCopyData(requester, m_window, mcReply, EncodeFrameBlock(stamp, body.Memory()),
                          nullptr, kReplyTimeoutMs);
 }
 
 void QuillonServer::SendQuit(THandle client, int timeoutMs) {
   TMemoryStream body;
   body.WriteBoolean(true);
-  platform::sendCopyData(client, FWindow, mcQuit, EncodeFrameBlock(NowTimeStamp(), body.Memory()),
+  platform::sendCopyData(client, m_window, mcQuit, EncodeFrameBlock(NowTimeStamp(), body.Memory()),
                          nullptr, timeoutMs);
 }
 
 void QuillonServer::DropDeadClients() {
-  std::erase_if(FClients, [](const TEntity &e) { return !platform::isWindow(e.WindowHandle); });
+  std::erase_if(m_clients, [](const TEntity &e) { return !platform::isWindow(e.WindowHandle); });
 }
 
 const TEntity *QuillonServer::FindByHandle(THandle handle) const {
-  if (handle == FWindow)
-    return &FSelf;
-  for (const TEntity &e : FClients)
+  if (handle == m_window)
+    return &m_self;
+  for (const TEntity &e : m_clients)
     if (e.WindowHandle == handle)
       return &e;
   return nullptr;
@@ -245,7 +245,7 @@ const TEntity *QuillonServer::FindByTitle(const QString &title, THandle requeste
   // The longest-running participant of that title, preferring one that is not the requester:
   // a second start that has logged on asks for the first one.
   const TEntity *own = nullptr;
-  for (const TEntity &e : FClients) {
+  for (const TEntity &e : m_clients) {
     if (e.Title != title)
       continue;
     if (e.WindowHandle != requester)
@@ -256,15 +256,15 @@ const TEntity *QuillonServer::FindByTitle(const QString &title, THandle requeste
 }
 
 QString QuillonServer::MapFileName(const QString &name) const {
-  return inFolder(FOptions.FilesFolder, name.mid(name.lastIndexOf(QLatin1Char('/')) + 1));
+  return inFolder(m_options.FilesFolder, name.mid(name.lastIndexOf(QLatin1Char('/')) + 1));
 }
 
 bool QuillonServer::ReadServedFile(const QString &name, QByteArray &bytes) const {
   if (name.isEmpty())
     return false;
-  const QString path = QDir::isAbsolutePath(name) ? name : inFolder(FOptions.FilesFolder, name);
+  const QString path = QDir::isAbsolutePath(name) ? name : inFolder(m_options.FilesFolder, name);
   const QString canonical = QFileInfo(path).canonicalFilePath();
-  const QString root = QFileInfo(FOptions.FilesFolder).canonicalFilePath();
+  const QString root = QFileInfo(m_options.FilesFolder).canonicalFilePath();
   // Only what lies inside the served folder, whatever ".." or links the name holds.
   if (canonical.isEmpty() || root.isEmpty() || !canonical.startsWith(inFolder(root, QString())))
     return false;
@@ -290,7 +290,7 @@ pid_t QuillonServer::Spawn(const QString &fileName, const QString &parameters) {
     return 0;
   // Kept unreaped for a while: a client that waits for the program opens it by its number,
   // which must still name it even when the program has already ended.
-  FChildren.push_back(Child{pid, 0});
+  m_children.push_back(Child{pid, 0});
   return pid;
 }
 
@@ -298,7 +298,7 @@ void QuillonServer::ReapChildren() {
   // A program that has ended stays a zombie for a while before it is reaped, so that a client
   // that waits for it can still open it by its number.
   const qint64 now = QDateTime::currentMSecsSinceEpoch();
-  std::erase_if(FChildren, [now](Child &child) {
+  std::erase_if(m_children, [now](Child &child) {
     if (child.EndedSeenMs == 0) {
       siginfo_t info{};
       if (::waitid(P_PID, static_cast<id_t>(child.Pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0)

@@ -34,13 +34,13 @@ public:
 
   // Registers the class and creates the window; false (and a message on the log) on failure.
   bool Start();
-  THandle Window() const { return FWindow; }
+  THandle window() const { return m_window; }
   // Sends the quit message with ServerDown true to every logged-on client, waiting for their
   // answers no longer than kShutDownBudgetMs in all.
   void ShutDown();
   static constexpr int kShutDownBudgetMs = 3000;
   static constexpr int kReplyTimeoutMs = 10000;
-  const std::vector<TEntity> &Clients() const { return FClients; }
+  const std::vector<TEntity> &clients() const { return m_clients; }
 
   // "<folder>/<file-name part of name>": where this server keeps a program's files.
   QString MapFileName(const QString &name) const;
@@ -73,11 +73,11 @@ private:
   };
   static constexpr qint64 kZombieKeepMs = 10000;
 
-  QuillonServerOptions FOptions;
-  QTextStream &FLog;
-  THandle FWindow = 0;
-  QString FClass;
-  TEntity FSelf{nullptr};
-  std::vector<TEntity> FClients;
-  std::vector<Child> FChildren;
+  QuillonServerOptions m_options;
+  QTextStream &m_log;
+  THandle m_window = 0;
+  QString m_class;
+  TEntity m_self{nullptr};
+  std::vector<TEntity> m_clients;
+  std::vector<Child> m_children;
 };

@@ -174,7 +174,7 @@ int main(int argc, char **argv) {
     [[maybe_unused]] const ssize_t n = ::read(gSignalPipe[0], &byte, 1);
     signalNotifier.setEnabled(false);
     gSignalled = 0; // the quit messages below are sent within their own time budget
-    out << "quillon-server: shutting down, telling " << server.Clients().size()
+    out << "quillon-server: shutting down, telling " << server.clients().size()
         << " client(s) to quit\n";
     out.flush();
     server.ShutDown();
@@ -185,7 +185,7 @@ int main(int argc, char **argv) {
   reaper.start(2000);
 
   out << "quillon-server: ready, handle text \"" << options.HandleText << "\", window "
-      << server.Window() << ", files from " << options.FilesFolder << "\n";
+      << server.window() << ", files from " << options.FilesFolder << "\n";
   out.flush();
 
   const QStringList program = parser.positionalArguments();
