@@ -34,6 +34,8 @@
 
 #include <functional>
 
+class QMetaProperty;
+
 #define GLOSSAN_KIND "GlossanKind"
 #define GLOSSAN_KIND_COLLECTION "Collection"
 #define GLOSSAN_KIND_SCALEPROPS "ScaleProps"
@@ -126,6 +128,12 @@ public:
 
 private:
   void TranslateProperty(QObject *obj, int propertyIndex);
+  void translateText(QObject *obj, const QMetaProperty &prop);
+  // Line by line, each marked line replaced by the lines of its translation.
+  void translateLines(QObject *obj, const QMetaProperty &prop);
+  // An object a property holds, entered when its class declares a kind.
+  void enterHeldObject(QObject *held);
+  void translateCollection(QObject *collection);
   void LoadRecords(QIODevice &stream);
   void Refuse(const QString &why);
   QString ApplyArgs(QString text, const QStringList &args) const;
