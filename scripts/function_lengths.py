@@ -113,15 +113,7 @@ def drop_qt_macros(code):
         while k < len(code) and code[k] in " \t":
             k += 1
         if k < len(code) and code[k] == "(":
-            depth = 0
-            for k in range(k, len(code)):
-                if code[k] == "(":
-                    depth += 1
-                elif code[k] == ")":
-                    depth -= 1
-                    if depth == 0:
-                        end = k + 1
-                        break
+            end = matching(code, k, "(", ")") + 1
         parts.append(code[pos : m.start()])
         parts.append(blank(code[m.start() : end]))
         pos = end
@@ -202,7 +194,7 @@ def scan(code):
         elif c == "{":
             header = code[header_start:i]
             kind = classify(" ".join(header.split()))
-            close = matching_brace(code, i)
+            close = matching(code, i)
             if kind == "scope":
                 stack.append("scope")
                 header_start = i + 1
@@ -223,12 +215,13 @@ def scan(code):
         i += 1
 
 
-def matching_brace(code, open_at):
+def matching(code, open_at, opener="{", closer="}"):
+    """Index of the bracket that closes the one at open_at (the end of the code if none)."""
     depth = 0
     for k in range(open_at, len(code)):
-        if code[k] == "{":
+        if code[k] == opener:
             depth += 1
-        elif code[k] == "}":
+        elif code[k] == closer:
             depth -= 1
             if depth == 0:
                 return k
