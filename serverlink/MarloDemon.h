@@ -176,14 +176,14 @@ std::unique_ptr<QBuffer> ReadFileReply(TMemoryStream &reply);
 
 // A request as the server reads it.
 struct QuillonRequest {
-  std::int32_t Code = 0;
-  TEntity Entity{nullptr};   // mcLogon, mcLogoff
-  std::uint8_t Selector = 0; // mcQueryEntity
-  THandle Handle = 0;        // mcQueryEntity by handle
-  QString Text;              // the title, file name, name or question of the request
-  QString Parameters;        // mcRunProgram
-  bool Wait = false;         // mcRunProgram
-  std::int32_t Mode = 0;     // mcRunProgram
+  std::int32_t code = 0;
+  TEntity entity{nullptr};   // mcLogon, mcLogoff
+  std::uint8_t selector = 0; // mcQueryEntity
+  THandle handle = 0;        // mcQueryEntity by handle
+  QString text;              // the title, file name, name or question of the request
+  QString parameters;        // mcRunProgram
+  bool wait = false;         // mcRunProgram
+  std::int32_t mode = 0;     // mcRunProgram
 };
 // Reads the body of a client-to-server code from position 0. False when the code is not a
 // request or the body does not hold what the code requires (nothing is then to be done).

@@ -323,17 +323,17 @@ TEST(ServerCore, ServesOnlyFilesInsideItsFolder) {
     QString log;
     QTextStream out(&log);
     QuillonServerOptions o;
-    o.FilesFolder = c.folder;
+    o.filesFolder = c.folder;
     QuillonServer s(o, out);
     QByteArray bytes("x");
-    EXPECT_EQ(s.ReadServedFile(c.name, bytes), c.served);
+    EXPECT_EQ(s.readServedFile(c.name, bytes), c.served);
     EXPECT_EQ(bytes, c.served ? QByteArray("xA") : QByteArray("x"));
   }
   QString log;
   QTextStream out(&log);
   QuillonServerOptions o;
-  o.FilesFolder = QStringLiteral("/");
-  EXPECT_EQ(QuillonServer(o, out).MapFileName(QStringLiteral("/usr/bin/dipolix")),
+  o.filesFolder = QStringLiteral("/");
+  EXPECT_EQ(QuillonServer(o, out).mapFileName(QStringLiteral("/usr/bin/dipolix")),
             QStringLiteral("/dipolix"));
 }
 

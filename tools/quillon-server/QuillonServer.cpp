@@ -80,13 +80,13 @@ QuillonServer::~QuillonServer() {
   if (!m_class.isEmpty())
     platform::unregisterWindowClass(m_class);
   for (const Child &child : m_children)
-    ::waitpid(child.Pid, nullptr, WNOHANG);
+    ::waitpid(child.pid, nullptr, WNOHANG);
 }
 
-bool QuillonServer::Start() {
-  const QString className = ServerWindowClassName(m_options.HandleText);
-  if (platform::findWindow(className, ServerWindowName(m_options.HandleText)) != 0) {
-    m_log << "quillon-server: a server with handle text \"" << m_options.HandleText
+bool QuillonServer::start() {
+  const QString className = ServerWindowClassName(m_options.handleText);
+  if (platform::findWindow(className, ServerWindowName(m_options.handleText)) != 0) {
+    m_log << "quillon-server: a server with handle text \"" << m_options.handleText
           << "\" is running already\n";
     m_log.flush();
     return false;
@@ -98,8 +98,8 @@ bool QuillonServer::Start() {
   }
   m_class = className;
   m_window =
-      platform::createWindow(className, ServerWindowName(m_options.HandleText),
-                             [this](const platform::CopyDataMessage &m) { return OnMessage(m); });
+      platform::createWindow(className, ServerWindowName(m_options.handleText),
+                             [this](const platform::CopyDataMessage &m) { return onMessage(m); });
   if (m_window == 0) {
     m_log << "quillon-server: cannot create the window: " << LastErrorText() << "\n";
     m_log.flush();
@@ -109,8 +109,8 @@ bool QuillonServer::Start() {
   return true;
 }
 
-void QuillonServer::ShutDown() {
-  DropDeadClients();
+void QuillonServer::shutDown() {
+  dropDeadClients();
   // A client leaves on the quit message without logging off; take the list first.
   const std::vector<TEntity> clients = std::move(m_clients);
   m_clients.clear();
@@ -120,14 +120,14 @@ void QuillonServer::ShutDown() {
   QElapsedTimer spent;
   spent.start();
   for (const TEntity &client : clients)
-    SendQuit(client.WindowHandle,
+    sendQuit(client.WindowHandle,
              static_cast<int>(std::max<qint64>(kShutDownBudgetMs - spent.elapsed(), 10)));
 }
 
-std::int64_t QuillonServer::OnMessage(const platform::CopyDataMessage &m) {
+std::int64_t QuillonServer::onMessage(const platform::CopyDataMessage &m) {
   // No request, however large or strange, may end the server.
   try {
-    Dispatch(m);
+    dispatch(m);
   } catch (const std::exception &e) {
     m_log << "quillon-server: request " << m.code << " from " << hex(m.sender)
           << " failed: " << e.what() << "\n";
@@ -139,10 +139,10 @@ std::int64_t QuillonServer::OnMessage(const platform::CopyDataMessage &m) {
   return 0;
 }
 
-void QuillonServer::Dispatch(const platform::CopyDataMessage &m) {
+void QuillonServer::dispatch(const platform::CopyDataMessage &m) {
   const auto code = static_cast<std::int32_t>(m.code);
   const qsizetype bodySize = m.data.size() - 8;
-  if (m_options.Verbose) {
+  if (m_options.verbose) {
     m_log << "received " << codeName(code) << " (" << code << ") from " << hex(m.sender) << ", "
           << (bodySize < 0 ? QStringLiteral("frame of %1 bytes, too short").arg(m.data.size())
                            : QStringLiteral("%1 bytes body").arg(bodySize))
@@ -152,27 +152,27 @@ void QuillonServer::Dispatch(const platform::CopyDataMessage &m) {
   std::unique_ptr<TQuillonMessageStream> msg = DecodeFrame(nullptr, code, m.sender, m.data);
   if (!msg)
     return;
-  if (m_options.DieOnCode != 0 && code == m_options.DieOnCode)
+  if (m_options.dieOnCode != 0 && code == m_options.dieOnCode)
     ::raise(SIGKILL);
   QuillonRequest request;
   if (!ParseRequest(code, *msg, request)) {
-    if (m_options.Verbose && code >= mcLogon && code <= mcGetServerParam && code != mcParams) {
+    if (m_options.verbose && code >= mcLogon && code <= mcGetServerParam && code != mcParams) {
       m_log << "  rejected: the body does not hold what " << codeName(code) << " needs\n";
       m_log.flush();
     }
     return;
   }
-  if (m_options.QuitDuringCode != 0 && code == m_options.QuitDuringCode)
-    SendQuit(m.sender);
-  Answer(request, m.sender, msg->TimeStamp);
-  ReapChildren();
+  if (m_options.quitDuringCode != 0 && code == m_options.quitDuringCode)
+    sendQuit(m.sender);
+  answer(request, m.sender, msg->TimeStamp);
+  reapChildren();
 }
 
-void QuillonServer::Answer(const QuillonRequest &r, THandle requester, LocalTimeStamp stamp) {
+void QuillonServer::answer(const QuillonRequest &r, THandle requester, LocalTimeStamp stamp) {
   TMemoryStream body;
-  switch (r.Code) {
+  switch (r.code) {
   case mcLogon: {
-    TEntity entity = r.Entity;
+    TEntity entity = r.entity;
     if (entity.WindowHandle == 0)
       entity.WindowHandle = requester;
     std::erase_if(m_clients,
@@ -181,14 +181,14 @@ void QuillonServer::Answer(const QuillonRequest &r, THandle requester, LocalTime
     return; // no reply
   }
   case mcLogoff: {
-    const THandle h = r.Entity.WindowHandle != 0 ? r.Entity.WindowHandle : requester;
+    const THandle h = r.entity.WindowHandle != 0 ? r.entity.WindowHandle : requester;
     std::erase_if(m_clients, [&](const TEntity &e) { return e.WindowHandle == h; });
     return;
   }
   case mcQueryEntity: {
-    DropDeadClients();
+    dropDeadClients();
     const TEntity *found =
-        r.Selector == qeByHandle ? FindByHandle(r.Handle) : FindByTitle(r.Text, requester);
+        r.selector == qeByHandle ? findByHandle(r.handle) : findByTitle(r.text, requester);
     if (found) {
       TEntity copy = *found;
       copy.WriteToStream(body);
@@ -196,43 +196,43 @@ void QuillonServer::Answer(const QuillonRequest &r, THandle requester, LocalTime
     break;
   }
   case mcRunProgram:
-    body.WriteInteger(static_cast<std::int32_t>(Spawn(r.Text, r.Parameters)));
+    body.WriteInteger(static_cast<std::int32_t>(spawn(r.text, r.parameters)));
     break;
   case mcGetFile: {
     // Read straight behind the "found" flag, without another copy of the file in between.
     QByteArray bytes(1, '\1');
-    if (!ReadServedFile(r.Text, bytes))
+    if (!readServedFile(r.text, bytes))
       bytes = QByteArray(1, '\0');
     body.SetMemory(std::move(bytes));
     break;
   }
-  case mcMapFileName: body.WriteString(MapFileName(r.Text)); break;
+  case mcMapFileName: body.WriteString(mapFileName(r.text)); break;
   case mcQueryString:
-  case mcGetServerParam: body.WriteString(m_options.Params.value(r.Text)); break;
+  case mcGetServerParam: body.WriteString(m_options.params.value(r.text)); break;
   default: return;
   }
-  Reply(requester, stamp, body);
+  reply(requester, stamp, body);
 }
 
-void QuillonServer::Reply(THandle requester, LocalTimeStamp stamp, const TMemoryStream &body) {
+void QuillonServer::reply(THandle requester, LocalTimeStamp stamp, const TMemoryStream &body) {
   // The requester waits for the reply and takes it at once; one that stopped meanwhile must
   // not hold up everyone else.
   platform::sendCopyData(requester, m_window, mcReply, EncodeFrameBlock(stamp, body.Memory()),
                          nullptr, kReplyTimeoutMs);
 }
 
-void QuillonServer::SendQuit(THandle client, int timeoutMs) {
+void QuillonServer::sendQuit(THandle client, int timeoutMs) {
   TMemoryStream body;
   body.WriteBoolean(true);
   platform::sendCopyData(client, m_window, mcQuit, EncodeFrameBlock(NowTimeStamp(), body.Memory()),
                          nullptr, timeoutMs);
 }
 
-void QuillonServer::DropDeadClients() {
+void QuillonServer::dropDeadClients() {
   std::erase_if(m_clients, [](const TEntity &e) { return !platform::isWindow(e.WindowHandle); });
 }
 
-const TEntity *QuillonServer::FindByHandle(THandle handle) const {
+const TEntity *QuillonServer::findByHandle(THandle handle) const {
   if (handle == m_window)
     return &m_self;
   for (const TEntity &e : m_clients)
@@ -241,7 +241,7 @@ const TEntity *QuillonServer::FindByHandle(THandle handle) const {
   return nullptr;
 }
 
-const TEntity *QuillonServer::FindByTitle(const QString &title, THandle requester) const {
+const TEntity *QuillonServer::findByTitle(const QString &title, THandle requester) const {
   // The longest-running participant of that title, preferring one that is not the requester:
   // a second start that has logged on asks for the first one.
   const TEntity *own = nullptr;
@@ -255,16 +255,16 @@ const TEntity *QuillonServer::FindByTitle(const QString &title, THandle requeste
   return own;
 }
 
-QString QuillonServer::MapFileName(const QString &name) const {
-  return inFolder(m_options.FilesFolder, name.mid(name.lastIndexOf(QLatin1Char('/')) + 1));
+QString QuillonServer::mapFileName(const QString &name) const {
+  return inFolder(m_options.filesFolder, name.mid(name.lastIndexOf(QLatin1Char('/')) + 1));
 }
 
-bool QuillonServer::ReadServedFile(const QString &name, QByteArray &bytes) const {
+bool QuillonServer::readServedFile(const QString &name, QByteArray &bytes) const {
   if (name.isEmpty())
     return false;
-  const QString path = QDir::isAbsolutePath(name) ? name : inFolder(m_options.FilesFolder, name);
+  const QString path = QDir::isAbsolutePath(name) ? name : inFolder(m_options.filesFolder, name);
   const QString canonical = QFileInfo(path).canonicalFilePath();
-  const QString root = QFileInfo(m_options.FilesFolder).canonicalFilePath();
+  const QString root = QFileInfo(m_options.filesFolder).canonicalFilePath();
   // Only what lies inside the served folder, whatever ".." or links the name holds.
   if (canonical.isEmpty() || root.isEmpty() || !canonical.startsWith(inFolder(root, QString())))
     return false;
@@ -274,7 +274,7 @@ bool QuillonServer::ReadServedFile(const QString &name, QByteArray &bytes) const
   return appendFile(file, kMaxServedFileSize, bytes);
 }
 
-pid_t QuillonServer::Spawn(const QString &fileName, const QString &parameters) {
+pid_t QuillonServer::spawn(const QString &fileName, const QString &parameters) {
   QStringList args = QProcess::splitCommand(parameters);
   args.prepend(fileName);
   std::vector<QByteArray> storage;
@@ -294,22 +294,22 @@ pid_t QuillonServer::Spawn(const QString &fileName, const QString &parameters) {
   return pid;
 }
 
-void QuillonServer::ReapChildren() {
+void QuillonServer::reapChildren() {
   // A program that has ended stays a zombie for a while before it is reaped, so that a client
   // that waits for it can still open it by its number.
   const qint64 now = QDateTime::currentMSecsSinceEpoch();
   std::erase_if(m_children, [now](Child &child) {
-    if (child.EndedSeenMs == 0) {
+    if (child.endedSeenMs == 0) {
       siginfo_t info{};
-      if (::waitid(P_PID, static_cast<id_t>(child.Pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0)
+      if (::waitid(P_PID, static_cast<id_t>(child.pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0)
         return true; // not ours any more
       if (info.si_pid == 0)
         return false; // still running
-      child.EndedSeenMs = now;
+      child.endedSeenMs = now;
     }
-    if (now - child.EndedSeenMs < kZombieKeepMs)
+    if (now - child.endedSeenMs < kZombieKeepMs)
       return false;
-    ::waitpid(child.Pid, nullptr, WNOHANG);
+    ::waitpid(child.pid, nullptr, WNOHANG);
     return true;
   });
 }

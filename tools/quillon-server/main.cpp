@@ -106,20 +106,20 @@ struct CommandLineOptions {
 std::optional<QuillonServerOptions> serverOptions(const QCommandLineParser &parser,
                                                   const CommandLineOptions &cl) {
   QuillonServerOptions options;
-  options.HandleText = parser.value(cl.handle);
+  options.handleText = parser.value(cl.handle);
   const QString folder = parser.isSet(cl.files) ? parser.value(cl.files) : QDir::currentPath();
   const QFileInfo folderInfo(folder);
   if (!folderInfo.isDir()) {
     QTextStream(stderr) << "quillon-server: not a folder: " << folder << "\n";
     return std::nullopt;
   }
-  options.FilesFolder = folderInfo.absoluteFilePath();
-  const QString folderSlash = options.FilesFolder.endsWith(QLatin1Char('/'))
-                                  ? options.FilesFolder
-                                  : options.FilesFolder + QLatin1Char('/');
-  options.Params.insert(QStringLiteral("MarloWorkArea"),
+  options.filesFolder = folderInfo.absoluteFilePath();
+  const QString folderSlash = options.filesFolder.endsWith(QLatin1Char('/'))
+                                  ? options.filesFolder
+                                  : options.filesFolder + QLatin1Char('/');
+  options.params.insert(QStringLiteral("MarloWorkArea"),
                         parser.isSet(cl.workArea) ? parser.value(cl.workArea) : folderSlash);
-  options.Params.insert(QStringLiteral("MarloHomeDir"),
+  options.params.insert(QStringLiteral("MarloHomeDir"),
                         parser.isSet(cl.homeDir) ? parser.value(cl.homeDir) : folderSlash);
   for (const QString &p : parser.values(cl.param)) {
     const qsizetype eq = p.indexOf(QLatin1Char('='));
@@ -127,12 +127,12 @@ std::optional<QuillonServerOptions> serverOptions(const QCommandLineParser &pars
       QTextStream(stderr) << "quillon-server: --param needs NAME=VALUE, got: " << p << "\n";
       return std::nullopt;
     }
-    options.Params.insert(p.left(eq), p.mid(eq + 1));
+    options.params.insert(p.left(eq), p.mid(eq + 1));
   }
-  options.Verbose = parser.isSet(cl.verbose);
+  options.verbose = parser.isSet(cl.verbose);
 #ifdef QUILLON_SERVER_TESTING
-  options.DieOnCode = parser.value(cl.dieOn).toInt();
-  options.QuitDuringCode = parser.value(cl.quitDuring).toInt();
+  options.dieOnCode = parser.value(cl.dieOn).toInt();
+  options.quitDuringCode = parser.value(cl.quitDuring).toInt();
 #endif
   if (parser.isSet(cl.publish) && publishingForAnotherUser()) {
     QTextStream(stderr) << "quillon-server: --publish under sudo would announce a server that "
@@ -163,7 +163,7 @@ bool installSignalHandlers() {
 // Registers the window; false (and the reason on the log or stderr) when it cannot.
 bool startServer(QuillonServer &server) {
   try {
-    return server.Start();
+    return server.start();
   } catch (const std::exception &e) {
     QTextStream(stderr) << "quillon-server: " << e.what() << "\n";
     return false;
@@ -215,7 +215,7 @@ int main(int argc, char **argv) {
   QuillonServer server(*options, out);
   if (!startServer(server))
     return 1;
-  const bool published = parser.isSet(cl.publish) && publishHandle(options->HandleText);
+  const bool published = parser.isSet(cl.publish) && publishHandle(options->handleText);
 
   QSocketNotifier signalNotifier(gSignalPipe[0], QSocketNotifier::Read);
   QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [&] {
@@ -226,20 +226,20 @@ int main(int argc, char **argv) {
     out << "quillon-server: shutting down, telling " << server.clients().size()
         << " client(s) to quit\n";
     out.flush();
-    server.ShutDown();
+    server.shutDown();
     QCoreApplication::quit();
   });
   QTimer reaper;
-  QObject::connect(&reaper, &QTimer::timeout, &app, [&] { server.ReapChildren(); });
+  QObject::connect(&reaper, &QTimer::timeout, &app, [&] { server.reapChildren(); });
   reaper.start(2000);
 
-  out << "quillon-server: ready, handle text \"" << options->HandleText << "\", window "
-      << server.window() << ", files from " << options->FilesFolder << "\n";
+  out << "quillon-server: ready, handle text \"" << options->handleText << "\", window "
+      << server.window() << ", files from " << options->filesFolder << "\n";
   out.flush();
-  startProgram(parser.positionalArguments(), options->HandleText);
+  startProgram(parser.positionalArguments(), options->handleText);
 
   const int rc = QCoreApplication::exec();
   if (published)
-    withdrawHandle(options->HandleText);
+    withdrawHandle(options->handleText);
   return rc;
 }
