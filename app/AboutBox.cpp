@@ -98,12 +98,12 @@ TFrmAbout::TFrmAbout(QWidget *parent)
   setAutoFillBackground(true);
   setFont(pixelFont(QStringLiteral("Arial"), 13));
 
-  CreateControls();
+  createControls();
 }
 
 TFrmAbout::~TFrmAbout() = default;
 
-void TFrmAbout::CreateControls() {
+void TFrmAbout::createControls() {
   LayoutLoader loader;
   const Qt::Alignment centre = Qt::AlignHCenter;
 

@@ -117,11 +117,11 @@ protected:
   void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
-  void Launch();
-  void OpenWebAddress(const QString &url);
-  void ShowFont(const QFont &font, const QColor &color);
-  void RepaintIfVisible();
-  QSize RoomForOtherFonts() const;
+  void launch();
+  void openWebAddress(const QString &url);
+  void showFont(const QFont &font, const QColor &color);
+  void repaintIfVisible();
+  QSize roomForOtherFonts() const;
 
   QString m_url;
   QString m_taskParams;

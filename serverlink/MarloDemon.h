@@ -311,15 +311,15 @@ public:
 
 protected:
   // Everything but the window. The window's class and name come from the derived class, so
-  // a derived constructor calls CreateHiddenWindow() once it can answer them.
+  // a derived constructor calls createHiddenWindow() once it can answer them.
   TkdbCustomDemon(QObject *owner, DemonEnvironment env);
-  void CreateHiddenWindow();
+  void createHiddenWindow();
   void CheckSingleInstance();
   // Files a received reply for the send that waits for it (bounded, oldest dropped first).
-  void FileReply(std::unique_ptr<TQuillonMessageStream> &msg);
+  void fileReply(std::unique_ptr<TQuillonMessageStream> &msg);
 
   // Destroys the component once no dispatch or send of it is in progress.
-  void DestroyWhenIdle();
+  void destroyWhenIdle();
   // Scope of a dispatch or a request: destruction waits until the outermost one has ended.
   class BusyScope {
   public:
@@ -382,11 +382,11 @@ public:
 
   // The language file beside a program file: "<path>.itl" when the file name holds no ".",
   // else the path without its last four characters followed by ".itl".
-  static QString LanguageFileName(const QString &programPath);
+  static QString languageFileName(const QString &programPath);
 
 private:
   // Sends a request of this code with this body to the server; the reply positioned at 0,
   // empty when none came.
-  std::unique_ptr<TQuillonMessageStream> Request(std::int32_t code,
+  std::unique_ptr<TQuillonMessageStream> request(std::int32_t code,
                                                  const TQuillonMessageStream &body);
 };

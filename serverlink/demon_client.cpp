@@ -25,7 +25,7 @@ QString languageFileFor(const QString &programPath) {
 
 TkdbDemonClient::TkdbDemonClient(QObject *owner, DemonEnvironment env)
     : TkdbCustomDemon(owner, std::move(env)) {
-  CreateHiddenWindow();
+  createHiddenWindow();
 }
 
 TkdbDemonClient::~TkdbDemonClient() {
@@ -44,7 +44,7 @@ QString TkdbDemonClient::GetWindowClassName() const { return QString::fromLatin1
 
 QString TkdbDemonClient::GetWindowName() const { return QString(); }
 
-QString TkdbDemonClient::LanguageFileName(const QString &programPath) {
+QString TkdbDemonClient::languageFileName(const QString &programPath) {
   return languageFileFor(programPath);
 }
 
@@ -96,10 +96,10 @@ void TkdbDemonClient::HandleMessage(std::unique_ptr<TQuillonMessageStream> &msg)
     if (OnQuitMsgReceived)
       OnQuitMsgReceived(this, ServerDown, allowQuit);
     if (allowQuit)
-      DestroyWhenIdle();
+      destroyWhenIdle();
     break;
   }
-  case mcReply: FileReply(msg); break;
+  case mcReply: fileReply(msg); break;
   case mcParams:
     Params = msg->ReadLines();
     if (OnParamsChange)

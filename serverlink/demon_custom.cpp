@@ -65,7 +65,7 @@ TkdbCustomDemon::TkdbCustomDemon(QObject *owner, DemonEnvironment env)
     : QObject(owner), OnTerminate(terminateProcess), OnRequestAppQuit(requestApplicationQuit),
       OnHandlerError(reportHandlerError), m_env(completeEnvironment(std::move(env))) {
   Translator = std::make_unique<TGlossan2000>(QString());
-  Translator->ProgramPath = m_env.ProgramPath;
+  Translator->programPath = m_env.ProgramPath;
   m_autoTranslate = true;
   m_useMarloServer = true;
   m_multiStart = false;
@@ -82,7 +82,7 @@ TkdbCustomDemon::TkdbCustomDemon(QObject *owner, DemonEnvironment env)
     OwnEntity->Title.clear();
 }
 
-void TkdbCustomDemon::CreateHiddenWindow() {
+void TkdbCustomDemon::createHiddenWindow() {
   if (IsDesigning())
     return;
   const QString className = GetWindowClassName();
@@ -233,7 +233,7 @@ std::unique_ptr<TQuillonMessageStream> TkdbCustomDemon::FindReply(const LocalTim
   return nullptr;
 }
 
-void TkdbCustomDemon::FileReply(std::unique_ptr<TQuillonMessageStream> &msg) {
+void TkdbCustomDemon::fileReply(std::unique_ptr<TQuillonMessageStream> &msg) {
   // Replies nobody claims (stale stamps, or sent by a stranger) must not pile up for ever.
   if (PendingReplies.size() >= MaxPendingReplies)
     PendingReplies.erase(PendingReplies.begin());
@@ -279,7 +279,7 @@ TkdbCustomDemon::BusyScope::~BusyScope() {
     demon->deleteLater();
 }
 
-void TkdbCustomDemon::DestroyWhenIdle() {
+void TkdbCustomDemon::destroyWhenIdle() {
   if (m_destroyPending || m_destroying)
     return;
   m_destroyPending = true;

@@ -103,7 +103,7 @@ public:
   // Write the generated language file at destruction.
   bool AutoCreateItlFile = false;
   // The program's path the generated file is named after; by default the running program's.
-  QString ProgramPath;
+  QString programPath;
 
   const QString &AppName() const { return m_appName; }
   // Keys in file order, lower case and normalised (duplicates kept); Values index for index.
@@ -134,11 +134,11 @@ private:
   // An object a property holds, entered when its class declares a kind.
   void enterHeldObject(QObject *held);
   void translateCollection(QObject *collection);
-  void LoadRecords(QIODevice &stream);
-  void Refuse(const QString &why);
-  QString ApplyArgs(QString text, const QStringList &args) const;
-  void AddMissingEntry(const QString &line);
-  void WriteGeneratedFile() const;
+  void loadRecords(QIODevice &stream);
+  void refuse(const QString &why);
+  QString applyArgs(QString text, const QStringList &args) const;
+  void addMissingEntry(const QString &line);
+  void writeGeneratedFile() const;
 
   QString m_appName;
   QString m_loadError;

@@ -62,7 +62,7 @@ QString OneLine(const QString &line) {
 
 } // namespace
 
-void TGlossan2000::WriteGeneratedFile() const {
+void TGlossan2000::writeGeneratedFile() const {
   QStringList lines;
   lines.reserve(MissingEntries.size() + m_keys.size());
   for (const QString &l : MissingEntries)
@@ -70,7 +70,7 @@ void TGlossan2000::WriteGeneratedFile() const {
   for (qsizetype i = 0; i < m_keys.size(); ++i)
     lines.append(OneLine(QLatin1Char('[') + m_keys[i] + QStringLiteral("]=") + m_values[i] +
                          QStringLiteral("|$$")));
-  const QString fileName = glossan::ItlFileNameFor(ProgramPath);
+  const QString fileName = glossan::ItlFileNameFor(programPath);
   if (fileName == QStringLiteral(".itl"))
     return; // no program name to call the file after
   QString error;

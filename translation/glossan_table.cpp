@@ -49,14 +49,14 @@ bool ReadUntil(QIODevice &stream, QByteArrayView delimiter, QByteArray &text) {
 
 TGlossan2000::TGlossan2000(const QString &appName) : m_appName(appName) {
   if (QCoreApplication::instance())
-    ProgramPath = QCoreApplication::applicationFilePath();
+    programPath = QCoreApplication::applicationFilePath();
 }
 
 TGlossan2000::~TGlossan2000() {
   if (!AutoCreateItlFile)
     return;
   try {
-    WriteGeneratedFile();
+    writeGeneratedFile();
   } catch (...) {
     // Shutdown goes on: a template file that cannot be written is no reason to fail.
   }
@@ -96,15 +96,15 @@ void TGlossan2000::LoadFromStream(QIODevice &stream) {
   // capped before anything else: no file may make the program hold an unbounded amount.
   QByteArray all;
   if (!ReadCapped(stream, all)) {
-    Refuse(QStringLiteral("the language file is larger than %1 bytes").arg(glossan::kMaxFileBytes));
+    refuse(QStringLiteral("the language file is larger than %1 bytes").arg(glossan::kMaxFileBytes));
     return;
   }
   QBuffer buffer(&all);
   buffer.open(QIODevice::ReadOnly);
-  LoadRecords(buffer);
+  loadRecords(buffer);
 }
 
-void TGlossan2000::Refuse(const QString &why) {
+void TGlossan2000::refuse(const QString &why) {
   m_keys.clear();
   m_values.clear();
   m_index.clear();
@@ -112,13 +112,13 @@ void TGlossan2000::Refuse(const QString &why) {
   qWarning("Language file not loaded: %s", qPrintable(why));
 }
 
-void TGlossan2000::LoadRecords(QIODevice &stream) {
+void TGlossan2000::loadRecords(QIODevice &stream) {
   static constexpr QByteArrayView kEnd = "|$$";
   QByteArray bytes;
   while (glossan::ReadUntil(stream, kEnd, bytes)) {
     // Empty records cost little on disk but a table entry each in memory.
     if (m_keys.size() == glossan::kMaxRecords) {
-      Refuse(
+      refuse(
           QStringLiteral("the language file holds more than %1 records").arg(glossan::kMaxRecords));
       return;
     }

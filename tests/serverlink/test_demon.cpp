@@ -154,11 +154,11 @@ TEST_F(DemonTest, WorkAreaWithoutServerIsTheProgramFolder) {
 }
 
 TEST_F(DemonTest, LanguageFileNameFollowsTheProgramFileName) {
-  EXPECT_EQ(TkdbDemonClient::LanguageFileName(QStringLiteral("/opt/lab/dipolix")),
+  EXPECT_EQ(TkdbDemonClient::languageFileName(QStringLiteral("/opt/lab/dipolix")),
             QStringLiteral("/opt/lab/dipolix.itl"));
-  EXPECT_EQ(TkdbDemonClient::LanguageFileName(QStringLiteral("/opt/lab/program.exe")),
+  EXPECT_EQ(TkdbDemonClient::languageFileName(QStringLiteral("/opt/lab/program.exe")),
             QStringLiteral("/opt/lab/program.itl"));
-  EXPECT_EQ(TkdbDemonClient::LanguageFileName(QStringLiteral("/opt/lab.d/prog.x")),
+  EXPECT_EQ(TkdbDemonClient::languageFileName(QStringLiteral("/opt/lab.d/prog.x")),
             QStringLiteral("/opt/lab.d/pr.itl"));
 }
 
