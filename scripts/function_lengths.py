@@ -13,6 +13,8 @@ access specifiers; then, outside any function, a "{" opens
   - an initialiser ("= {", or "name{" without a parameter list): skipped;
   - a function body when the text before it holds a parameter list. In a constructor's member
     initialiser list a "{" behind a name is an initialiser, the body's "{" follows ")" or "}".
+Both branches of an #if are read as code, so each should keep its braces balanced; a brace left
+open shows as a function running to the end of its file.
 
 Allow-list: one entry a line, `path function  # reason`; the reason is required. An entry that
 no longer names an over-long function is reported as stale and fails the check too, so that the

@@ -42,45 +42,39 @@ bool publishingForAnotherUser() {
   return ::geteuid() == 0 && !sudoUid.isEmpty() && sudoUid != "0";
 }
 
+// An option with its help text and, when it takes one, the name of its value.
+QCommandLineOption option(const char *name, const char *help, const char *valueName = "") {
+  return QCommandLineOption(QStringList{QString::fromLatin1(name)}, QString::fromLatin1(help),
+                            QString::fromLatin1(valueName));
+}
+
 // The command line the server understands.
 struct CommandLineOptions {
-  QCommandLineOption handle{
-      QStringList{QStringLiteral("handle")},
-      QStringLiteral("Handle text that ends the server's window class and name (default empty)."),
-      QStringLiteral("text")};
-  QCommandLineOption files{QStringList{QStringLiteral("files")},
-                           QStringLiteral("Folder the server serves files from "
-                                          "(default: the current folder)."),
-                           QStringLiteral("folder")};
-  QCommandLineOption workArea{QStringList{QStringLiteral("work-area")},
-                              QStringLiteral("Value of MarloWorkArea (default: the files "
-                                             "folder with a trailing /)."),
-                              QStringLiteral("folder")};
-  QCommandLineOption homeDir{QStringList{QStringLiteral("home-dir")},
-                             QStringLiteral("Value of MarloHomeDir (default: the files "
-                                            "folder with a trailing /)."),
-                             QStringLiteral("folder")};
-  QCommandLineOption param{QStringList{QStringLiteral("param")},
-                           QStringLiteral("A further server parameter NAME=VALUE "
-                                          "(repeatable)."),
-                           QStringLiteral("NAME=VALUE")};
-  QCommandLineOption publish{
-      QStringList{QStringLiteral("publish")},
-      QStringLiteral("Publish the handle text as \"ViewerHandle\" in the system settings store, "
-                     "so that programs find the server without /serverhandle=.")};
-  QCommandLineOption verbose{
-      QStringList{QStringLiteral("verbose")},
-      QStringLiteral("Log every message received (code, sender window, body size).")};
+  QCommandLineOption handle =
+      option("handle", "Handle text that ends the server's window class and name (default empty).",
+             "text");
+  QCommandLineOption files = option(
+      "files", "Folder the server serves files from (default: the current folder).", "folder");
+  QCommandLineOption workArea =
+      option("work-area", "Value of MarloWorkArea (default: the files folder with a trailing /).",
+             "folder");
+  QCommandLineOption homeDir = option(
+      "home-dir", "Value of MarloHomeDir (default: the files folder with a trailing /).", "folder");
+  QCommandLineOption param =
+      option("param", "A further server parameter NAME=VALUE (repeatable).", "NAME=VALUE");
+  QCommandLineOption publish =
+      option("publish", "Publish the handle text as \"ViewerHandle\" in the system settings "
+                        "store, so that programs find the server without /serverhandle=.");
+  QCommandLineOption verbose =
+      option("verbose", "Log every message received (code, sender window, body size).");
 #ifdef QUILLON_SERVER_TESTING
   // Fault injection for the tests; only the tests' own build of the server has it.
-  QCommandLineOption dieOn{QStringList{QStringLiteral("test-die-on")},
-                           QStringLiteral("Testing: kill this server (SIGKILL) on "
-                                          "receiving a request of this code."),
-                           QStringLiteral("code")};
-  QCommandLineOption quitDuring{QStringList{QStringLiteral("test-quit-during")},
-                                QStringLiteral("Testing: send the quit message to the "
-                                               "requester while answering this code."),
-                                QStringLiteral("code")};
+  QCommandLineOption dieOn =
+      option("test-die-on",
+             "Testing: kill this server (SIGKILL) on receiving a request of this code.", "code");
+  QCommandLineOption quitDuring =
+      option("test-quit-during",
+             "Testing: send the quit message to the requester while answering this code.", "code");
 #endif
 
   void addTo(QCommandLineParser &parser) const {
