@@ -19,7 +19,7 @@ namespace {
 
 // The layout was designed in pixels and is not scaled: every font is given by its character
 // height in pixels.
-QFont PixelFont(const QString &family, int pixels, bool bold = false, bool italic = false,
+QFont pixelFont(const QString &family, int pixels, bool bold = false, bool italic = false,
                 bool underline = false) {
   QFont font(family);
   font.setPixelSize(pixels);
@@ -29,7 +29,7 @@ QFont PixelFont(const QString &family, int pixels, bool bold = false, bool itali
   return font;
 }
 
-void SetTextColor(QWidget *widget, TColor color) {
+void setTextColor(QWidget *widget, TColor color) {
   QPalette pal = widget->palette();
   pal.setColor(QPalette::WindowText, colorToQColor(color));
   widget->setPalette(pal);
@@ -70,11 +70,11 @@ TUrlLab *MakeLink(QWidget *parent, LayoutLoader &loader, const char *name, const
   // Reached with Tab (a mouse click does not move the focus), opened with Enter or Space.
   link->setFocusPolicy(Qt::TabFocus);
   link->setText(caption);
-  link->setURL(url);
+  link->SetURL(url);
   const QString mono = QStringLiteral("Courier New");
-  link->setFont(PixelFont(mono, 13, true));
+  link->setFont(pixelFont(mono, 13, true));
   link->setFontColor(colorToQColor(clBlue));
-  link->setFontActive(PixelFont(mono, 13, true, false, true));
+  link->SetFontActive(pixelFont(mono, 13, true, false, true));
   link->setFontActiveColor(colorToQColor(clRed));
   return link;
 }
@@ -96,21 +96,21 @@ TFrmAbout::TFrmAbout(QWidget *parent)
   pal.setColor(QPalette::WindowText, colorToQColor(clBlack));
   setPalette(pal);
   setAutoFillBackground(true);
-  setFont(PixelFont(QStringLiteral("Arial"), 13));
+  setFont(pixelFont(QStringLiteral("Arial"), 13));
 
-  CreateControls();
+  createControls();
 }
 
 TFrmAbout::~TFrmAbout() = default;
 
-void TFrmAbout::CreateControls() {
+void TFrmAbout::createControls() {
   LayoutLoader loader;
   const Qt::Alignment centre = Qt::AlignHCenter;
 
   LblDescription = MakeLabel(this, "LblDescription", QRect(8, 152, 529, 65), centre,
                              QStringLiteral("LblDescription"));
   LblDescription->setWordWrap(true);
-  SetTextColor(LblDescription, clMaroon);
+  setTextColor(LblDescription, clMaroon);
   {
     QPalette pal = LblDescription->palette();
     pal.setColor(QPalette::Window, colorToQColor(clBtnFace));
@@ -121,8 +121,8 @@ void TFrmAbout::CreateControls() {
   Panel1 = MakePanel(this, "Panel1", QRect(8, 10, 529, 127));
   LblName =
       MakeLabel(Panel1, "LblName", QRect(8, 12, 513, 34), centre, QStringLiteral("App. name"));
-  LblName->setFont(PixelFont(QStringLiteral("Arial"), 30, true, true));
-  SetTextColor(LblName, clMaroon);
+  LblName->setFont(pixelFont(QStringLiteral("Arial"), 30, true, true));
+  setTextColor(LblName, clMaroon);
   LblVersion = MakeLabel(Panel1, "LblVersion", QRect(8, 50, 513, 16), centre,
                          QStringLiteral("App. version"));
   LblCopyright = MakeLabel(Panel1, "LblCopyright", QRect(8, 100, 513, 16), centre, CopyrightText());

@@ -63,7 +63,7 @@ protected:
   void keyPressEvent(QKeyEvent *event) override;
 
 private:
-  void CreateControls();
+  void createControls();
 };
 
 // The client area as it appears when the box is shown (the show handler has run), for the

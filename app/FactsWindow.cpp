@@ -92,7 +92,7 @@ FactsWindow::FactsWindow(chartview::Translate tr, QWidget *parent)
   layout->addWidget(buttons);
 }
 
-void FactsWindow::SetPattern(int p, int q) {
+void FactsWindow::setPattern(int p, int q) {
   if (p == m_p && q == m_q)
     return;
   m_p = p;

@@ -30,7 +30,7 @@ public:
   explicit FactsWindow(chartview::Translate tr, QWidget *parent = nullptr);
 
   // Shows the facts for the scroll-bar positions p and q; does nothing when they are shown.
-  void SetPattern(int p, int q);
+  void setPattern(int p, int q);
 
   QLabel *ValueLabel(int row) const { return m_values[static_cast<std::size_t>(row)]; }
 

@@ -7,7 +7,7 @@
 
 class UnitScrollBar : public QScrollBar {
   Q_OBJECT
-  Q_PROPERTY(QString Unit READ Unit WRITE SetUnit)
+  Q_PROPERTY(QString Unit READ unit WRITE setUnit)
 
 public:
   // `unitPerPosition`: the user's value of one position step; `unit`: the unit's name as
@@ -22,8 +22,8 @@ public:
   // The value as spoken: three decimals and the unit.
   QString userText() const;
 
-  QString Unit() const { return m_unit; }
-  void SetUnit(const QString &unit) { m_unit = unit; }
+  QString unit() const { return m_unit; }
+  void setUnit(const QString &unit) { m_unit = unit; }
 
 protected:
   void paintEvent(QPaintEvent *event) override;

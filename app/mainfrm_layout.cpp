@@ -121,6 +121,119 @@ QIcon glyph(const char *normal, const char *disabled = nullptr) {
   return icon;
 }
 
+// The polar chart with its layout values; its cross-hairs are off.
+TPolChart *createChart(QWidget *parent, LayoutLoader &loader) {
+  auto *chart = loader.Add(new TPolChart(parent));
+  chart->setObjectName(QStringLiteral("PCRicht"));
+  chart->setGeometry(8, 8, 465, 441);
+  apply(chart, {
+                   {"AllocSize", 1000},
+                   {"AutoRedraw", false},
+                   {"AutoCenter", true},
+                   {"ClassDefault", 0},
+                   {"RangeLow", -1.0},
+                   {"RangeHigh", 1.0},
+                   {"UseDegrees", true},
+                   {"AngleBtwRays", 30.0},
+                   {"MagFactor", 0.9},
+                   {"RotationDir", TPolChart::rdClockwise},
+                   {"GridColor", clSilver},
+                   {"GridStyleAngular", TPolChart::gsAngDots},
+                   {"GridStyleRadial", TPolChart::gsRadBothMixed},
+                   {"ScaleColor", clNavy},
+                   {"LabelModeAngular", TPolChart::almDegrees},
+                   {"LabelModeRadial", TPolChart::rlmNone},
+                   {"MouseAction", Nuvra::maZoomDrag},
+                   {"ShadowStyle", Nuvra::ssFlying},
+                   {"ShadowColor", clGrayText},
+                   {"ShadowBakColor", clBtnFace},
+                   {"TextBkStyle", TPolChart::tbClear},
+                   {"TextBkColor", clWhite},
+                   {"TextAlignment", Nuvra::taCenter},
+               });
+  for (TpcCrossHair *ch :
+       {chart->CrossHair1(), chart->CrossHair2(), chart->CrossHair3(), chart->CrossHair4()})
+    apply(ch, {{"Color", clBlack},
+               {"LineType", Nuvra::psSolid},
+               {"LineWid", 1},
+               {"Mode", TpcCrossHair::chOff}});
+  return chart;
+}
+
+// The phase difference and the distance: each a read-out above its scroll bar.
+void createReadoutsAndBars(TFrmRadPattern &form, LayoutLoader &loader) {
+  form.NLabdphi = loader.Add(new TNumLab(&form));
+  form.NLabdphi->setObjectName(QStringLiteral("NLabdphi"));
+  form.NLabdphi->setGeometry(552, 16, 201, 20);
+  configureReadout(form.NLabdphi, QStringLiteral("GL_Phase Difference"), QStringLiteral("Pi"), 120,
+                   50);
+
+  form.SBarPhaseDiff =
+      makeScrollBar(&form, "SBarPhaseDiff", QRect(488, 40, 257, 16), pattern::kPhaseMax, 0, 31, 314,
+                    nullptr, pattern::phaseInPi(1), QStringLiteral("\u03c0"));
+  form.SBarPhaseDiff->setAccessibleName(QStringLiteral("GL_Phase Difference"));
+  form.Label1 = makeLabel(&form, "Label1", QRect(488, 60, 75, 16), QStringLiteral("GL_in phase"),
+                          Qt::AlignLeft);
+  form.Label2 = makeLabel(&form, "Label2", QRect(664, 60, 83, 16), QStringLiteral("GL_antiphase"),
+                          Qt::AlignRight);
+
+  form.NumLabL = loader.Add(new TNumLab(&form));
+  form.NumLabL->setObjectName(QStringLiteral("NumLabL"));
+  form.NumLabL->setGeometry(482, 112, 273, 20);
+  configureReadout(form.NumLabL, QStringLiteral("GL_Distance between Aerials:"),
+                   QStringLiteral("GL_Lambda"), 164, 42);
+
+  form.SBarL = makeScrollBar(&form, "SBarL", QRect(488, 136, 257, 16), pattern::kDistanceMax, 1000,
+                             50, 500, form.SBarPhaseDiff, pattern::distanceInWavelengths(1),
+                             QStringLiteral("GL_wavelengths"));
+  form.SBarL->setAccessibleName(QStringLiteral("GL_Distance between Aerials:"));
+}
+
+void createPresets(TFrmRadPattern &form) {
+  // Without a symbol font the Greek letter itself is shown.
+  form.SBLamda4 = makePreset(&form, "SBLamda4", 488, QStringLiteral("λ/4"), 1,
+                             QStringLiteral("GL_Preset quarter wavelength"));
+  form.SBLamda2 = makePreset(&form, "SBLamda2", 540, QStringLiteral("λ/2"), 2,
+                             QStringLiteral("GL_Preset half wavelength"));
+  form.SB3Lamda4 = makePreset(&form, "SB3Lamda4", 592, QStringLiteral("3λ/4"), 3,
+                              QStringLiteral("GL_Preset three quarter wavelength"));
+  form.SBarLamda = makePreset(&form, "SBarLamda", 644, QStringLiteral("λ"), 4,
+                              QStringLiteral("GL_Preset one wavelength"));
+  form.SB2Lamda = makePreset(&form, "SB2Lamda", 696, QStringLiteral("2λ"), 5,
+                             QStringLiteral("GL_Preset two wavelengths"));
+}
+
+TMemo *createInfoMemo(QWidget *parent, QWidget *after) {
+  auto *memo = new TMemo(parent);
+  memo->setObjectName(QStringLiteral("MMInfo"));
+  memo->setGeometry(488, 216, 257, 193);
+  memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  memo->setReadOnly(false);
+  memo->setTabChangesFocus(true); // Tab moves on; the memo stays editable
+  memo->setAccessibleName(QStringLiteral("GL_Information"));
+  // The background is fixed, so the text colour is too: a dark desktop palette must not put
+  // white text on cream.
+  QPalette pal = memo->palette();
+  pal.setColor(QPalette::Base, colorToQColor(clCream));
+  pal.setColor(QPalette::Text, colorToQColor(clBlack));
+  memo->setPalette(pal);
+  memo->SetLines({QStringLiteral("GL_MMInfo")});
+  QWidget::setTabOrder(after, memo);
+  return memo;
+}
+
+QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption, int left,
+                        const QIcon &icon, QWidget *after) {
+  auto *button = new QPushButton(caption, parent);
+  button->setObjectName(QLatin1String(name));
+  button->setGeometry(left, 420, 126, 29);
+  button->setIcon(icon);
+  QWidget::setTabOrder(after, button);
+  return button;
+}
+
 } // namespace
 
 void TFrmRadPattern::createControls() {
@@ -136,110 +249,14 @@ void TFrmRadPattern::createControls() {
   setWindowIcon(dipolixAppIcon());
 
   LayoutLoader loader;
-
-  PCRicht = loader.Add(new TPolChart(this));
-  PCRicht->setObjectName(QStringLiteral("PCRicht"));
-  PCRicht->setGeometry(8, 8, 465, 441);
-  apply(PCRicht, {
-                     {"AllocSize", 1000},
-                     {"AutoRedraw", false},
-                     {"AutoCenter", true},
-                     {"ClassDefault", 0},
-                     {"RangeLow", -1.0},
-                     {"RangeHigh", 1.0},
-                     {"UseDegrees", true},
-                     {"AngleBtwRays", 30.0},
-                     {"MagFactor", 0.9},
-                     {"RotationDir", TPolChart::rdClockwise},
-                     {"GridColor", clSilver},
-                     {"GridStyleAngular", TPolChart::gsAngDots},
-                     {"GridStyleRadial", TPolChart::gsRadBothMixed},
-                     {"ScaleColor", clNavy},
-                     {"LabelModeAngular", TPolChart::almDegrees},
-                     {"LabelModeRadial", TPolChart::rlmNone},
-                     {"MouseAction", Nuvra::maZoomDrag},
-                     {"ShadowStyle", Nuvra::ssFlying},
-                     {"ShadowColor", clGrayText},
-                     {"ShadowBakColor", clBtnFace},
-                     {"TextBkStyle", TPolChart::tbClear},
-                     {"TextBkColor", clWhite},
-                     {"TextAlignment", Nuvra::taCenter},
-                 });
-  for (TpcCrossHair *ch :
-       {PCRicht->CrossHair1(), PCRicht->CrossHair2(), PCRicht->CrossHair3(), PCRicht->CrossHair4()})
-    apply(ch, {{"Color", clBlack},
-               {"LineType", Nuvra::psSolid},
-               {"LineWid", 1},
-               {"Mode", TpcCrossHair::chOff}});
-
-  NLabdphi = loader.Add(new TNumLab(this));
-  NLabdphi->setObjectName(QStringLiteral("NLabdphi"));
-  NLabdphi->setGeometry(552, 16, 201, 20);
-  configureReadout(NLabdphi, QStringLiteral("GL_Phase Difference"), QStringLiteral("Pi"), 120, 50);
-
-  SBarPhaseDiff =
-      makeScrollBar(this, "SBarPhaseDiff", QRect(488, 40, 257, 16), pattern::kPhaseMax, 0, 31, 314,
-                    nullptr, pattern::phaseInPi(1), QStringLiteral("\u03c0"));
-  SBarPhaseDiff->setAccessibleName(QStringLiteral("GL_Phase Difference"));
-  Label1 = makeLabel(this, "Label1", QRect(488, 60, 75, 16), QStringLiteral("GL_in phase"),
-                     Qt::AlignLeft);
-  Label2 = makeLabel(this, "Label2", QRect(664, 60, 83, 16), QStringLiteral("GL_antiphase"),
-                     Qt::AlignRight);
-
-  NumLabL = loader.Add(new TNumLab(this));
-  NumLabL->setObjectName(QStringLiteral("NumLabL"));
-  NumLabL->setGeometry(482, 112, 273, 20);
-  configureReadout(NumLabL, QStringLiteral("GL_Distance between Aerials:"),
-                   QStringLiteral("GL_Lambda"), 164, 42);
-
-  SBarL = makeScrollBar(this, "SBarL", QRect(488, 136, 257, 16), pattern::kDistanceMax, 1000, 50,
-                        500, SBarPhaseDiff, pattern::distanceInWavelengths(1),
-                        QStringLiteral("GL_wavelengths"));
-  SBarL->setAccessibleName(QStringLiteral("GL_Distance between Aerials:"));
-
-  // Without a symbol font the Greek letter itself is shown.
-  SBLamda4 = makePreset(this, "SBLamda4", 488, QStringLiteral("λ/4"), 1,
-                        QStringLiteral("GL_Preset quarter wavelength"));
-  SBLamda2 = makePreset(this, "SBLamda2", 540, QStringLiteral("λ/2"), 2,
-                        QStringLiteral("GL_Preset half wavelength"));
-  SB3Lamda4 = makePreset(this, "SB3Lamda4", 592, QStringLiteral("3λ/4"), 3,
-                         QStringLiteral("GL_Preset three quarter wavelength"));
-  SBarLamda = makePreset(this, "SBarLamda", 644, QStringLiteral("λ"), 4,
-                         QStringLiteral("GL_Preset one wavelength"));
-  SB2Lamda = makePreset(this, "SB2Lamda", 696, QStringLiteral("2λ"), 5,
-                        QStringLiteral("GL_Preset two wavelengths"));
-
-  MMInfo = new TMemo(this);
-  MMInfo->setObjectName(QStringLiteral("MMInfo"));
-  MMInfo->setGeometry(488, 216, 257, 193);
-  MMInfo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-  MMInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  MMInfo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  MMInfo->setReadOnly(false);
-  MMInfo->setTabChangesFocus(true); // Tab moves on; the memo stays editable
-  MMInfo->setAccessibleName(QStringLiteral("GL_Information"));
-  {
-    // The background is fixed, so the text colour is too: a dark desktop palette must not
-    // put white text on cream.
-    QPalette pal = MMInfo->palette();
-    pal.setColor(QPalette::Base, colorToQColor(clCream));
-    pal.setColor(QPalette::Text, colorToQColor(clBlack));
-    MMInfo->setPalette(pal);
-  }
-  MMInfo->SetLines({QStringLiteral("GL_MMInfo")});
-  QWidget::setTabOrder(SBarL, MMInfo);
-
-  BButInfo = new QPushButton(QStringLiteral("GL_Info"), this);
-  BButInfo->setObjectName(QStringLiteral("BButInfo"));
-  BButInfo->setGeometry(488, 420, 126, 29);
-  BButInfo->setIcon(glyph(resources::kInfoGlyph, resources::kInfoGlyphDisabled));
-  QWidget::setTabOrder(MMInfo, BButInfo);
-
-  BButExit = new QPushButton(QStringLiteral("GL_Exit"), this);
-  BButExit->setObjectName(QStringLiteral("BButExit"));
-  BButExit->setGeometry(618, 420, 126, 29);
-  BButExit->setIcon(glyph(resources::kExitGlyph));
-  QWidget::setTabOrder(BButInfo, BButExit);
+  PCRicht = createChart(this, loader);
+  createReadoutsAndBars(*this, loader);
+  createPresets(*this);
+  MMInfo = createInfoMemo(this, SBarL);
+  BButInfo = makeButton(this, "BButInfo", QStringLiteral("GL_Info"), 488,
+                        glyph(resources::kInfoGlyph, resources::kInfoGlyphDisabled), MMInfo);
+  BButExit = makeButton(this, "BButExit", QStringLiteral("GL_Exit"), 618,
+                        glyph(resources::kExitGlyph), BButInfo);
 
   PCRicht->setAccessibleName(QStringLiteral("GL_Radiation pattern"));
   m_speaker = new speech::ChartSpeaker(PCRicht);

@@ -72,9 +72,9 @@ QMenu *install(TFrmRadPattern &window) {
                   [chart] { QApplication::clipboard()->setMimeData(imageData(*chart)); });
   menu->addAction(tr(window, "Save image as…"), &window, [&window] { saveDialog(window); });
   menu->addAction(tr(window, "Print…"), &window, [&window] { printDialog(window); });
-  if (window.FactsAction()) {
+  if (window.factsAction()) {
     menu->addSeparator();
-    chartview::addPatternActions(*menu, window.FactsAction(), window.DecibelAction());
+    chartview::addPatternActions(*menu, window.factsAction(), window.decibelAction());
   }
 
   // The chart takes the keyboard focus so that the Menu key reaches it.

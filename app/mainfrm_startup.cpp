@@ -58,7 +58,7 @@ void TFrmRadPattern::FormShow(QObject *Sender) {
 
   if (iconName != QLatin1String("AppIconName")) {
     const QString iconFile = workArea + iconName;
-    if (demon->GetUseMarloServer()) {
+    if (demon->UseMarloServer()) {
       std::unique_ptr<QBuffer> stream = demon->GetFileStream(iconName);
       if (stream && stream->size() > 0)
         saveStream(*stream, iconFile);
@@ -76,7 +76,7 @@ void TFrmRadPattern::FormShow(QObject *Sender) {
   if (FrmAbout) {
     FrmAbout->LblName->setText(QStringLiteral("Dipolix"));
     FrmAbout->LblVersion->setText(QStringLiteral("Version 1.0"));
-    FrmAbout->UrlLabHomepage->setURL(translator.Translate(QStringLiteral("HomePageURL")));
+    FrmAbout->UrlLabHomepage->SetURL(translator.Translate(QStringLiteral("HomePageURL")));
   }
   const QString language = asciiLower(translator.Translate(QStringLiteral("$dlglanguage$")));
   if (FrmAbout) {

@@ -27,7 +27,7 @@ void TFrmRadPattern::createPatternViews() {
   m_decibelAction->setObjectName(QStringLiteral("ActDecibels"));
   m_decibelAction->setCheckable(true);
   m_decibelAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
-  connect(m_decibelAction, &QAction::toggled, this, [this](bool on) { SetDecibelView(on); });
+  connect(m_decibelAction, &QAction::toggled, this, [this](bool on) { setDecibelView(on); });
   addAction(m_factsAction); // the shortcuts work anywhere in the window
   addAction(m_decibelAction);
 
@@ -42,10 +42,10 @@ void TFrmRadPattern::replot(int p, int q) {
     pattern::plot(*PCRicht, p, q);
   FactsWindow *facts = m_facts;
   if (facts && facts->isVisible())
-    facts->SetPattern(p, q);
+    facts->setPattern(p, q);
 }
 
-FactsWindow *TFrmRadPattern::Facts() const { return m_facts; }
+FactsWindow *TFrmRadPattern::facts() const { return m_facts; }
 
 void TFrmRadPattern::ShowFacts() {
   FactsWindow *facts = m_facts;
@@ -55,13 +55,13 @@ void TFrmRadPattern::ShowFacts() {
     facts->addActions({m_factsAction, m_decibelAction}); // the shortcuts work there too
     m_facts = facts;
   }
-  facts->SetPattern(SBarL->value(), SBarPhaseDiff->value());
+  facts->setPattern(SBarL->value(), SBarPhaseDiff->value());
   facts->show();
   facts->raise();
   facts->activateWindow();
 }
 
-void TFrmRadPattern::SetDecibelView(bool on) {
+void TFrmRadPattern::setDecibelView(bool on) {
   if (on == m_decibelView)
     return;
   m_decibelView = on;

@@ -80,7 +80,7 @@ void BM_FactsUpdate(benchmark::State &state) {
   QCoreApplication::processEvents();
   int q = 3000;
   for (auto _ : state) {
-    form.Facts()->SetPattern(pattern::kDistanceMax, q ^= 1);
+    form.facts()->setPattern(pattern::kDistanceMax, q ^= 1);
     if (state.range(0))
       QCoreApplication::processEvents();
   }

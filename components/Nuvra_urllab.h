@@ -53,11 +53,11 @@ QString FailedStartMessage(const QString &componentName, int result);
 
 class TUrlLab : public QLabel, public NuvraLoadable {
   Q_OBJECT
-  Q_PROPERTY(QFont FontActive READ FontActive WRITE setFontActive)
-  Q_PROPERTY(QColor FontActiveColor READ FontActiveColor WRITE setFontActiveColor)
-  Q_PROPERTY(QColor FontColor READ FontColor WRITE setFontColor)
-  Q_PROPERTY(QString URL READ URL WRITE setURL)
-  Q_PROPERTY(QString TaskParams READ TaskParams WRITE setTaskParams)
+  Q_PROPERTY(QFont FontActive READ FontActive WRITE SetFontActive)
+  Q_PROPERTY(QColor FontActiveColor READ fontActiveColor WRITE setFontActiveColor)
+  Q_PROPERTY(QColor FontColor READ fontColor WRITE setFontColor)
+  Q_PROPERTY(QString URL READ URL WRITE SetURL)
+  Q_PROPERTY(QString TaskParams READ TaskParams WRITE SetTaskParams)
 
 public:
   using TNotifyEvent = std::function<void(QObject *sender)>;
@@ -70,27 +70,27 @@ public:
   void Loaded() override;
 
   QString URL() const { return m_url; }
-  void setURL(const QString &url);
+  void SetURL(const QString &url);
 
   QString TaskParams() const { return m_taskParams; }
-  void setTaskParams(const QString &params);
+  void SetTaskParams(const QString &params);
 
   // The font shown while the pointer is over the label. The setter copies the attributes;
   // the given object is not kept.
   QFont FontActive() const { return m_fontActive; }
-  void setFontActive(const QFont &font);
+  void SetFontActive(const QFont &font);
 
   // QFont carries no colour; the colour of each font is kept beside it.
-  QColor FontActiveColor() const { return m_fontActiveColor; }
+  QColor fontActiveColor() const { return m_fontActiveColor; }
   void setFontActiveColor(const QColor &color);
 
   // The colour of the label's current font (its palette's window-text colour).
-  QColor FontColor() const;
+  QColor fontColor() const;
   void setFontColor(const QColor &color);
 
   // The normal font and its colour, as captured by Loaded (the application's defaults before).
-  QFont NormalFont() const { return m_fontNormal; }
-  QColor NormalFontColor() const { return m_fontNormalColor; }
+  QFont normalFont() const { return m_fontNormal; }
+  QColor normalFontColor() const { return m_fontNormalColor; }
 
   // The click: launches the target, then fires OnClick. Throws ENuvraURLLabError when the
   // target is invalid or the program does not start; OnClick does not fire then.
@@ -117,11 +117,11 @@ protected:
   void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
-  void Launch();
-  void OpenWebAddress(const QString &url);
-  void ShowFont(const QFont &font, const QColor &color);
-  void RepaintIfVisible();
-  QSize RoomForOtherFonts() const;
+  void launch();
+  void openWebAddress(const QString &url);
+  void showFont(const QFont &font, const QColor &color);
+  void repaintIfVisible();
+  QSize roomForOtherFonts() const;
 
   QString m_url;
   QString m_taskParams;

@@ -355,135 +355,145 @@ QString padded(int value, int width) {
   return QStringLiteral("%1").arg(value, width, 10, QLatin1Char('0'));
 }
 
-void formatParts(QString &out, const QString &pattern, const DateTimeParts &t, int depth) {
-  const QLocale english = QLocale::c();
-  const bool twelve = usesTwelveHours(pattern);
-  const bool pm = t.hour >= 12;
-  char lastLetter = '\0';
-  qsizetype i = 0;
-  const qsizetype n = pattern.size();
-  auto runLength = [&](char letter) {
-    qsizetype j = i;
-    while (j < n && asciiLower(pattern[j]) == letter)
-      ++j;
-    const auto count = static_cast<int>(j - i);
-    i = j;
-    return count;
-  };
-  auto expand = [&](const char *sub) {
-    // Expansions nest at most twice (c gives ddddd, which gives m/d/yyyy).
-    if (depth < 2)
-      formatParts(out, QString::fromLatin1(sub), t, depth + 1);
-  };
-  while (i < n) {
-    const QChar ch = pattern[i];
-    const char c = asciiLower(ch);
-    if (c == '"' || c == '\'') {
-      qsizetype j = i + 1;
-      while (j < n && pattern[j] != ch)
-        out.append(pattern[j++]);
-      i = std::min(j + 1, n);
-      continue;
-    }
-    if (c == 'm' && lastLetter == 'h') {
-      const int count = runLength('m');
-      out.append(count == 1 ? QString::number(t.minute) : padded(t.minute, 2));
-      lastLetter = 'n';
-      continue;
-    }
-    switch (c) {
-    case 'd': {
-      const int count = runLength('d');
-      if (count == 1)
-        out.append(QString::number(t.date.day()));
-      else if (count == 2)
-        out.append(padded(t.date.day(), 2));
-      else if (count == 3)
-        out.append(english.dayName(t.date.dayOfWeek(), QLocale::ShortFormat));
-      else if (count == 4)
-        out.append(english.dayName(t.date.dayOfWeek(), QLocale::LongFormat));
-      else if (count == 5)
-        expand("m/d/yyyy");
-      else
-        expand("dddd, mmmm d, yyyy");
-      break;
-    }
-    case 'm': {
-      const int count = runLength('m');
-      if (count == 1)
-        out.append(QString::number(t.date.month()));
-      else if (count == 2)
-        out.append(padded(t.date.month(), 2));
-      else if (count == 3)
-        out.append(english.monthName(t.date.month(), QLocale::ShortFormat));
-      else
-        out.append(english.monthName(t.date.month(), QLocale::LongFormat));
-      break;
-    }
-    case 'y': {
-      const int count = runLength('y');
-      out.append(count <= 2 ? padded(t.date.year() % 100, 2) : padded(t.date.year(), 4));
-      break;
-    }
-    case 'h': {
-      const int count = runLength('h');
-      int hour = t.hour;
-      if (twelve) {
-        hour %= 12;
-        if (hour == 0)
-          hour = 12;
+// One pass over a date/time pattern, appending what each run of pattern letters stands for.
+class DateTimeWriter {
+public:
+  DateTimeWriter(QString &out, const QString &pattern, const DateTimeParts &t, int depth)
+      : m_out(out), m_pattern(pattern), m_t(t), m_depth(depth),
+        m_twelveHours(usesTwelveHours(pattern)) {}
+
+  void run() {
+    while (m_i < m_pattern.size()) {
+      const QChar ch = m_pattern[m_i];
+      const char c = asciiLower(ch);
+      if (c == '"' || c == '\'') {
+        copyQuoted(ch);
+        continue;
       }
-      out.append(count == 1 ? QString::number(hour) : padded(hour, 2));
-      break;
+      if (c == 'm' && m_lastLetter == 'h') { // minutes, not the month, right after the hour
+        writeNumber(runLength('m'), m_t.minute, 2);
+        m_lastLetter = 'n';
+        continue;
+      }
+      writeField(c, ch);
+      if (c >= 'a' && c <= 'z')
+        m_lastLetter = c;
     }
-    case 'n': {
-      const int count = runLength('n');
-      out.append(count == 1 ? QString::number(t.minute) : padded(t.minute, 2));
+  }
+
+private:
+  // The number of letters in the run at the position (any case); the position moves behind it.
+  int runLength(char letter) {
+    qsizetype j = m_i;
+    while (j < m_pattern.size() && asciiLower(m_pattern[j]) == letter)
+      ++j;
+    const auto count = static_cast<int>(j - m_i);
+    m_i = j;
+    return count;
+  }
+
+  void expand(const char *sub) {
+    // Expansions nest at most twice (c gives ddddd, which gives m/d/yyyy).
+    if (m_depth < 2)
+      DateTimeWriter(m_out, QString::fromLatin1(sub), m_t, m_depth + 1).run();
+  }
+
+  // Text between quotes is copied as it is; an unterminated quote runs to the end.
+  void copyQuoted(QChar quote) {
+    qsizetype j = m_i + 1;
+    while (j < m_pattern.size() && m_pattern[j] != quote)
+      m_out.append(m_pattern[j++]);
+    m_i = std::min(j + 1, m_pattern.size());
+  }
+
+  // One letter: the number as it is; more: zero-padded to `width`.
+  void writeNumber(int count, int value, int width) {
+    m_out.append(count == 1 ? QString::number(value) : padded(value, width));
+  }
+
+  void writeField(char c, QChar ch) {
+    switch (c) {
+    case 'd': writeDay(runLength('d')); break;
+    case 'm': writeMonth(runLength('m')); break;
+    case 'y':
+      m_out.append(runLength('y') <= 2 ? padded(m_t.date.year() % 100, 2)
+                                       : padded(m_t.date.year(), 4));
       break;
-    }
-    case 's': {
-      const int count = runLength('s');
-      out.append(count == 1 ? QString::number(t.second) : padded(t.second, 2));
+    case 'h': writeNumber(runLength('h'), displayedHour(), 2); break;
+    case 'n': writeNumber(runLength('n'), m_t.minute, 2); break;
+    case 's': writeNumber(runLength('s'), m_t.second, 2); break;
+    case 'z':
+      m_out.append(runLength('z') < 3 ? QString::number(m_t.msec) : padded(m_t.msec, 3));
       break;
-    }
-    case 'z': {
-      const int count = runLength('z');
-      out.append(count < 3 ? QString::number(t.msec) : padded(t.msec, 3));
-      break;
-    }
-    case 't': {
-      const int count = runLength('t');
-      expand(count == 1 ? "h:nn AM/PM" : "h:nn:ss AM/PM");
-      break;
-    }
+    case 't': expand(runLength('t') == 1 ? "h:nn AM/PM" : "h:nn:ss AM/PM"); break;
     case 'c':
-      ++i;
+      ++m_i;
       expand("ddddd tt");
       break;
-    case 'a':
-      if (matchesAt(pattern, i, "am/pm")) {
-        out.append(pattern.mid(pm ? i + 3 : i, 2)); // in the pattern's letter case
-        i += 5;
-      } else if (matchesAt(pattern, i, "a/p")) {
-        out.append(pattern[pm ? i + 2 : i]);
-        i += 3;
-      } else if (matchesAt(pattern, i, "ampm")) {
-        out.append(pm ? QStringLiteral("PM") : QStringLiteral("AM"));
-        i += 4;
-      } else {
-        out.append(ch);
-        ++i;
-      }
-      break;
+    case 'a': writeAmPm(ch); break;
     default:
-      out.append(ch);
-      ++i;
+      m_out.append(ch);
+      ++m_i;
       break;
     }
-    if (c >= 'a' && c <= 'z')
-      lastLetter = c;
   }
-}
+
+  void writeDay(int count) {
+    const QLocale english = QLocale::c();
+    if (count <= 2)
+      writeNumber(count, m_t.date.day(), 2);
+    else if (count == 3)
+      m_out.append(english.dayName(m_t.date.dayOfWeek(), QLocale::ShortFormat));
+    else if (count == 4)
+      m_out.append(english.dayName(m_t.date.dayOfWeek(), QLocale::LongFormat));
+    else if (count == 5)
+      expand("m/d/yyyy");
+    else
+      expand("dddd, mmmm d, yyyy");
+  }
+
+  void writeMonth(int count) {
+    const QLocale english = QLocale::c();
+    if (count <= 2)
+      writeNumber(count, m_t.date.month(), 2);
+    else
+      m_out.append(english.monthName(m_t.date.month(),
+                                     count == 3 ? QLocale::ShortFormat : QLocale::LongFormat));
+  }
+
+  int displayedHour() const {
+    if (!m_twelveHours)
+      return m_t.hour;
+    const int hour = m_t.hour % 12;
+    return hour == 0 ? 12 : hour;
+  }
+
+  // "am/pm" and "a/p" in the pattern's letter case, "ampm" as AM or PM; another "a" as it is.
+  void writeAmPm(QChar ch) {
+    const bool pm = m_t.hour >= 12;
+    if (matchesAt(m_pattern, m_i, "am/pm")) {
+      m_out.append(m_pattern.mid(pm ? m_i + 3 : m_i, 2));
+      m_i += 5;
+    } else if (matchesAt(m_pattern, m_i, "a/p")) {
+      m_out.append(m_pattern[pm ? m_i + 2 : m_i]);
+      m_i += 3;
+    } else if (matchesAt(m_pattern, m_i, "ampm")) {
+      m_out.append(pm ? QStringLiteral("PM") : QStringLiteral("AM"));
+      m_i += 4;
+    } else {
+      m_out.append(ch);
+      ++m_i;
+    }
+  }
+
+  QString &m_out;
+  const QString &m_pattern;
+  const DateTimeParts &m_t;
+  const int m_depth;
+  const bool m_twelveHours;
+  qsizetype m_i = 0;
+  char m_lastLetter = '\0';
+};
 
 } // namespace
 
@@ -515,6 +525,6 @@ std::optional<QString> NumLabFormatDateTime(const QString &pattern, double dateT
   t.second = static_cast<int>(ms / 1000 % 60);
   t.msec = static_cast<int>(ms % 1000);
   QString out;
-  formatParts(out, pattern, t, 0);
+  DateTimeWriter(out, pattern, t, 0).run();
   return out;
 }

@@ -77,31 +77,31 @@ TUrlLab::~TUrlLab() = default;
 void TUrlLab::Loaded() {
   NuvraLoadable::Loaded();
   m_fontNormal = font();
-  m_fontNormalColor = FontColor();
+  m_fontNormalColor = fontColor();
   updateGeometry();
 }
 
-void TUrlLab::setURL(const QString &url) {
+void TUrlLab::SetURL(const QString &url) {
   m_url = urllab::TrimBlanks(url);
-  RepaintIfVisible();
+  repaintIfVisible();
 }
 
-void TUrlLab::setTaskParams(const QString &params) {
+void TUrlLab::SetTaskParams(const QString &params) {
   m_taskParams = urllab::TrimBlanks(params);
-  RepaintIfVisible();
+  repaintIfVisible();
 }
 
-void TUrlLab::setFontActive(const QFont &font) {
+void TUrlLab::SetFontActive(const QFont &font) {
   m_fontActive = font;
   updateGeometry();
-  RepaintIfVisible();
+  repaintIfVisible();
 }
 
-QSize TUrlLab::sizeHint() const { return QLabel::sizeHint() + RoomForOtherFonts(); }
+QSize TUrlLab::sizeHint() const { return QLabel::sizeHint() + roomForOtherFonts(); }
 
-QSize TUrlLab::minimumSizeHint() const { return QLabel::minimumSizeHint() + RoomForOtherFonts(); }
+QSize TUrlLab::minimumSizeHint() const { return QLabel::minimumSizeHint() + roomForOtherFonts(); }
 
-QSize TUrlLab::RoomForOtherFonts() const {
+QSize TUrlLab::roomForOtherFonts() const {
   // The label switches fonts under the pointer; a hint for the current font alone would make
   // a layout jump at every hover, or clip the text in the larger font.
   const QSize shown = QFontMetrics(font()).size(0, text());
@@ -113,10 +113,10 @@ QSize TUrlLab::RoomForOtherFonts() const {
 
 void TUrlLab::setFontActiveColor(const QColor &color) {
   m_fontActiveColor = color;
-  RepaintIfVisible();
+  repaintIfVisible();
 }
 
-QColor TUrlLab::FontColor() const { return palette().color(QPalette::WindowText); }
+QColor TUrlLab::fontColor() const { return palette().color(QPalette::WindowText); }
 
 void TUrlLab::setFontColor(const QColor &color) {
   QPalette pal = palette();
@@ -124,12 +124,12 @@ void TUrlLab::setFontColor(const QColor &color) {
   setPalette(pal);
 }
 
-void TUrlLab::ShowFont(const QFont &font, const QColor &color) {
+void TUrlLab::showFont(const QFont &font, const QColor &color) {
   setFont(font);
   setFontColor(color);
 }
 
-void TUrlLab::RepaintIfVisible() {
+void TUrlLab::repaintIfVisible() {
   if (isVisible())
     repaint();
 }
@@ -139,7 +139,7 @@ void TUrlLab::enterEvent(QEnterEvent *event) {
   if (OnMouseEnter)
     OnMouseEnter(this);
   if (isEnabled())
-    ShowFont(m_fontActive, m_fontActiveColor);
+    showFont(m_fontActive, m_fontActiveColor);
 }
 
 void TUrlLab::leaveEvent(QEvent *event) {
@@ -148,19 +148,19 @@ void TUrlLab::leaveEvent(QEvent *event) {
     OnMouseLeave(this);
   // A focused link keeps the active look: it shows the keyboard user where Enter goes.
   if (isEnabled() && !hasFocus())
-    ShowFont(m_fontNormal, m_fontNormalColor);
+    showFont(m_fontNormal, m_fontNormalColor);
 }
 
 void TUrlLab::focusInEvent(QFocusEvent *event) {
   QLabel::focusInEvent(event);
   if (isEnabled())
-    ShowFont(m_fontActive, m_fontActiveColor);
+    showFont(m_fontActive, m_fontActiveColor);
 }
 
 void TUrlLab::focusOutEvent(QFocusEvent *event) {
   QLabel::focusOutEvent(event);
   if (isEnabled() && !underMouse())
-    ShowFont(m_fontNormal, m_fontNormalColor);
+    showFont(m_fontNormal, m_fontNormalColor);
 }
 
 void TUrlLab::keyPressEvent(QKeyEvent *event) {
@@ -209,18 +209,18 @@ void TUrlLab::mouseDoubleClickEvent(QMouseEvent *event) {
 void TUrlLab::Click() {
   // Opening a web address runs pending events, and one of them may delete this label.
   QPointer<TUrlLab> self(this);
-  Launch();
+  launch();
   if (!self)
     return;
   if (OnClick)
     OnClick(this);
 }
 
-void TUrlLab::Launch() {
+void TUrlLab::launch() {
   if (m_url.isEmpty())
     return;
   if (urllab::IsWebAddress(m_url)) {
-    OpenWebAddress(m_url);
+    openWebAddress(m_url);
     return;
   }
   if (!urllab::IsProgramFile(m_url))
@@ -230,7 +230,7 @@ void TUrlLab::Launch() {
     throw ENuvraURLLabError(urllab::FailedStartMessage(objectName(), result));
 }
 
-void TUrlLab::OpenWebAddress(const QString &url) {
+void TUrlLab::openWebAddress(const QString &url) {
   // The busy pointer shows while the browser is asked; pending events run first so that the
   // change is seen at once. Those events may run any handler of the application, even one
   // that deletes this label, so the address is a copy and the label is guarded.

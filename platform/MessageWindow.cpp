@@ -403,6 +403,78 @@ bool unregisterWindowClass(const QString &className) {
   return false;
 }
 
+namespace {
+
+// What became of one try at a window handle.
+enum class Claim { Taken, Retry, Failed };
+
+// Opens and locks the identity file of a new window. Retry when a live window has the handle
+// or its files were removed as dead between our open and our lock.
+Claim lockIdentity(const QByteArray &identityPath, Fd &lock) {
+  lock.fd = ::open(identityPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (lock.fd < 0) {
+    setLastError(errno);
+    return Claim::Failed;
+  }
+  struct stat a {
+  }, b{};
+  if (!winfiles::tryLockExclusive(lock.fd))
+    return Claim::Retry;
+  if (::fstat(lock.fd, &a) != 0 || ::lstat(identityPath.constData(), &b) != 0 ||
+      a.st_ino != b.st_ino || a.st_dev != b.st_dev)
+    return Claim::Retry;
+  if (::ftruncate(lock.fd, 0) != 0) {
+    setLastError(errno);
+    return Claim::Failed;
+  }
+  return Claim::Taken;
+}
+
+// Listens on the window's socket, then writes its identity record into the locked file: once
+// the record is complete, the window can be found and reached. On failure both files go.
+bool openWindowFiles(const Window &w, int lockFd, Fd &listener) {
+  ::unlink(w.socketPath.constData()); // left by a dead window of this handle
+  listener.fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  sockaddr_un address{};
+  bool ok = true;
+  if (listener.fd < 0 || !fillAddress(w.socketPath, address) ||
+      ::bind(listener.fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0 ||
+      ::chmod(w.socketPath.constData(), 0600) != 0 || ::listen(listener.fd, kBacklog) != 0) {
+    setLastError(listener.fd < 0 ? errno : (errno ? errno : ENAMETOOLONG));
+    ok = false;
+  } else {
+    const QByteArray identity = winfiles::encodeIdentity(w.className, w.windowName);
+    if (::pwrite(lockFd, identity.constData(), static_cast<size_t>(identity.size()), 0) !=
+        identity.size()) {
+      setLastError(errno ? errno : EIO);
+      ok = false;
+    }
+  }
+  if (!ok) {
+    ::unlink(w.socketPath.constData());
+    ::unlink(w.identityPath.constData());
+  }
+  return ok;
+}
+
+// Hands the window to the hub: its listener watched by the event loop (when there is one)
+// and its files removed when the process exits.
+void adoptWindow(Hub &h, std::shared_ptr<Window> w) {
+  const WindowHandle handle = w->handle;
+  if (canUseNotifiers()) {
+    w->notifier.reset(new QSocketNotifier(w->listenFd, QSocketNotifier::Read));
+    QSocketNotifier *n = w->notifier.get();
+    QObject::connect(n, &QSocketNotifier::activated, n, [handle] { onListenReady(handle); });
+  }
+  h.windows.emplace(handle, std::move(w));
+  if (!h.exitHookInstalled) {
+    h.exitHookInstalled = true;
+    std::atexit(removeFilesAtExit);
+  }
+}
+
+} // namespace
+
 WindowHandle createWindow(const QString &className, const QString &windowName,
                           CopyDataHandler handler) {
   Hub &h = hub();
@@ -423,59 +495,20 @@ WindowHandle createWindow(const QString &className, const QString &windowName,
     w->handle = handle;
     w->className = *cls;
     w->windowName = windowName;
-    w->handler = std::move(handler);
     w->identityPath = winfiles::identityPath(dir, handle);
     w->socketPath = winfiles::socketPath(dir, handle);
 
-    Fd lock(::open(w->identityPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
-    if (lock.fd < 0) {
-      setLastError(errno);
+    Fd lock;
+    const Claim claim = lockIdentity(w->identityPath, lock);
+    if (claim == Claim::Retry)
+      continue;
+    Fd listener;
+    if (claim == Claim::Failed || !openWindowFiles(*w, lock.fd, listener))
       return 0;
-    }
-    struct stat a {
-    }, b{};
-    if (!winfiles::tryLockExclusive(lock.fd))
-      continue; // a live window has this handle
-    if (::fstat(lock.fd, &a) != 0 || ::lstat(w->identityPath.constData(), &b) != 0 ||
-        a.st_ino != b.st_ino || a.st_dev != b.st_dev)
-      continue; // removed as dead between our open and our lock
-    if (::ftruncate(lock.fd, 0) != 0) {
-      setLastError(errno);
-      return 0;
-    }
-    ::unlink(w->socketPath.constData()); // left by a dead window of this handle
-
-    Fd listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-    sockaddr_un address{};
-    if (listener.fd < 0 || !fillAddress(w->socketPath, address) ||
-        ::bind(listener.fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0 ||
-        ::chmod(w->socketPath.constData(), 0600) != 0 || ::listen(listener.fd, kBacklog) != 0) {
-      setLastError(listener.fd < 0 ? errno : (errno ? errno : ENAMETOOLONG));
-      ::unlink(w->socketPath.constData());
-      ::unlink(w->identityPath.constData());
-      return 0;
-    }
-    // The record goes last: once it is complete, the window can be found and reached.
-    const QByteArray identity = winfiles::encodeIdentity(w->className, windowName);
-    if (::pwrite(lock.fd, identity.constData(), static_cast<size_t>(identity.size()), 0) !=
-        identity.size()) {
-      setLastError(errno ? errno : EIO);
-      ::unlink(w->socketPath.constData());
-      ::unlink(w->identityPath.constData());
-      return 0;
-    }
+    w->handler = std::move(handler);
     w->lockFd = std::exchange(lock.fd, -1);
     w->listenFd = std::exchange(listener.fd, -1);
-    if (canUseNotifiers()) {
-      w->notifier.reset(new QSocketNotifier(w->listenFd, QSocketNotifier::Read));
-      QSocketNotifier *n = w->notifier.get();
-      QObject::connect(n, &QSocketNotifier::activated, n, [handle] { onListenReady(handle); });
-    }
-    h.windows.emplace(handle, std::move(w));
-    if (!h.exitHookInstalled) {
-      h.exitHookInstalled = true;
-      std::atexit(removeFilesAtExit);
-    }
+    adoptWindow(h, std::move(w));
     return handle;
   }
   setLastError(EAGAIN);
@@ -542,43 +575,27 @@ WindowHandle findWindow(const QString &className, const QString &windowName) {
 
 void setSendInterruptFlag(const volatile std::sig_atomic_t *flag) { g_interruptFlag = flag; }
 
-bool sendCopyData(WindowHandle target, WindowHandle sender, std::uint32_t code,
-                  const QByteArray &data, std::int64_t *result, int timeoutMs) {
-  const qint64 deadline = timeoutMs >= 0 ? nowMs() + timeoutMs : -1;
-  // How long the next wait may last; 0 with lastError set when the send must give up.
-  const auto waitBudget = [deadline]() -> int {
-    if (g_interruptFlag && *g_interruptFlag) {
-      setLastError(EINTR);
-      return 0;
-    }
-    const qint64 left = deadline < 0 ? -1 : deadline - nowMs();
-    if (deadline >= 0 && left <= 0) {
-      setLastError(ETIMEDOUT);
-      return 0;
-    }
-    if (!g_interruptFlag)
-      return static_cast<int>(left);
-    return left < 0 ? kInterruptCheckMs
-                    : static_cast<int>(std::min<qint64>(left, kInterruptCheckMs));
-  };
-  if (target == 0 || target > 0x7FFFFFFFu) {
-    setLastError(ENOENT);
-    return false;
-  }
-  if (data.size() > static_cast<qsizetype>(frame::kMaxBlock)) {
-    setLastError(E2BIG);
-    return false;
-  }
-  if (const auto w = ownWindow(target)) {
-    CopyDataMessage message{target, sender, code, data};
-    ++hub().dispatched;
-    const CopyDataHandler handler = w->handler;
-    const std::int64_t r = handler ? handler(message) : 0;
-    if (result)
-      *result = r;
-    return true;
-  }
+namespace {
 
+// How long the next wait of a send may last; 0, with lastError set, when the send must give
+// up: its deadline (negative: none) has passed or a signal asked it to stop.
+int waitBudget(qint64 deadline) {
+  if (g_interruptFlag && *g_interruptFlag) {
+    setLastError(EINTR);
+    return 0;
+  }
+  const qint64 left = deadline < 0 ? -1 : deadline - nowMs();
+  if (deadline >= 0 && left <= 0) {
+    setLastError(ETIMEDOUT);
+    return 0;
+  }
+  if (!g_interruptFlag)
+    return static_cast<int>(left);
+  return left < 0 ? kInterruptCheckMs : static_cast<int>(std::min<qint64>(left, kInterruptCheckMs));
+}
+
+// A connected socket to another process's window owned by this user; false with lastError set.
+bool connectToWindow(WindowHandle target, qint64 deadline, Fd &sock) {
   QByteArray dir;
   try {
     dir = QFile::encodeName(runtimeDirectory());
@@ -591,7 +608,7 @@ bool sendCopyData(WindowHandle target, WindowHandle sender, std::uint32_t code,
     setLastError(ENAMETOOLONG);
     return false;
   }
-  Fd sock(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+  sock.fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (sock.fd < 0) {
     setLastError(errno);
     return false;
@@ -611,7 +628,7 @@ bool sendCopyData(WindowHandle target, WindowHandle sender, std::uint32_t code,
       setLastError(ENOENT);
       return false;
     }
-    if (waitBudget() == 0)
+    if (waitBudget(deadline) == 0)
       return false;
     pollOnce(nullptr, 5);
   }
@@ -619,14 +636,54 @@ bool sendCopyData(WindowHandle target, WindowHandle sender, std::uint32_t code,
     setLastError(EPERM);
     return false;
   }
+  return true;
+}
 
-  const QByteArray request = frame::encodeRequest({target, sender, code, 0}, data);
-  qsizetype written = 0;
-  char reply[frame::kReplySize];
+// The reply of the receiving window, read as far as it has arrived.
+struct ReplyReader {
+  char bytes[frame::kReplySize];
   qsizetype received = 0;
+
+  bool complete() const { return received == frame::kReplySize; }
+  // Reads what is there; false (lastError set) when the receiver closed without answering:
+  // it died or refused the frame.
+  bool readFrom(int fd) {
+    while (!complete()) {
+      const ssize_t n =
+          ::recv(fd, bytes + received, static_cast<size_t>(frame::kReplySize - received), 0);
+      if (n < 0 && errno == EINTR)
+        continue;
+      if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+        return true;
+      if (n <= 0) {
+        setLastError(ECONNRESET);
+        return false;
+      }
+      received += n;
+    }
+    return true;
+  }
+  // The handler's result of a complete reply; false (lastError set) when it was not handled.
+  bool handlerResult(std::int64_t *result) const {
+    std::uint32_t status = 0;
+    std::int64_t r = 0;
+    if (!frame::decodeReply(bytes, status, r) || status != frame::kStatusHandled) {
+      setLastError(status == frame::kStatusNoWindow ? ENOENT : EPROTO);
+      return false;
+    }
+    if (result)
+      *result = r;
+    return true;
+  }
+};
+
+// Writes the request and waits for its reply, serving this process's windows meanwhile.
+bool exchange(int fd, const QByteArray &request, qint64 deadline, std::int64_t *result) {
+  qsizetype written = 0;
+  ReplyReader reply;
   for (;;) {
     if (written < request.size()) {
-      const ssize_t n = ::send(sock.fd, request.constData() + written,
+      const ssize_t n = ::send(fd, request.constData() + written,
                                static_cast<size_t>(request.size() - written), MSG_NOSIGNAL);
       if (n > 0)
         written += n;
@@ -635,40 +692,44 @@ bool sendCopyData(WindowHandle target, WindowHandle sender, std::uint32_t code,
         return false;
       }
     }
-    const int wait = waitBudget();
+    const int wait = waitBudget(deadline);
     if (wait == 0)
       return false;
-    pollfd mine{sock.fd, static_cast<short>(POLLIN | (written < request.size() ? POLLOUT : 0)), 0};
-    const short events = pollOnce(&mine, wait);
-    if (events & (POLLIN | POLLHUP | POLLERR)) {
-      for (;;) {
-        const ssize_t n =
-            ::recv(sock.fd, reply + received, static_cast<size_t>(frame::kReplySize - received), 0);
-        if (n < 0 && errno == EINTR)
-          continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-          break;
-        if (n <= 0) { // the receiver closed without answering: it died or refused the frame
-          setLastError(ECONNRESET);
-          return false;
-        }
-        received += n;
-        if (received == frame::kReplySize)
-          break;
-      }
-      if (received == frame::kReplySize) {
-        std::uint32_t status = 0;
-        std::int64_t r = 0;
-        if (!frame::decodeReply(reply, status, r) || status != frame::kStatusHandled) {
-          setLastError(status == frame::kStatusNoWindow ? ENOENT : EPROTO);
-          return false;
-        }
-        if (result)
-          *result = r;
-        return true;
-      }
+    pollfd mine{fd, static_cast<short>(POLLIN | (written < request.size() ? POLLOUT : 0)), 0};
+    if (pollOnce(&mine, wait) & (POLLIN | POLLHUP | POLLERR)) {
+      if (!reply.readFrom(fd))
+        return false;
+      if (reply.complete())
+        return reply.handlerResult(result);
     }
   }
+}
+
+} // namespace
+
+bool sendCopyData(WindowHandle target, WindowHandle sender, std::uint32_t code,
+                  const QByteArray &data, std::int64_t *result, int timeoutMs) {
+  const qint64 deadline = timeoutMs >= 0 ? nowMs() + timeoutMs : -1;
+  if (target == 0 || target > 0x7FFFFFFFu) {
+    setLastError(ENOENT);
+    return false;
+  }
+  if (data.size() > static_cast<qsizetype>(frame::kMaxBlock)) {
+    setLastError(E2BIG);
+    return false;
+  }
+  if (const auto w = ownWindow(target)) {
+    CopyDataMessage message{target, sender, code, data};
+    ++hub().dispatched;
+    const CopyDataHandler handler = w->handler;
+    const std::int64_t r = handler ? handler(message) : 0;
+    if (result)
+      *result = r;
+    return true;
+  }
+  Fd sock;
+  return connectToWindow(target, deadline, sock) &&
+         exchange(sock.fd, frame::encodeRequest({target, sender, code, 0}, data), deadline, result);
 }
 
 int pumpMessages(int timeoutMs) {

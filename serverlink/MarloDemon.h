@@ -73,7 +73,7 @@ LocalTimeStamp DateTimeToTimeStamp(const QDateTime &dateTime);
 QDateTime TimeStampToDateTime(LocalTimeStamp stamp);
 // The current local date and time; tests may replace the clock.
 LocalTimeStamp NowTimeStamp();
-void SetTimeStampClock(std::function<LocalTimeStamp()> clock);
+void setTimeStampClock(std::function<LocalTimeStamp()> clock);
 
 // A growable byte buffer with a read/write position. Reads past the end either return what is
 // there (Read) or raise EStreamReadError without moving (ReadBuffer and the typed reads).
@@ -81,13 +81,13 @@ class TMemoryStream {
 public:
   virtual ~TMemoryStream() = default;
 
-  qint64 Size() const { return FData.size(); }
-  qint64 Position() const { return FPosition; }
+  qint64 Size() const { return m_data.size(); }
+  qint64 Position() const { return m_position; }
   // Positions beyond the end are allowed; a later write fills the gap with zero bytes.
-  void SetPosition(qint64 position) { FPosition = position < 0 ? 0 : position; }
-  qint64 Remaining() const { return FPosition < Size() ? Size() - FPosition : 0; }
+  void SetPosition(qint64 position) { m_position = position < 0 ? 0 : position; }
+  qint64 Remaining() const { return m_position < Size() ? Size() - m_position : 0; }
   void Clear();
-  const QByteArray &Memory() const { return FData; }
+  const QByteArray &Memory() const { return m_data; }
   // Replaces the content; the position goes to 0.
   void SetMemory(QByteArray bytes);
 
@@ -113,8 +113,8 @@ public:
   void WriteLines(const QStringList &lines);
 
 protected:
-  QByteArray FData;
-  qint64 FPosition = 0;
+  QByteArray m_data;
+  qint64 m_position = 0;
 };
 
 // One participant, the server or a program.
@@ -176,14 +176,14 @@ std::unique_ptr<QBuffer> ReadFileReply(TMemoryStream &reply);
 
 // A request as the server reads it.
 struct QuillonRequest {
-  std::int32_t Code = 0;
-  TEntity Entity{nullptr};   // mcLogon, mcLogoff
-  std::uint8_t Selector = 0; // mcQueryEntity
-  THandle Handle = 0;        // mcQueryEntity by handle
-  QString Text;              // the title, file name, name or question of the request
-  QString Parameters;        // mcRunProgram
-  bool Wait = false;         // mcRunProgram
-  std::int32_t Mode = 0;     // mcRunProgram
+  std::int32_t code = 0;
+  TEntity entity{nullptr};   // mcLogon, mcLogoff
+  std::uint8_t selector = 0; // mcQueryEntity
+  THandle handle = 0;        // mcQueryEntity by handle
+  QString text;              // the title, file name, name or question of the request
+  QString parameters;        // mcRunProgram
+  bool wait = false;         // mcRunProgram
+  std::int32_t mode = 0;     // mcRunProgram
 };
 // Reads the body of a client-to-server code from position 0. False when the code is not a
 // request or the body does not hold what the code requires (nothing is then to be done).
@@ -228,10 +228,10 @@ QString ServerWindowName(const QString &handleText);
 // Whoever keeps a pointer to it should keep a QPointer.
 class TkdbCustomDemon : public QObject {
   Q_OBJECT
-  Q_PROPERTY(bool AutoTranslate READ GetAutoTranslate WRITE SetAutoTranslate)
-  Q_PROPERTY(bool AutoCreateItlFile READ GetAutoCreateItlFile WRITE SetAutoCreateItlFile)
-  Q_PROPERTY(bool MultiStart READ GetMultiStart WRITE SetMultiStart)
-  Q_PROPERTY(bool UseMarloServer READ GetUseMarloServer WRITE SetUseMarloServer)
+  Q_PROPERTY(bool AutoTranslate READ AutoTranslate WRITE SetAutoTranslate)
+  Q_PROPERTY(bool AutoCreateItlFile READ AutoCreateItlFile WRITE SetAutoCreateItlFile)
+  Q_PROPERTY(bool MultiStart READ MultiStart WRITE SetMultiStart)
+  Q_PROPERTY(bool UseMarloServer READ UseMarloServer WRITE SetUseMarloServer)
 
 public:
   using TGotAMessageEvent =
@@ -265,26 +265,26 @@ public:
   // event loop, where the application's error handler shows it. Tests replace it.
   std::function<void(std::exception_ptr)> OnHandlerError;
 
-  bool GetAutoTranslate() const { return FAutoTranslate; }
-  void SetAutoTranslate(bool value) { FAutoTranslate = value; }
-  bool GetAutoCreateItlFile() const;
+  bool AutoTranslate() const { return m_autoTranslate; }
+  void SetAutoTranslate(bool value) { m_autoTranslate = value; }
+  bool AutoCreateItlFile() const;
   void SetAutoCreateItlFile(bool value);
-  bool GetMultiStart() const { return FMultiStart; }
-  void SetMultiStart(bool value) { FMultiStart = value; }
-  bool GetUseMarloServer() const { return FUseMarloServer; }
-  void SetUseMarloServer(bool value) { FUseMarloServer = value; }
+  bool MultiStart() const { return m_multiStart; }
+  void SetMultiStart(bool value) { m_multiStart = value; }
+  bool UseMarloServer() const { return m_useMarloServer; }
+  void SetUseMarloServer(bool value) { m_useMarloServer = value; }
 
-  bool IsDesigning() const { return FEnv.DesignMode; }
-  bool IsLoading() const { return FLoading; }
-  void BeginLoading() { FLoading = true; }
+  bool IsDesigning() const { return m_env.DesignMode; }
+  bool IsLoading() const { return m_loading; }
+  void BeginLoading() { m_loading = true; }
   // Called once the owner's layout has been applied. Single-instance test here.
   virtual void Loaded();
 
   int ParamCount() const;
   QString ParamStr(int index) const;
   void BuildParamList();
-  const QString &ProgramPath() const { return FEnv.ProgramPath; }
-  const QString &ApplicationTitle() const { return FEnv.ApplicationTitle; }
+  const QString &programPath() const { return m_env.ProgramPath; }
+  const QString &applicationTitle() const { return m_env.ApplicationTitle; }
   // The handle of the hidden window, 0 when there is none.
   THandle WindowHandle() const;
 
@@ -311,15 +311,15 @@ public:
 
 protected:
   // Everything but the window. The window's class and name come from the derived class, so
-  // a derived constructor calls CreateHiddenWindow() once it can answer them.
+  // a derived constructor calls createHiddenWindow() once it can answer them.
   TkdbCustomDemon(QObject *owner, DemonEnvironment env);
-  void CreateHiddenWindow();
+  void createHiddenWindow();
   void CheckSingleInstance();
   // Files a received reply for the send that waits for it (bounded, oldest dropped first).
-  void FileReply(std::unique_ptr<TQuillonMessageStream> &msg);
+  void fileReply(std::unique_ptr<TQuillonMessageStream> &msg);
 
   // Destroys the component once no dispatch or send of it is in progress.
-  void DestroyWhenIdle();
+  void destroyWhenIdle();
   // Scope of a dispatch or a request: destruction waits until the outermost one has ended.
   class BusyScope {
   public:
@@ -328,27 +328,27 @@ protected:
     BusyScope(const BusyScope &) = delete;
     BusyScope &operator=(const BusyScope &) = delete;
     // False when a handler deleted the component while the scope was open.
-    bool Alive() const { return !FDemon.isNull(); }
+    bool alive() const { return !m_demon.isNull(); }
 
   private:
-    QPointer<TkdbCustomDemon> FDemon;
+    QPointer<TkdbCustomDemon> m_demon;
   };
 
-  DemonEnvironment FEnv;
-  bool FAutoTranslate = true;
-  bool FMultiStart = false;
-  bool FUseMarloServer = true;
-  bool FLoading = false;
+  DemonEnvironment m_env;
+  bool m_autoTranslate = true;
+  bool m_multiStart = false;
+  bool m_useMarloServer = true;
+  bool m_loading = false;
   // Set once destruction has begun: no second destruction, no dispatch but replies.
-  bool FDestroying = false;
+  bool m_destroying = false;
 
 private:
-  THandle FWindow = 0;
-  QString FRegisteredClass;
-  std::uint32_t FMutex = 0;
-  bool FCreated = false;
-  int FBusy = 0;
-  bool FDestroyPending = false;
+  THandle m_window = 0;
+  QString m_registeredClass;
+  std::uint32_t m_mutex = 0;
+  bool m_created = false;
+  int m_busy = 0;
+  bool m_destroyPending = false;
 };
 
 class TkdbDemonClient : public TkdbCustomDemon {
@@ -382,11 +382,11 @@ public:
 
   // The language file beside a program file: "<path>.itl" when the file name holds no ".",
   // else the path without its last four characters followed by ".itl".
-  static QString LanguageFileName(const QString &programPath);
+  static QString languageFileName(const QString &programPath);
 
 private:
   // Sends a request of this code with this body to the server; the reply positioned at 0,
   // empty when none came.
-  std::unique_ptr<TQuillonMessageStream> Request(std::int32_t code,
+  std::unique_ptr<TQuillonMessageStream> request(std::int32_t code,
                                                  const TQuillonMessageStream &body);
 };

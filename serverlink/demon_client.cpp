@@ -25,12 +25,12 @@ QString languageFileFor(const QString &programPath) {
 
 TkdbDemonClient::TkdbDemonClient(QObject *owner, DemonEnvironment env)
     : TkdbCustomDemon(owner, std::move(env)) {
-  CreateHiddenWindow();
+  createHiddenWindow();
 }
 
 TkdbDemonClient::~TkdbDemonClient() {
   // A quit message that arrives during the log-off must not start a second destruction.
-  FDestroying = true;
+  m_destroying = true;
   if (!ServerDown && !IsDesigning()) {
     try {
       SendLogoff();
@@ -44,7 +44,7 @@ QString TkdbDemonClient::GetWindowClassName() const { return QString::fromLatin1
 
 QString TkdbDemonClient::GetWindowName() const { return QString(); }
 
-QString TkdbDemonClient::LanguageFileName(const QString &programPath) {
+QString TkdbDemonClient::languageFileName(const QString &programPath) {
   return languageFileFor(programPath);
 }
 
@@ -55,7 +55,7 @@ void TkdbDemonClient::Loaded() {
 }
 
 void TkdbDemonClient::ConnectToServer() {
-  if (FUseMarloServer) {
+  if (m_useMarloServer) {
     if (ServerEntity->WindowHandle == 0)
       throw EQuillon(QStringLiteral("Quillon server application is not running"));
     SendLogon();
@@ -67,14 +67,14 @@ void TkdbDemonClient::LoadLanguage() {
   if (IsDesigning())
     return;
   std::unique_ptr<QIODevice> stream;
-  if (FUseMarloServer) {
-    const QString mapped = MapFileName(ProgramPath());
+  if (m_useMarloServer) {
+    const QString mapped = MapFileName(programPath());
     stream = GetFileStream(languageFileFor(mapped));
   } else {
     const QString locale =
         language::messagesLocale([](const char *name) { return qEnvironmentVariable(name); });
     for (const QString &path :
-         language::candidates(ProgramPath(), languageFileFor(ProgramPath()), locale)) {
+         language::candidates(programPath(), languageFileFor(programPath()), locale)) {
       auto file = std::make_unique<QFile>(path);
       if (file->open(QIODevice::ReadOnly)) {
         stream = std::move(file);
@@ -84,7 +84,7 @@ void TkdbDemonClient::LoadLanguage() {
   }
   if (stream)
     Translator->LoadFromStream(*stream);
-  if (FAutoTranslate && Translator && parent())
+  if (m_autoTranslate && Translator && parent())
     Translator->TranslateComponent(parent());
 }
 
@@ -96,10 +96,10 @@ void TkdbDemonClient::HandleMessage(std::unique_ptr<TQuillonMessageStream> &msg)
     if (OnQuitMsgReceived)
       OnQuitMsgReceived(this, ServerDown, allowQuit);
     if (allowQuit)
-      DestroyWhenIdle();
+      destroyWhenIdle();
     break;
   }
-  case mcReply: FileReply(msg); break;
+  case mcReply: fileReply(msg); break;
   case mcParams:
     Params = msg->ReadLines();
     if (OnParamsChange)

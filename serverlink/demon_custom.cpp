@@ -63,18 +63,18 @@ void reportHandlerError(std::exception_ptr error) {
 
 TkdbCustomDemon::TkdbCustomDemon(QObject *owner, DemonEnvironment env)
     : QObject(owner), OnTerminate(terminateProcess), OnRequestAppQuit(requestApplicationQuit),
-      OnHandlerError(reportHandlerError), FEnv(completeEnvironment(std::move(env))) {
+      OnHandlerError(reportHandlerError), m_env(completeEnvironment(std::move(env))) {
   Translator = std::make_unique<TGlossan2000>(QString());
-  Translator->ProgramPath = FEnv.ProgramPath;
-  FAutoTranslate = true;
-  FUseMarloServer = true;
-  FMultiStart = false;
+  Translator->programPath = m_env.ProgramPath;
+  m_autoTranslate = true;
+  m_useMarloServer = true;
+  m_multiStart = false;
   ServerDown = false;
   PendingReplies.clear();
   Params.clear();
   OwnEntity = std::make_unique<TEntity>(this);
   ServerEntity = std::make_unique<TEntity>(this);
-  ServerEntity->WindowHandle = FindServerWindow(*FEnv.Arguments);
+  ServerEntity->WindowHandle = FindServerWindow(*m_env.Arguments);
   OnGotAMessage = nullptr;
   OnParamsChange = nullptr;
   BuildParamList();
@@ -82,41 +82,41 @@ TkdbCustomDemon::TkdbCustomDemon(QObject *owner, DemonEnvironment env)
     OwnEntity->Title.clear();
 }
 
-void TkdbCustomDemon::CreateHiddenWindow() {
+void TkdbCustomDemon::createHiddenWindow() {
   if (IsDesigning())
     return;
   const QString className = GetWindowClassName();
   RegisterHiddenWindowClass(className);
-  FRegisteredClass = className;
+  m_registeredClass = className;
   THandle window = 0;
   try {
     window = platform::createWindow(className, GetWindowName());
   } catch (...) {
     platform::unregisterWindowClass(className);
-    FRegisteredClass.clear();
+    m_registeredClass.clear();
     throw;
   }
   if (window == 0) {
     platform::unregisterWindowClass(className);
-    FRegisteredClass.clear();
+    m_registeredClass.clear();
     throw EQuillon(QStringLiteral("Could not create window handle"));
   }
-  FWindow = window;
+  m_window = window;
   OwnEntity->WindowHandle = window;
-  OwnEntity->Title = FEnv.ApplicationTitle;
-  OwnEntity->FileName = FEnv.ProgramPath;
+  OwnEntity->Title = m_env.ApplicationTitle;
+  OwnEntity->FileName = m_env.ProgramPath;
   platform::setWindowHandler(window, [this](const platform::CopyDataMessage &m) -> std::int64_t {
     ReceiveCopyData(m.sender, static_cast<std::int32_t>(m.code), m.data);
     return 0;
   });
-  FCreated = true;
+  m_created = true;
 }
 
-THandle TkdbCustomDemon::WindowHandle() const { return FWindow; }
+THandle TkdbCustomDemon::WindowHandle() const { return m_window; }
 
 // ---- properties ----
 
-bool TkdbCustomDemon::GetAutoCreateItlFile() const {
+bool TkdbCustomDemon::AutoCreateItlFile() const {
   return Translator && Translator->AutoCreateItlFile;
 }
 
@@ -129,8 +129,8 @@ void TkdbCustomDemon::SetAutoCreateItlFile(bool value) {
 
 void TkdbCustomDemon::BuildParamList() {
   Params.clear();
-  Params.append(FEnv.ProgramPath);
-  for (const QString &arg : *FEnv.Arguments)
+  Params.append(m_env.ProgramPath);
+  for (const QString &arg : *m_env.Arguments)
     if (!arg.startsWith(QLatin1String("/serverhandle="), Qt::CaseSensitive))
       Params.append(arg);
 }
@@ -139,7 +139,7 @@ int TkdbCustomDemon::ParamCount() const { return static_cast<int>(Params.size())
 
 QString TkdbCustomDemon::ParamStr(int index) const {
   if (index == 0)
-    return FEnv.ProgramPath;
+    return m_env.ProgramPath;
   if (index >= 1 && index <= ParamCount())
     return Params.at(index);
   throw EQuillon(QStringLiteral("Illegal \"ParamStr\" parameter: %1").arg(index));
@@ -150,11 +150,11 @@ QString TkdbCustomDemon::ParamStr(int index) const {
 void TkdbCustomDemon::Loaded() {
   if (!IsDesigning())
     CheckSingleInstance();
-  FLoading = false;
+  m_loading = false;
 }
 
 void TkdbCustomDemon::CheckSingleInstance() {
-  if (FMultiStart)
+  if (m_multiStart)
     return;
   const QString name = OwnEntity->GetMutexName();
   const platform::MutexHandle held = platform::openMutex(name);
@@ -162,7 +162,7 @@ void TkdbCustomDemon::CheckSingleInstance() {
     const platform::MutexHandle own = platform::createMutex(name);
     if (own != 0) {
       OwnEntity->MutexHandle = own;
-      FMutex = own;
+      m_mutex = own;
       return;
     }
     // Another start took it between the two calls: that one is the first instance.
@@ -172,7 +172,7 @@ void TkdbCustomDemon::CheckSingleInstance() {
       std::fprintf(stderr,
                    "%s: cannot create the single-instance lock \"%s\" (%s); running "
                    "without it\n",
-                   qUtf8Printable(FEnv.ApplicationTitle), qUtf8Printable(name),
+                   qUtf8Printable(m_env.ApplicationTitle), qUtf8Printable(name),
                    qUtf8Printable(platform::errorText(error)));
       std::fflush(stderr);
       return;
@@ -182,7 +182,7 @@ void TkdbCustomDemon::CheckSingleInstance() {
   }
   // Another instance runs: hand it our parameters when the server can name it, then end.
   try {
-    std::unique_ptr<TEntity> first = QueryEntityByTitle(FEnv.ApplicationTitle);
+    std::unique_ptr<TEntity> first = QueryEntityByTitle(m_env.ApplicationTitle);
     if (first) {
       TQuillonMessageStream msg(this);
       msg.MsgCode = mcParams;
@@ -212,9 +212,9 @@ void TkdbCustomDemon::SendTo(TEntity &target, TQuillonMessageStream &msg,
   {
     BusyScope busy(*this);
     const QByteArray block = EncodeFrameBlock(stamp, msg.Memory());
-    platform::sendCopyData(target.WindowHandle, FWindow, static_cast<std::uint32_t>(msg.MsgCode),
+    platform::sendCopyData(target.WindowHandle, m_window, static_cast<std::uint32_t>(msg.MsgCode),
                            block);
-    if (!busy.Alive())
+    if (!busy.alive())
       return;
     std::unique_ptr<TQuillonMessageStream> answer = FindReply(stamp);
     if (answer && reply)
@@ -233,7 +233,7 @@ std::unique_ptr<TQuillonMessageStream> TkdbCustomDemon::FindReply(const LocalTim
   return nullptr;
 }
 
-void TkdbCustomDemon::FileReply(std::unique_ptr<TQuillonMessageStream> &msg) {
+void TkdbCustomDemon::fileReply(std::unique_ptr<TQuillonMessageStream> &msg) {
   // Replies nobody claims (stale stamps, or sent by a stranger) must not pile up for ever.
   if (PendingReplies.size() >= MaxPendingReplies)
     PendingReplies.erase(PendingReplies.begin());
@@ -250,7 +250,7 @@ void TkdbCustomDemon::ReceiveCopyData(THandle sender, std::int32_t code, QByteAr
   // a quit message at all.
   if (code == mcQuit && !IsWellFormedRequest(code, *msg))
     return;
-  if (FDestroying && code != mcReply)
+  if (m_destroying && code != mcReply)
     return;
   BusyScope busy(*this);
   try {
@@ -258,7 +258,7 @@ void TkdbCustomDemon::ReceiveCopyData(THandle sender, std::int32_t code, QByteAr
   } catch (...) {
     // A handler may have deleted the component before it raised: its hook went with it, and
     // the application's own error path takes the error.
-    if (!busy.Alive())
+    if (!busy.alive())
       reportHandlerError(std::current_exception());
     else if (OnHandlerError)
       OnHandlerError(std::current_exception());
@@ -269,44 +269,44 @@ void TkdbCustomDemon::HandleMessage(std::unique_ptr<TQuillonMessageStream> &) {}
 
 // ---- destruction ----
 
-TkdbCustomDemon::BusyScope::BusyScope(TkdbCustomDemon &demon) : FDemon(&demon) { ++demon.FBusy; }
+TkdbCustomDemon::BusyScope::BusyScope(TkdbCustomDemon &demon) : m_demon(&demon) { ++demon.m_busy; }
 
 TkdbCustomDemon::BusyScope::~BusyScope() {
-  TkdbCustomDemon *demon = FDemon.data();
+  TkdbCustomDemon *demon = m_demon.data();
   if (!demon)
     return; // an event handler deleted the component itself
-  if (--demon->FBusy == 0 && demon->FDestroyPending && !demon->FDestroying)
+  if (--demon->m_busy == 0 && demon->m_destroyPending && !demon->m_destroying)
     demon->deleteLater();
 }
 
-void TkdbCustomDemon::DestroyWhenIdle() {
-  if (FDestroyPending || FDestroying)
+void TkdbCustomDemon::destroyWhenIdle() {
+  if (m_destroyPending || m_destroying)
     return;
-  FDestroyPending = true;
+  m_destroyPending = true;
   // Never under a running dispatch or a send that still waits for its reply: the deletion
   // is posted once the outermost of them has returned, and runs from the event loop.
-  if (FBusy == 0)
+  if (m_busy == 0)
     deleteLater();
 }
 
 TkdbCustomDemon::~TkdbCustomDemon() {
-  FDestroying = true;
+  m_destroying = true;
   PendingReplies.clear();
-  if (FWindow != 0) {
-    platform::destroyWindow(FWindow);
-    FWindow = 0;
+  if (m_window != 0) {
+    platform::destroyWindow(m_window);
+    m_window = 0;
   }
-  if (!FRegisteredClass.isEmpty()) {
-    platform::unregisterWindowClass(FRegisteredClass);
-    FRegisteredClass.clear();
+  if (!m_registeredClass.isEmpty()) {
+    platform::unregisterWindowClass(m_registeredClass);
+    m_registeredClass.clear();
   }
-  if (FMutex != 0) {
-    platform::closeMutex(FMutex);
-    FMutex = 0;
+  if (m_mutex != 0) {
+    platform::closeMutex(m_mutex);
+    m_mutex = 0;
     OwnEntity->MutexHandle = 0;
   }
   Translator.reset();
-  if (!IsDesigning() && FCreated && OnRequestAppQuit)
+  if (!IsDesigning() && m_created && OnRequestAppQuit)
     OnRequestAppQuit();
   Params.clear();
   OwnEntity.reset();

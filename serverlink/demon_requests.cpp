@@ -15,7 +15,7 @@ EQuillon couldNotExecute(const QString &fileName) {
 
 } // namespace
 
-std::unique_ptr<TQuillonMessageStream> TkdbDemonClient::Request(std::int32_t code,
+std::unique_ptr<TQuillonMessageStream> TkdbDemonClient::request(std::int32_t code,
                                                                 const TQuillonMessageStream &body) {
   auto reply = std::make_unique<TQuillonMessageStream>(this);
   TQuillonMessageStream request(this);
@@ -44,7 +44,7 @@ std::unique_ptr<TEntity> TkdbDemonClient::QueryEntityByTitle(const QString &titl
   TQuillonMessageStream body(this);
   body.WriteByte(qeByTitle);
   body.WriteString(title);
-  const auto reply = Request(mcQueryEntity, body);
+  const auto reply = request(mcQueryEntity, body);
   return ReadEntityReply(this, *reply);
 }
 
@@ -52,7 +52,7 @@ std::unique_ptr<TEntity> TkdbDemonClient::QueryEntityByHandle(THandle handle) {
   TQuillonMessageStream body(this);
   body.WriteByte(qeByHandle);
   body.WriteInteger(static_cast<std::int32_t>(handle));
-  const auto reply = Request(mcQueryEntity, body);
+  const auto reply = request(mcQueryEntity, body);
   return ReadEntityReply(this, *reply);
 }
 
@@ -63,7 +63,7 @@ std::int32_t TkdbDemonClient::RunProgram(const QString &fileName, const QString 
   body.WriteString(parameters);
   body.WriteBoolean(wait);
   body.WriteInteger(mode);
-  const std::int32_t pid = Request(mcRunProgram, body)->ReadInteger();
+  const std::int32_t pid = request(mcRunProgram, body)->ReadInteger();
   if (pid == 0)
     throw couldNotExecute(fileName);
   if (!wait)
@@ -83,27 +83,27 @@ std::int32_t TkdbDemonClient::RunProgram(const QString &fileName, const QString 
 std::unique_ptr<QBuffer> TkdbDemonClient::GetFileStream(const QString &fileName) {
   TQuillonMessageStream body(this);
   body.WriteString(fileName);
-  const auto reply = Request(mcGetFile, body);
+  const auto reply = request(mcGetFile, body);
   return ReadFileReply(*reply);
 }
 
 QString TkdbDemonClient::MapFileName(const QString &name) {
   TQuillonMessageStream body(this);
   body.WriteString(name);
-  return Request(mcMapFileName, body)->ReadString();
+  return request(mcMapFileName, body)->ReadString();
 }
 
 QString TkdbDemonClient::QueryString(const QString &text) {
   TQuillonMessageStream body(this);
   body.WriteString(text);
-  return Request(mcQueryString, body)->ReadString();
+  return request(mcQueryString, body)->ReadString();
 }
 
 QString TkdbDemonClient::GetServerParam(const QString &name) {
-  if (FUseMarloServer) {
+  if (m_useMarloServer) {
     TQuillonMessageStream body(this);
     body.WriteString(name);
-    return Request(mcGetServerParam, body)->ReadString();
+    return request(mcGetServerParam, body)->ReadString();
   }
   if (name != QLatin1String("MarloWorkArea") && name != QLatin1String("MarloHomeDir"))
     return QString();

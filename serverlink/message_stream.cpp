@@ -35,27 +35,27 @@ LocalTimeStamp NowTimeStamp() {
   return platform::localTimeStampNow();
 }
 
-void SetTimeStampClock(std::function<LocalTimeStamp()> clock) {
+void setTimeStampClock(std::function<LocalTimeStamp()> clock) {
   timeStampClock() = std::move(clock);
 }
 
 // ---- the byte buffer ----
 
 void TMemoryStream::Clear() {
-  FData.clear();
-  FPosition = 0;
+  m_data.clear();
+  m_position = 0;
 }
 
 void TMemoryStream::SetMemory(QByteArray bytes) {
-  FData = std::move(bytes);
-  FPosition = 0;
+  m_data = std::move(bytes);
+  m_position = 0;
 }
 
 qint64 TMemoryStream::Read(void *buffer, qint64 count) {
   const qint64 n = std::min<qint64>(std::max<qint64>(count, 0), Remaining());
   if (n > 0) {
-    std::memcpy(buffer, FData.constData() + FPosition, static_cast<std::size_t>(n));
-    FPosition += n;
+    std::memcpy(buffer, m_data.constData() + m_position, static_cast<std::size_t>(n));
+    m_position += n;
   }
   return n;
 }
@@ -69,11 +69,11 @@ void TMemoryStream::ReadBuffer(void *buffer, qint64 count) {
 void TMemoryStream::Write(const void *buffer, qint64 count) {
   if (count <= 0)
     return;
-  const qint64 end = FPosition + count;
-  if (end > FData.size())
-    FData.resize(end, '\0');
-  std::memcpy(FData.data() + FPosition, buffer, static_cast<std::size_t>(count));
-  FPosition = end;
+  const qint64 end = m_position + count;
+  if (end > m_data.size())
+    m_data.resize(end, '\0');
+  std::memcpy(m_data.data() + m_position, buffer, static_cast<std::size_t>(count));
+  m_position = end;
 }
 
 std::int32_t TMemoryStream::ReadInteger() {
@@ -105,8 +105,8 @@ bool TMemoryStream::ReadBoolean() { return ReadByte() != 0; }
 void TMemoryStream::WriteBoolean(bool value) { WriteByte(value ? 1 : 0); }
 
 QByteArray TMemoryStream::ReadRest() {
-  QByteArray rest = FData.mid(std::min<qint64>(FPosition, FData.size()));
-  FPosition = std::max<qint64>(FPosition, FData.size());
+  QByteArray rest = m_data.mid(std::min<qint64>(m_position, m_data.size()));
+  m_position = std::max<qint64>(m_position, m_data.size());
   return rest;
 }
 
@@ -122,22 +122,22 @@ void TMemoryStream::WriteString(const QString &text) {
 }
 
 QString TMemoryStream::ReadString() {
-  const qint64 start = FPosition;
+  const qint64 start = m_position;
   const std::int32_t length = ReadInteger();
   if (length <= 0)
     return QString();
   // A length that runs past the body is refused before anything is allocated for it.
   if (length > Remaining()) {
-    FPosition = start;
+    m_position = start;
     throw EStreamReadError();
   }
-  const QByteArrayView bytes(FData.constData() + FPosition, length);
-  FPosition += length;
+  const QByteArrayView bytes(m_data.constData() + m_position, length);
+  m_position += length;
   return cp1252::decode(bytes);
 }
 
 QStringList TMemoryStream::ReadLines() {
-  const QString text = cp1252::decode(QByteArrayView(FData));
+  const QString text = cp1252::decode(QByteArrayView(m_data));
   QStringList lines;
   qsizetype start = 0;
   const qsizetype n = text.size();
@@ -154,7 +154,7 @@ QStringList TMemoryStream::ReadLines() {
   }
   if (start < n)
     lines.append(text.mid(start));
-  FPosition = FData.size();
+  m_position = m_data.size();
   return lines;
 }
 
@@ -179,7 +179,7 @@ void TQuillonMessageStream::TakeOver(const TQuillonMessageStream &other) {
   SenderEntity->FileName = other.SenderEntity->FileName;
   SenderEntity->Title = other.SenderEntity->Title;
   MsgCode = other.MsgCode;
-  FData = other.FData;
+  m_data = other.m_data;
 }
 
 // ---- the frame ----
@@ -213,20 +213,20 @@ namespace {
 // Walks a body without decoding it, the way the receiving side will read it.
 class LayoutCursor {
 public:
-  explicit LayoutCursor(const TMemoryStream &s) : FSize(s.Size()), FPos(s.Position()) {}
+  explicit LayoutCursor(const TMemoryStream &s) : m_size(s.Size()), m_pos(s.Position()) {}
   bool Skip(qint64 n) {
-    if (n < 0 || n > FSize - FPos)
+    if (n < 0 || n > m_size - m_pos)
       return false;
-    FPos += n;
+    m_pos += n;
     return true;
   }
   bool Integer(std::int32_t *out, const QByteArray &data) {
-    if (FSize - FPos < 4)
+    if (m_size - m_pos < 4)
       return false;
     std::uint32_t u = 0;
     for (int i = 3; i >= 0; --i)
-      u = (u << 8) | static_cast<unsigned char>(data.at(FPos + i));
-    FPos += 4;
+      u = (u << 8) | static_cast<unsigned char>(data.at(m_pos + i));
+    m_pos += 4;
     if (out)
       *out = static_cast<std::int32_t>(u);
     return true;
@@ -240,11 +240,11 @@ public:
   bool Entity(const QByteArray &data) {
     return Integer(nullptr, data) && Integer(nullptr, data) && String(data) && String(data);
   }
-  qint64 Position() const { return FPos; }
+  qint64 Position() const { return m_pos; }
 
 private:
-  qint64 FSize;
-  qint64 FPos;
+  qint64 m_size;
+  qint64 m_pos;
 };
 
 } // namespace

@@ -29,25 +29,25 @@ bool ParseRequest(std::int32_t code, TMemoryStream &body, QuillonRequest &out) {
   if (!IsWellFormedRequest(code, body))
     return false;
   out = QuillonRequest{};
-  out.Code = code;
+  out.code = code;
   try {
     switch (code) {
     case mcLogon:
-    case mcLogoff: out.Entity.ReadFromStream(body); break;
+    case mcLogoff: out.entity.ReadFromStream(body); break;
     case mcQueryEntity:
-      out.Selector = body.ReadByte();
-      if (out.Selector == qeByHandle)
-        out.Handle = static_cast<THandle>(body.ReadInteger());
+      out.selector = body.ReadByte();
+      if (out.selector == qeByHandle)
+        out.handle = static_cast<THandle>(body.ReadInteger());
       else
-        out.Text = body.ReadString();
+        out.text = body.ReadString();
       break;
     case mcRunProgram:
-      out.Text = body.ReadString();
-      out.Parameters = body.ReadString();
-      out.Wait = body.ReadBoolean();
-      out.Mode = body.ReadInteger();
+      out.text = body.ReadString();
+      out.parameters = body.ReadString();
+      out.wait = body.ReadBoolean();
+      out.mode = body.ReadInteger();
       break;
-    default: out.Text = body.ReadString(); break;
+    default: out.text = body.ReadString(); break;
     }
   } catch (const EStreamReadError &) {
     return false; // cannot happen after the layout check; kept as the last line of defence

@@ -34,6 +34,8 @@
 
 #include <functional>
 
+class QMetaProperty;
+
 #define GLOSSAN_KIND "GlossanKind"
 #define GLOSSAN_KIND_COLLECTION "Collection"
 #define GLOSSAN_KIND_SCALEPROPS "ScaleProps"
@@ -101,20 +103,20 @@ public:
   // Write the generated language file at destruction.
   bool AutoCreateItlFile = false;
   // The program's path the generated file is named after; by default the running program's.
-  QString ProgramPath;
+  QString programPath;
 
-  const QString &AppName() const { return FAppName; }
+  const QString &AppName() const { return m_appName; }
   // Keys in file order, lower case and normalised (duplicates kept); Values index for index.
-  const QStringList &Keys() const { return FKeys; }
-  const QStringList &Values() const { return FValues; }
+  const QStringList &Keys() const { return m_keys; }
+  const QStringList &Values() const { return m_values; }
 
   // Replaces the table by the records of the stream, read from position 0 to the last "|$$".
   // A device that is not open is opened for reading; one that cannot be read gives an empty
   // table. A stream of more than glossan::kMaxFileBytes bytes or glossan::kMaxRecords records
-  // gives an empty table, a warning on stderr and the reason in LoadError().
+  // gives an empty table, a warning on stderr and the reason in loadError().
   void LoadFromStream(QIODevice &stream);
   // Why the last LoadFromStream refused its stream; empty when it did not.
-  const QString &LoadError() const { return FLoadError; }
+  const QString &loadError() const { return m_loadError; }
 
   // The text for Key with the arguments filled in, or Key itself (arguments filled in).
   QString Translate(const QString &key, const QStringList &args = {});
@@ -126,21 +128,27 @@ public:
 
 private:
   void TranslateProperty(QObject *obj, int propertyIndex);
-  void LoadRecords(QIODevice &stream);
-  void Refuse(const QString &why);
-  QString ApplyArgs(QString text, const QStringList &args) const;
-  void AddMissingEntry(const QString &line);
-  void WriteGeneratedFile() const;
+  void translateText(QObject *obj, const QMetaProperty &prop);
+  // Line by line, each marked line replaced by the lines of its translation.
+  void translateLines(QObject *obj, const QMetaProperty &prop);
+  // An object a property holds, entered when its class declares a kind.
+  void enterHeldObject(QObject *held);
+  void translateCollection(QObject *collection);
+  void loadRecords(QIODevice &stream);
+  void refuse(const QString &why);
+  QString applyArgs(QString text, const QStringList &args) const;
+  void addMissingEntry(const QString &line);
+  void writeGeneratedFile() const;
 
-  QString FAppName;
-  QString FLoadError;
-  QStringList FKeys;
-  QStringList FValues;
+  QString m_appName;
+  QString m_loadError;
+  QStringList m_keys;
+  QStringList m_values;
   // First index of each key, so that the first of duplicate keys wins.
-  QHash<QString, qsizetype> FIndex;
+  QHash<QString, qsizetype> m_index;
   // Objects currently being entered through object-valued properties; stops cycles.
-  QSet<const QObject *> FEntered;
+  QSet<const QObject *> m_entered;
   // The lines of MissingEntries in lower case, and the list they were taken from.
-  QSet<QString> FMissingSeen;
-  QStringList FMissingSeenFor;
+  QSet<QString> m_missingSeen;
+  QStringList m_missingSeenFor;
 };

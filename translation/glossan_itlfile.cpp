@@ -62,15 +62,15 @@ QString OneLine(const QString &line) {
 
 } // namespace
 
-void TGlossan2000::WriteGeneratedFile() const {
+void TGlossan2000::writeGeneratedFile() const {
   QStringList lines;
-  lines.reserve(MissingEntries.size() + FKeys.size());
+  lines.reserve(MissingEntries.size() + m_keys.size());
   for (const QString &l : MissingEntries)
     lines.append(OneLine(l));
-  for (qsizetype i = 0; i < FKeys.size(); ++i)
-    lines.append(OneLine(QLatin1Char('[') + FKeys[i] + QStringLiteral("]=") + FValues[i] +
+  for (qsizetype i = 0; i < m_keys.size(); ++i)
+    lines.append(OneLine(QLatin1Char('[') + m_keys[i] + QStringLiteral("]=") + m_values[i] +
                          QStringLiteral("|$$")));
-  const QString fileName = glossan::ItlFileNameFor(ProgramPath);
+  const QString fileName = glossan::ItlFileNameFor(programPath);
   if (fileName == QStringLiteral(".itl"))
     return; // no program name to call the file after
   QString error;

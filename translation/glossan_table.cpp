@@ -47,16 +47,16 @@ bool ReadUntil(QIODevice &stream, QByteArrayView delimiter, QByteArray &text) {
 
 } // namespace glossan
 
-TGlossan2000::TGlossan2000(const QString &appName) : FAppName(appName) {
+TGlossan2000::TGlossan2000(const QString &appName) : m_appName(appName) {
   if (QCoreApplication::instance())
-    ProgramPath = QCoreApplication::applicationFilePath();
+    programPath = QCoreApplication::applicationFilePath();
 }
 
 TGlossan2000::~TGlossan2000() {
   if (!AutoCreateItlFile)
     return;
   try {
-    WriteGeneratedFile();
+    writeGeneratedFile();
   } catch (...) {
     // Shutdown goes on: a template file that cannot be written is no reason to fail.
   }
@@ -81,10 +81,10 @@ bool ReadCapped(QIODevice &stream, QByteArray &all) {
 } // namespace
 
 void TGlossan2000::LoadFromStream(QIODevice &stream) {
-  FKeys.clear();
-  FValues.clear();
-  FIndex.clear();
-  FLoadError.clear();
+  m_keys.clear();
+  m_values.clear();
+  m_index.clear();
+  m_loadError.clear();
   if (!stream.isOpen() && !stream.open(QIODevice::ReadOnly))
     return;
   if (!stream.isReadable())
@@ -96,29 +96,29 @@ void TGlossan2000::LoadFromStream(QIODevice &stream) {
   // capped before anything else: no file may make the program hold an unbounded amount.
   QByteArray all;
   if (!ReadCapped(stream, all)) {
-    Refuse(QStringLiteral("the language file is larger than %1 bytes").arg(glossan::kMaxFileBytes));
+    refuse(QStringLiteral("the language file is larger than %1 bytes").arg(glossan::kMaxFileBytes));
     return;
   }
   QBuffer buffer(&all);
   buffer.open(QIODevice::ReadOnly);
-  LoadRecords(buffer);
+  loadRecords(buffer);
 }
 
-void TGlossan2000::Refuse(const QString &why) {
-  FKeys.clear();
-  FValues.clear();
-  FIndex.clear();
-  FLoadError = why;
+void TGlossan2000::refuse(const QString &why) {
+  m_keys.clear();
+  m_values.clear();
+  m_index.clear();
+  m_loadError = why;
   qWarning("Language file not loaded: %s", qPrintable(why));
 }
 
-void TGlossan2000::LoadRecords(QIODevice &stream) {
+void TGlossan2000::loadRecords(QIODevice &stream) {
   static constexpr QByteArrayView kEnd = "|$$";
   QByteArray bytes;
   while (glossan::ReadUntil(stream, kEnd, bytes)) {
     // Empty records cost little on disk but a table entry each in memory.
-    if (FKeys.size() == glossan::kMaxRecords) {
-      Refuse(
+    if (m_keys.size() == glossan::kMaxRecords) {
+      refuse(
           QStringLiteral("the language file holds more than %1 records").arg(glossan::kMaxRecords));
       return;
     }
@@ -132,10 +132,10 @@ void TGlossan2000::LoadRecords(QIODevice &stream) {
     const QString key =
         keyLen > 0 ? glossan::NormalizeKey(asciiLower(record.mid(p1, keyLen))) : QString();
     const QString text =
-        textLen > 0 ? glossan::NormalizeValue(record.mid(p2 + 1, textLen), FAppName) : QString();
-    if (!FIndex.contains(key))
-      FIndex.insert(key, FKeys.size());
-    FKeys.append(key);
-    FValues.append(text);
+        textLen > 0 ? glossan::NormalizeValue(record.mid(p2 + 1, textLen), m_appName) : QString();
+    if (!m_index.contains(key))
+      m_index.insert(key, m_keys.size());
+    m_keys.append(key);
+    m_values.append(text);
   }
 }

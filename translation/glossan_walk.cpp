@@ -57,68 +57,73 @@ void TGlossan2000::TranslateObject(QObject *obj) {
 void TGlossan2000::TranslateProperty(QObject *obj, int propertyIndex) {
   const QMetaObject *meta = obj->metaObject();
   const QMetaProperty prop = meta->property(propertyIndex);
-  const char *name = prop.name();
   // A redeclaration in a subclass hides the base class's property of the same name.
-  if (meta->indexOfProperty(name) != propertyIndex || !prop.isReadable())
+  if (meta->indexOfProperty(prop.name()) != propertyIndex || !prop.isReadable())
     return;
   const int type = prop.metaType().id();
+  if (type == QMetaType::QString)
+    translateText(obj, prop);
+  else if (type == QMetaType::QStringList)
+    translateLines(obj, prop);
+  else if (prop.metaType().flags() & QMetaType::PointerToQObject)
+    enterHeldObject(prop.read(obj).value<QObject *>());
+}
 
-  if (type == QMetaType::QString) {
-    if (!prop.isWritable() || std::strcmp(name, "objectName") == 0 ||
-        std::strcmp(name, "Name") == 0)
-      return;
-    const QString value = prop.read(obj).toString();
-    if (value.startsWith(Prefix, Qt::CaseSensitive))
-      prop.write(obj, Translate(value.mid(Prefix.size())));
+void TGlossan2000::translateText(QObject *obj, const QMetaProperty &prop) {
+  const char *name = prop.name();
+  if (!prop.isWritable() || std::strcmp(name, "objectName") == 0 || std::strcmp(name, "Name") == 0)
     return;
-  }
+  const QString value = prop.read(obj).toString();
+  if (value.startsWith(Prefix, Qt::CaseSensitive))
+    prop.write(obj, Translate(value.mid(Prefix.size())));
+}
 
-  if (type == QMetaType::QStringList) {
-    if (!prop.isWritable())
-      return;
-    QStringList lines = prop.read(obj).toStringList();
-    bool changed = false;
-    static const QRegularExpression kBreak(QStringLiteral("\r\n|\r|\n"));
-    // From the last line to the first, so that lines a translation inserts are not visited.
-    for (qsizetype i = lines.size() - 1; i >= 0; --i) {
-      if (!lines[i].startsWith(Prefix, Qt::CaseSensitive))
-        continue;
-      const QStringList parts = Translate(lines[i].mid(Prefix.size())).split(kBreak);
-      lines.remove(i);
-      for (qsizetype k = 0; k < parts.size(); ++k)
-        lines.insert(i + k, parts[k]);
-      changed = true;
-    }
-    if (changed)
-      prop.write(obj, lines);
+void TGlossan2000::translateLines(QObject *obj, const QMetaProperty &prop) {
+  if (!prop.isWritable())
     return;
+  QStringList lines = prop.read(obj).toStringList();
+  bool changed = false;
+  static const QRegularExpression kBreak(QStringLiteral("\r\n|\r|\n"));
+  // From the last line to the first, so that lines a translation inserts are not visited.
+  for (qsizetype i = lines.size() - 1; i >= 0; --i) {
+    if (!lines[i].startsWith(Prefix, Qt::CaseSensitive))
+      continue;
+    const QStringList parts = Translate(lines[i].mid(Prefix.size())).split(kBreak);
+    lines.remove(i);
+    for (qsizetype k = 0; k < parts.size(); ++k)
+      lines.insert(i + k, parts[k]);
+    changed = true;
   }
+  if (changed)
+    prop.write(obj, lines);
+}
 
-  if (prop.metaType().flags() & QMetaType::PointerToQObject) {
-    QObject *held = prop.read(obj).value<QObject *>();
-    // An object that points back at one being entered would otherwise recurse forever.
-    if (!held || FEntered.contains(held))
-      return;
-    const QMetaObject *heldMeta = held->metaObject();
-    FEntered.insert(held);
-    if (IsKind(heldMeta, GLOSSAN_KIND_COLLECTION)) {
-      int items = 0;
-      if (QMetaObject::invokeMethod(held, "count", Qt::DirectConnection,
-                                    Q_RETURN_ARG(int, items))) {
-        for (int i = 0; i < items; ++i) {
-          QObject *item = nullptr;
-          if (QMetaObject::invokeMethod(held, "item", Qt::DirectConnection,
-                                        Q_RETURN_ARG(QObject *, item), Q_ARG(int, i)) &&
-              item && !FEntered.contains(item)) {
-            FEntered.insert(item);
-            TranslateObject(item);
-            FEntered.remove(item);
-          }
-        }
-      }
-    } else if (IsKind(heldMeta, GLOSSAN_KIND_SCALEPROPS)) {
-      TranslateObject(held);
+void TGlossan2000::enterHeldObject(QObject *held) {
+  // An object that points back at one being entered would otherwise recurse forever.
+  if (!held || m_entered.contains(held))
+    return;
+  const QMetaObject *heldMeta = held->metaObject();
+  m_entered.insert(held);
+  if (IsKind(heldMeta, GLOSSAN_KIND_COLLECTION))
+    translateCollection(held);
+  else if (IsKind(heldMeta, GLOSSAN_KIND_SCALEPROPS))
+    TranslateObject(held);
+  m_entered.remove(held);
+}
+
+void TGlossan2000::translateCollection(QObject *collection) {
+  int items = 0;
+  if (!QMetaObject::invokeMethod(collection, "count", Qt::DirectConnection,
+                                 Q_RETURN_ARG(int, items)))
+    return;
+  for (int i = 0; i < items; ++i) {
+    QObject *item = nullptr;
+    if (QMetaObject::invokeMethod(collection, "item", Qt::DirectConnection,
+                                  Q_RETURN_ARG(QObject *, item), Q_ARG(int, i)) &&
+        item && !m_entered.contains(item)) {
+      m_entered.insert(item);
+      TranslateObject(item);
+      m_entered.remove(item);
     }
-    FEntered.remove(held);
   }
 }

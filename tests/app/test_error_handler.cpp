@@ -28,9 +28,9 @@ TEST(ErrorHandler, HyperlinkErrorIsShownAndTheProgramGoesOn) {
   link->OnClick = [&](QObject *) { clicked = true; };
   window.show();
 
-  link->setURL(QStringLiteral("/opt/readme.txt"));
+  link->SetURL(QStringLiteral("/opt/readme.txt"));
   QTest::mouseClick(link, Qt::LeftButton);
-  link->setURL(QStringLiteral("/opt/tools/calc.exe"));
+  link->SetURL(QStringLiteral("/opt/tools/calc.exe"));
   QTest::mouseClick(link, Qt::LeftButton);
 
   ASSERT_EQ(shown.size(), 2);

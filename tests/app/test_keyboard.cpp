@@ -105,7 +105,7 @@ TEST(AboutKeyboard, TabReachesEachLinkAndEnterOrSpaceOpensIt) {
   EXPECT_EQ(tabCycle(4), expected);
 
   int opened = 0;
-  box.UrlLabSimulations->setURL(QString()); // nothing is launched
+  box.UrlLabSimulations->SetURL(QString()); // nothing is launched
   box.UrlLabSimulations->OnClick = [&](QObject *) { ++opened; };
   box.UrlLabSimulations->setFocus();
   QTest::keyClick(box.UrlLabSimulations, Qt::Key_Return);

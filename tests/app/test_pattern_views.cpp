@@ -66,10 +66,10 @@ TEST(DecibelScale, KeepsOnlyWholeTensWithTheUnit) {
 }
 
 TEST_F(Window, DecibelViewAndBack) {
-  EXPECT_FALSE(form.DecibelView()); // the layout's linear view by default
+  EXPECT_FALSE(form.decibelView()); // the layout's linear view by default
   EXPECT_TRUE(labels(TCustomPolChart::skRadial).isEmpty());
-  form.DecibelAction()->trigger();
-  ASSERT_TRUE(form.DecibelView());
+  form.decibelAction()->trigger();
+  ASSERT_TRUE(form.decibelView());
   EXPECT_EQ(form.PCRicht->RangeLow(), -30.0);
   EXPECT_EQ(form.PCRicht->RangeHigh(), 0.0);
   // Centre, then the rim above and below; the rings between carry text labels.
@@ -86,8 +86,8 @@ TEST_F(Window, DecibelViewAndBack) {
   EXPECT_EQ(form.PCRicht->Item(4).R, -30.0);
   EXPECT_NEAR(pattern::decibels(0.0), -3.0103, 1e-4);
 
-  form.DecibelAction()->trigger();
-  EXPECT_FALSE(form.DecibelView());
+  form.decibelAction()->trigger();
+  EXPECT_FALSE(form.decibelView());
   EXPECT_EQ(form.PCRicht->RangeLow(), -1.0);
   EXPECT_TRUE(labels(TCustomPolChart::skRadial).isEmpty());
   EXPECT_EQ(labels(TCustomPolChart::skAngular).first(), QStringLiteral("0\u00b0"));
@@ -113,7 +113,7 @@ TEST_F(Window, ToolTipShowsDirectionAndPowerUnderThePointer) {
   QCoreApplication::sendEvent(form.PCRicht, &outside);
   EXPECT_FALSE(outside.isAccepted());
   EXPECT_TRUE(inside.isAccepted());
-  form.SetDecibelView(true); // the rim is still the limit
+  form.setDecibelView(true); // the rim is still the limit
   QHelpEvent within(QEvent::ToolTip, centre - QPoint(0, qRound(0.95 * rim)), QPoint());
   QCoreApplication::sendEvent(form.PCRicht, &within);
   EXPECT_TRUE(within.isAccepted());
@@ -123,10 +123,10 @@ TEST_F(Window, ToolTipShowsDirectionAndPowerUnderThePointer) {
 }
 
 TEST_F(Window, FactsWindowFollowsTheScrollBarsAndIsAccessible) {
-  EXPECT_EQ(form.FactsAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
-  EXPECT_EQ(form.DecibelAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
-  form.FactsAction()->trigger();
-  FactsWindow *facts = form.Facts();
+  EXPECT_EQ(form.factsAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
+  EXPECT_EQ(form.decibelAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
+  form.factsAction()->trigger();
+  FactsWindow *facts = form.facts();
   ASSERT_TRUE(facts && facts->isVisible());
   EXPECT_FALSE(facts->isModal());
   EXPECT_EQ(facts->ValueLabel(0)->text(), QStringLiteral("90.0\u00b0, 270.0\u00b0"));

@@ -90,7 +90,7 @@ TEST_F(StartUp, TranslatedHomePageShowsThreeLinksAndGermanTexts) {
   EXPECT_EQ(about->LblDescription->text(), TFrmAbout::DescriptionGerman());
   EXPECT_EQ(form->BButExit->text(), QStringLiteral("Beenden"));
   EXPECT_EQ(form->MMInfo->Lines().size(), 2);
-  EXPECT_EQ(form->DecibelAction()->text(), QStringLiteral("Leistung in dB"));
+  EXPECT_EQ(form->decibelAction()->text(), QStringLiteral("Leistung in dB"));
 }
 
 TEST_F(StartUp, HomePageTranslatedToNothingIsHidden) {

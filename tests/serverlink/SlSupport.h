@@ -22,19 +22,19 @@ namespace sltest {
 class IsolatedEnvironment : public ::testing::Environment {
 public:
   void SetUp() override {
-    FDir = std::make_unique<QTemporaryDir>();
-    qputenv("XDG_RUNTIME_DIR", FDir->filePath(QStringLiteral("run")).toLocal8Bit());
-    qputenv("XDG_CONFIG_DIRS", FDir->filePath(QStringLiteral("etc")).toLocal8Bit());
-    QDir(FDir->path()).mkpath(QStringLiteral("run"));
-    QDir(FDir->path()).mkpath(QStringLiteral("etc"));
-    QFile::setPermissions(FDir->filePath(QStringLiteral("run")),
+    m_dir = std::make_unique<QTemporaryDir>();
+    qputenv("XDG_RUNTIME_DIR", m_dir->filePath(QStringLiteral("run")).toLocal8Bit());
+    qputenv("XDG_CONFIG_DIRS", m_dir->filePath(QStringLiteral("etc")).toLocal8Bit());
+    QDir(m_dir->path()).mkpath(QStringLiteral("run"));
+    QDir(m_dir->path()).mkpath(QStringLiteral("etc"));
+    QFile::setPermissions(m_dir->filePath(QStringLiteral("run")),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
   }
-  void TearDown() override { FDir.reset(); }
+  void TearDown() override { m_dir.reset(); }
   static QString Path() { return QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR")); }
 
 private:
-  std::unique_ptr<QTemporaryDir> FDir;
+  std::unique_ptr<QTemporaryDir> m_dir;
 };
 
 // What a component under test did instead of ending the program.
@@ -91,10 +91,10 @@ public:
   using TScript = std::function<std::optional<QByteArray>(TQuillonMessageStream &msg)>;
 
   explicit ScriptedServer(const QString &handleText, TScript script = {})
-      : FClass(ServerWindowClassName(handleText)), Script(std::move(script)) {
-    platform::registerWindowClass(FClass);
+      : m_class(ServerWindowClassName(handleText)), Script(std::move(script)) {
+    platform::registerWindowClass(m_class);
     Window = platform::createWindow(
-        FClass, ServerWindowName(handleText),
+        m_class, ServerWindowName(handleText),
         [this](const platform::CopyDataMessage &m) -> std::int64_t {
           auto msg = DecodeFrame(nullptr, static_cast<std::int32_t>(m.code), m.sender, m.data);
           if (!msg)
@@ -111,7 +111,7 @@ public:
   ~ScriptedServer() {
     if (Window)
       platform::destroyWindow(Window);
-    platform::unregisterWindowClass(FClass);
+    platform::unregisterWindowClass(m_class);
   }
   void ReplyTo(THandle client, LocalTimeStamp stamp, const QByteArray &body) const {
     platform::sendCopyData(client, Window, mcReply, EncodeFrameBlock(stamp, body));
@@ -122,7 +122,7 @@ public:
                            EncodeFrameBlock(stamp, body));
   }
 
-  QString FClass;
+  QString m_class;
   TScript Script;
   THandle Window = 0;
   std::vector<std::int32_t> Received;

@@ -30,7 +30,7 @@ public:
 class DemonTest : public ::testing::Test {
 protected:
   void TearDown() override {
-    SetTimeStampClock({});
+    setTimeStampClock({});
     platform::writeSystemString(QStringLiteral("demon"), QStringLiteral("ViewerHandle"), QString());
   }
   Endings endings;
@@ -57,10 +57,10 @@ TEST_F(DemonTest, ConstructionCreatesTheHiddenWindowAndFillsTheOwnEntity) {
   EXPECT_EQ(c->OwnEntity->FileName, QStringLiteral("/opt/lab/labprog"));
   EXPECT_EQ(c->OwnEntity->Title, QStringLiteral("Lab Program"));
   EXPECT_EQ(c->ServerEntity->WindowHandle, 0u);
-  EXPECT_TRUE(c->GetAutoTranslate());
-  EXPECT_TRUE(c->GetUseMarloServer());
-  EXPECT_FALSE(c->GetMultiStart());
-  EXPECT_FALSE(c->GetAutoCreateItlFile());
+  EXPECT_TRUE(c->AutoTranslate());
+  EXPECT_TRUE(c->UseMarloServer());
+  EXPECT_FALSE(c->MultiStart());
+  EXPECT_FALSE(c->AutoCreateItlFile());
   EXPECT_EQ(
       platform::findWindow(QStringLiteral("ThisIsTheQuillonClientComponentWindowClass"), QString()),
       c->WindowHandle());
@@ -154,11 +154,11 @@ TEST_F(DemonTest, WorkAreaWithoutServerIsTheProgramFolder) {
 }
 
 TEST_F(DemonTest, LanguageFileNameFollowsTheProgramFileName) {
-  EXPECT_EQ(TkdbDemonClient::LanguageFileName(QStringLiteral("/opt/lab/dipolix")),
+  EXPECT_EQ(TkdbDemonClient::languageFileName(QStringLiteral("/opt/lab/dipolix")),
             QStringLiteral("/opt/lab/dipolix.itl"));
-  EXPECT_EQ(TkdbDemonClient::LanguageFileName(QStringLiteral("/opt/lab/program.exe")),
+  EXPECT_EQ(TkdbDemonClient::languageFileName(QStringLiteral("/opt/lab/program.exe")),
             QStringLiteral("/opt/lab/program.itl"));
-  EXPECT_EQ(TkdbDemonClient::LanguageFileName(QStringLiteral("/opt/lab.d/prog.x")),
+  EXPECT_EQ(TkdbDemonClient::languageFileName(QStringLiteral("/opt/lab.d/prog.x")),
             QStringLiteral("/opt/lab.d/pr.itl"));
 }
 
@@ -479,7 +479,7 @@ TEST_F(DispatchTest, SenderEntityFieldsAreFetchedFromTheServerOnFirstUse) {
 }
 
 TEST_F(DispatchTest, SameMillisecondRequestsTakeTheFirstPendingReplyOfThatStamp) {
-  SetTimeStampClock([] { return LocalTimeStamp{1, 2}; });
+  setTimeStampClock([] { return LocalTimeStamp{1, 2}; });
   Send(mcReply, StringBytes(QStringLiteral("early"))); // filed before the request, same stamp
   server->Script = [](TQuillonMessageStream &) -> std::optional<QByteArray> {
     return StringBytes(QStringLiteral("late"));

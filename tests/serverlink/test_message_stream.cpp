@@ -134,9 +134,9 @@ TEST(TimeStamp, DaysCountFromYearOneAndMillisecondsFromMidnight) {
   EXPECT_EQ(TimeStampToDateTime(s), later);
 
   // A clock installed for tests is used instead of the system's, until it is removed.
-  SetTimeStampClock([] { return LocalTimeStamp{7, 8}; });
+  setTimeStampClock([] { return LocalTimeStamp{7, 8}; });
   EXPECT_EQ(NowTimeStamp(), (LocalTimeStamp{7, 8}));
-  SetTimeStampClock({});
+  setTimeStampClock({});
   const int today = DateTimeToTimeStamp(QDateTime::currentDateTime()).date;
   EXPECT_LE(std::abs(NowTimeStamp().date - today), 1); // the clock may pass midnight
 }
@@ -224,10 +224,10 @@ TEST(Requests, EveryCodeParsesItsLayoutAndRefusesCutBodies) {
   QuillonRequest r;
   body.SetMemory(run);
   ASSERT_TRUE(ParseRequest(mcRunProgram, body, r));
-  EXPECT_EQ(r.Text, QStringLiteral("/bin/echo"));
-  EXPECT_EQ(r.Parameters, QStringLiteral("a b"));
-  EXPECT_TRUE(r.Wait);
-  EXPECT_EQ(r.Mode, 3);
+  EXPECT_EQ(r.text, QStringLiteral("/bin/echo"));
+  EXPECT_EQ(r.parameters, QStringLiteral("a b"));
+  EXPECT_TRUE(r.wait);
+  EXPECT_EQ(r.mode, 3);
   body.SetMemory(hexBytes("03"
                           "2a000000"));
   EXPECT_FALSE(ParseRequest(mcQueryEntity, body, r)) << "unknown selector";

@@ -24,28 +24,28 @@ auto *const gEnv = ::testing::AddGlobalTestEnvironment(new IsolatedEnvironment);
 class ServerProcess {
 public:
   ServerProcess(const QString &handle, const QString &folder, const QStringList &extra = {}) {
-    FProcess.setProcessChannelMode(QProcess::MergedChannels);
-    FProcess.start(QStringLiteral(QUILLON_SERVER_PATH),
-                   QStringList{QStringLiteral("--handle"), handle, QStringLiteral("--files"),
-                               folder, QStringLiteral("--verbose")} +
-                       extra);
+    m_process.setProcessChannelMode(QProcess::MergedChannels);
+    m_process.start(QStringLiteral(QUILLON_SERVER_PATH),
+                    QStringList{QStringLiteral("--handle"), handle, QStringLiteral("--files"),
+                                folder, QStringLiteral("--verbose")} +
+                        extra);
     Ready = PumpUntil([&] {
-      FLog += FProcess.readAll();
-      return FLog.contains("ready");
+      m_log += m_process.readAll();
+      return m_log.contains("ready");
     });
   }
   ~ServerProcess() {
-    if (FProcess.state() != QProcess::NotRunning) {
-      FProcess.kill();
-      FProcess.waitForFinished(5000);
+    if (m_process.state() != QProcess::NotRunning) {
+      m_process.kill();
+      m_process.waitForFinished(5000);
     }
   }
   QString Log() {
-    FLog += FProcess.readAll();
-    return QString::fromUtf8(FLog);
+    m_log += m_process.readAll();
+    return QString::fromUtf8(m_log);
   }
-  QProcess FProcess;
-  QByteArray FLog;
+  QProcess m_process;
+  QByteArray m_log;
   bool Ready = false;
 };
 
@@ -139,7 +139,7 @@ TEST_F(ProcessTest, ServerKilledInTheMiddleOfARequestMakesItFailAndTheProgramGoe
     } catch (const EStreamReadError &) {
       failed = true;
     }
-    server.FProcess.waitForFinished(5000);
+    server.m_process.waitForFinished(5000);
     // The program goes on: the next requests fail at once, nothing hangs.
     const bool after =
         !c->QueryEntityByTitle(QStringLiteral("Lab Program")) && c->PendingReplies.empty();
@@ -182,13 +182,13 @@ TEST_F(ProcessTest, ServerShutdownTellsLoggedOnClientsToQuit) {
   TkdbDemonClient *c = Connect(QStringLiteral("down"));
   QPointer<TkdbDemonClient> alive = c;
   c->Loaded();
-  ::kill(static_cast<pid_t>(server.FProcess.processId()), SIGTERM);
+  ::kill(static_cast<pid_t>(server.m_process.processId()), SIGTERM);
   EXPECT_TRUE(PumpUntil([&] {
     RunDeferredDeletes();
     return alive.isNull();
   }));
-  EXPECT_TRUE(server.FProcess.waitForFinished(8000));
-  EXPECT_EQ(server.FProcess.exitCode(), 0);
+  EXPECT_TRUE(server.m_process.waitForFinished(8000));
+  EXPECT_EQ(server.m_process.exitCode(), 0);
   EXPECT_EQ(endings.AppQuitRequests, 1);
   EXPECT_FALSE(server.Log().contains(QStringLiteral("mcLogoff")));
   // Resumed, the stopped client finds its quit message and ends.
@@ -212,10 +212,10 @@ TEST_F(ProcessTest, SignalEndsTheServerWhileARequesterNeverTakesItsReply) {
                                       EncodeFrameBlock({}, StringBytes(QStringLiteral("X"))),
                                       nullptr, 0));
   for (int i = 0; i < 50 && !server.Log().contains(QStringLiteral("mcGetServerParam")); ++i)
-    server.FProcess.waitForReadyRead(100); // not PumpUntil: that would take the reply
+    server.m_process.waitForReadyRead(100); // not PumpUntil: that would take the reply
   ::usleep(200000);
-  ::kill(static_cast<pid_t>(server.FProcess.processId()), SIGTERM);
-  EXPECT_TRUE(server.FProcess.waitForFinished(5000)) << "the signal was not seen";
+  ::kill(static_cast<pid_t>(server.m_process.processId()), SIGTERM);
+  EXPECT_TRUE(server.m_process.waitForFinished(5000)) << "the signal was not seen";
   platform::destroyWindow(mine);
   platform::unregisterWindowClass(cls);
 }
@@ -323,17 +323,17 @@ TEST(ServerCore, ServesOnlyFilesInsideItsFolder) {
     QString log;
     QTextStream out(&log);
     QuillonServerOptions o;
-    o.FilesFolder = c.folder;
+    o.filesFolder = c.folder;
     QuillonServer s(o, out);
     QByteArray bytes("x");
-    EXPECT_EQ(s.ReadServedFile(c.name, bytes), c.served);
+    EXPECT_EQ(s.readServedFile(c.name, bytes), c.served);
     EXPECT_EQ(bytes, c.served ? QByteArray("xA") : QByteArray("x"));
   }
   QString log;
   QTextStream out(&log);
   QuillonServerOptions o;
-  o.FilesFolder = QStringLiteral("/");
-  EXPECT_EQ(QuillonServer(o, out).MapFileName(QStringLiteral("/usr/bin/dipolix")),
+  o.filesFolder = QStringLiteral("/");
+  EXPECT_EQ(QuillonServer(o, out).mapFileName(QStringLiteral("/usr/bin/dipolix")),
             QStringLiteral("/dipolix"));
 }
 

@@ -240,11 +240,11 @@ TEST(GlossanTable, FilesBeyondTheCapsAreRefusedWhole) {
       EXPECT_TRUE(g.Keys().isEmpty()) << c.what;
       EXPECT_TRUE(g.Values().isEmpty()) << c.what;
       EXPECT_EQ(g.Translate("a"), QStringLiteral("a")) << c.what;
-      EXPECT_FALSE(g.LoadError().isEmpty()) << c.what;
+      EXPECT_FALSE(g.loadError().isEmpty()) << c.what;
     } else {
       EXPECT_EQ(g.Keys().size(), c.records) << c.what;
       EXPECT_EQ(g.Translate("a"), QStringLiteral("b")) << c.what;
-      EXPECT_TRUE(g.LoadError().isEmpty()) << c.what;
+      EXPECT_TRUE(g.loadError().isEmpty()) << c.what;
     }
   }
 }
@@ -272,7 +272,7 @@ protected:
 TEST_F(InTempDir, GeneratedFileListsMissingKeysThenTheTable) {
   {
     TGlossan2000 g(QString{});
-    g.ProgramPath = QStringLiteral("/opt/somewhere/dipolix");
+    g.programPath = QStringLiteral("/opt/somewhere/dipolix");
     Load(g, "[Exit]=Beenden|$$\r\n[Info]=Zeile 1\\nZeile 2 \xfc|$$");
     g.AutoCreateItlFile = true;
     g.Translate("Radiation Pattern");
@@ -291,7 +291,7 @@ TEST_F(InTempDir, GeneratedFileListsMissingKeysThenTheTable) {
   // No file without the switch, and the existing one stays as it was.
   {
     TGlossan2000 quiet(QString{});
-    quiet.ProgramPath = "/opt/dipolix";
+    quiet.programPath = "/opt/dipolix";
     quiet.Translate("x");
   }
   EXPECT_EQ(ReadAll("dipolix.itl"), written);
@@ -312,7 +312,7 @@ TEST_F(InTempDir, SymbolicLinksAreNeverWrittenThrough) {
   }
   { // the same through the destructor
     TGlossan2000 g(QString{});
-    g.ProgramPath = QStringLiteral("/usr/lib/program.exe");
+    g.programPath = QStringLiteral("/usr/lib/program.exe");
     g.AutoCreateItlFile = true;
     g.Translate("missing");
   }
@@ -341,7 +341,7 @@ TEST_F(InTempDir, FailedWriteKeepsTheOldFile) {
   setrlimit(RLIMIT_FSIZE, &tiny);
   {
     TGlossan2000 g(QString{});
-    g.ProgramPath = QStringLiteral("/usr/lib/program.exe");
+    g.programPath = QStringLiteral("/usr/lib/program.exe");
     Load(g, "[a]=" + QByteArray(4000, 'x') + "|$$");
     g.AutoCreateItlFile = true;
   }

@@ -74,13 +74,13 @@ TEST(AboutBox, FontsAndColours) {
     EXPECT_EQ(link->font().pixelSize(), 13);
     EXPECT_TRUE(link->font().bold());
     EXPECT_FALSE(link->font().underline());
-    EXPECT_EQ(link->FontColor(), QColor(Qt::blue));
+    EXPECT_EQ(link->fontColor(), QColor(Qt::blue));
     // The normal font was taken when the layout was loaded.
-    EXPECT_EQ(link->NormalFont(), link->font());
-    EXPECT_EQ(link->NormalFontColor(), QColor(Qt::blue));
+    EXPECT_EQ(link->normalFont(), link->font());
+    EXPECT_EQ(link->normalFontColor(), QColor(Qt::blue));
     EXPECT_TRUE(link->FontActive().underline());
     EXPECT_TRUE(link->FontActive().bold());
-    EXPECT_EQ(link->FontActiveColor(), QColor(Qt::red));
+    EXPECT_EQ(link->fontActiveColor(), QColor(Qt::red));
   }
 }
 

@@ -71,15 +71,15 @@ struct Fixture : ::testing::Test {
 
 TEST(UrlLabTargets, TrimsBlanksOnlyAndKeepsTabs) {
   TUrlLab lab;
-  lab.setURL(QStringLiteral("  http://www.example.org/  "));
+  lab.SetURL(QStringLiteral("  http://www.example.org/  "));
   EXPECT_EQ(lab.URL(), QStringLiteral("http://www.example.org/"));
-  lab.setURL(QStringLiteral("   "));
+  lab.SetURL(QStringLiteral("   "));
   EXPECT_EQ(lab.URL(), QString());
-  lab.setURL(QStringLiteral("\t /opt/x.exe \t"));
+  lab.SetURL(QStringLiteral("\t /opt/x.exe \t"));
   EXPECT_EQ(lab.URL(), QStringLiteral("\t /opt/x.exe \t"));
-  lab.setTaskParams(QStringLiteral("  -a  b  "));
+  lab.SetTaskParams(QStringLiteral("  -a  b  "));
   EXPECT_EQ(lab.TaskParams(), QStringLiteral("-a  b"));
-  lab.setTaskParams(QStringLiteral("   "));
+  lab.SetTaskParams(QStringLiteral("   "));
   EXPECT_EQ(lab.TaskParams(), QString());
 }
 
@@ -100,7 +100,7 @@ TEST(UrlLabTargets, ClassifiesSchemeAndExtensionInAnyCase) {
 
 TEST_F(Fixture, WebAddressInCapitalsOpensWithBusyPointerThenRestoresIt) {
   FakeShell shell(42, &lab);
-  lab.setURL(QStringLiteral("HTTP://www.Example.org/"));
+  lab.SetURL(QStringLiteral("HTTP://www.Example.org/"));
   EXPECT_EQ(clickError(), std::nullopt);
   ASSERT_EQ(shell.calls.size(), 1u);
   EXPECT_EQ(shell.calls[0].verb, QString());
@@ -124,7 +124,7 @@ TEST(UrlLabClick, LabelDeletedByAPendingEventStillOpensTheAddressSafely) {
   auto *lab = new TUrlLab;
   int clicks = 0;
   lab->OnClick = [&](QObject *) { ++clicks; };
-  lab->setURL(QStringLiteral("http://www.example.org/"));
+  lab->SetURL(QStringLiteral("http://www.example.org/"));
   QMetaObject::invokeMethod(
       &context, [lab] { delete lab; }, Qt::QueuedConnection);
   lab->Click();
@@ -135,8 +135,8 @@ TEST(UrlLabClick, LabelDeletedByAPendingEventStillOpensTheAddressSafely) {
 
 TEST_F(Fixture, ProgramFileStartsWithOpenVerbAndParameters) {
   FakeShell shell(33);
-  lab.setURL(QStringLiteral("/opt/Tools/Calc.EXE"));
-  lab.setTaskParams(QStringLiteral(" -x 1 "));
+  lab.SetURL(QStringLiteral("/opt/Tools/Calc.EXE"));
+  lab.SetTaskParams(QStringLiteral(" -x 1 "));
   EXPECT_EQ(clickError(), std::nullopt);
   ASSERT_EQ(shell.calls.size(), 1u);
   EXPECT_EQ(shell.calls[0].verb, QStringLiteral("open"));
@@ -150,7 +150,7 @@ TEST_F(Fixture, InvalidTargetsRaiseTheNamedErrorWithoutOnClick) {
   const QString expected = QStringLiteral("Component \"UrlLab1\": URL of URLLab is invalid");
   for (const char *target :
        {"/opt/Tools/Readme.txt", "/opt/my.dir/tool", "https://example.org/", "www.example.org"}) {
-    lab.setURL(QString::fromLatin1(target));
+    lab.SetURL(QString::fromLatin1(target));
     EXPECT_EQ(clickError(), expected) << target;
     EXPECT_EQ(lab.URL(), QString::fromLatin1(target)) << "properties stay as they were";
   }
@@ -159,7 +159,7 @@ TEST_F(Fixture, InvalidTargetsRaiseTheNamedErrorWithoutOnClick) {
 }
 
 TEST_F(Fixture, FailedStartCarriesTheShellsNumber) {
-  lab.setURL(QStringLiteral("/opt/Tools/calc.exe"));
+  lab.SetURL(QStringLiteral("/opt/Tools/calc.exe"));
   {
     FakeShell shell(2);
     EXPECT_EQ(clickError(),
@@ -179,7 +179,7 @@ TEST_F(Fixture, FailedStartCarriesTheShellsNumber) {
 
 TEST_F(Fixture, EmptyUrlFiresOnlyOnClick) {
   FakeShell shell;
-  lab.setURL(QStringLiteral("   "));
+  lab.SetURL(QStringLiteral("   "));
   EXPECT_EQ(clickError(), std::nullopt);
   EXPECT_TRUE(shell.calls.empty());
   EXPECT_EQ(clicks, 1);
@@ -206,7 +206,7 @@ TEST_F(Fixture, ClickIsAPressAndAReleaseInsideTheLabel) {
 TEST_F(Fixture, ErrorLeavesTheMouseHandlerForTheApplicationsHandler) {
   FakeShell shell;
   lab.resize(100, 16);
-  lab.setURL(QStringLiteral("/opt/readme.txt"));
+  lab.SetURL(QStringLiteral("/opt/readme.txt"));
   const QPointF at(10, 8);
   QMouseEvent press(QEvent::MouseButtonPress, at, lab.mapToGlobal(at), Qt::LeftButton,
                     Qt::LeftButton, {});
@@ -236,7 +236,7 @@ TEST(UrlLabText, SizeHintsHoldTheCaptionInEitherFont) {
     lab.BeginLoading();
     lab.setText(QStringLiteral("Home page"));
     lab.setFont(normal);
-    lab.setFontActive(active);
+    lab.SetFontActive(active);
     lab.Loaded();
     const QSize hint = lab.sizeHint(), least = lab.minimumSizeHint();
     for (const QFont &f : {normal, active}) {
@@ -268,7 +268,7 @@ struct HoverFixture : ::testing::Test {
     lab.setFontColor(Qt::blue);
     QFont active = normal;
     active.setUnderline(true);
-    lab.setFontActive(active);
+    lab.SetFontActive(active);
     lab.setFontActiveColor(Qt::red);
     lab.Loaded();
   }
@@ -307,14 +307,14 @@ TEST_F(HoverFixture, ActiveFontShowsExactlyWhileThePointerIsOver) {
 
   enter();
   EXPECT_TRUE(lab.font().underline());
-  EXPECT_EQ(lab.FontColor(), QColor(Qt::red));
+  EXPECT_EQ(lab.fontColor(), QColor(Qt::red));
   auto [red1, blue1] = redAndBluePixels();
   EXPECT_GT(red1, blue0) << "the underline adds red pixels";
   EXPECT_EQ(blue1, 0);
 
   leave();
   EXPECT_FALSE(lab.font().underline());
-  EXPECT_EQ(lab.FontColor(), QColor(Qt::blue));
+  EXPECT_EQ(lab.fontColor(), QColor(Qt::blue));
   EXPECT_EQ(redAndBluePixels(), std::make_pair(0, blue0));
   EXPECT_EQ(entered, 1);
   EXPECT_EQ(left, 1);

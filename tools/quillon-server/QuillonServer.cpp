@@ -69,126 +69,126 @@ bool appendFile(QFile &file, qint64 limit, QByteArray &bytes) {
 } // namespace
 
 QuillonServer::QuillonServer(QuillonServerOptions options, QTextStream &log)
-    : FOptions(std::move(options)), FLog(log) {
-  FSelf.FileName = QCoreApplication::applicationFilePath();
-  FSelf.Title = QStringLiteral("Quillon server");
+    : m_options(std::move(options)), m_log(log) {
+  m_self.FileName = QCoreApplication::applicationFilePath();
+  m_self.Title = QStringLiteral("Quillon server");
 }
 
 QuillonServer::~QuillonServer() {
-  if (FWindow != 0)
-    platform::destroyWindow(FWindow);
-  if (!FClass.isEmpty())
-    platform::unregisterWindowClass(FClass);
-  for (const Child &child : FChildren)
-    ::waitpid(child.Pid, nullptr, WNOHANG);
+  if (m_window != 0)
+    platform::destroyWindow(m_window);
+  if (!m_class.isEmpty())
+    platform::unregisterWindowClass(m_class);
+  for (const Child &child : m_children)
+    ::waitpid(child.pid, nullptr, WNOHANG);
 }
 
-bool QuillonServer::Start() {
-  const QString className = ServerWindowClassName(FOptions.HandleText);
-  if (platform::findWindow(className, ServerWindowName(FOptions.HandleText)) != 0) {
-    FLog << "quillon-server: a server with handle text \"" << FOptions.HandleText
-         << "\" is running already\n";
-    FLog.flush();
+bool QuillonServer::start() {
+  const QString className = ServerWindowClassName(m_options.handleText);
+  if (platform::findWindow(className, ServerWindowName(m_options.handleText)) != 0) {
+    m_log << "quillon-server: a server with handle text \"" << m_options.handleText
+          << "\" is running already\n";
+    m_log.flush();
     return false;
   }
   if (!platform::registerWindowClass(className)) {
-    FLog << "quillon-server: cannot register the window class: " << LastErrorText() << "\n";
-    FLog.flush();
+    m_log << "quillon-server: cannot register the window class: " << LastErrorText() << "\n";
+    m_log.flush();
     return false;
   }
-  FClass = className;
-  FWindow =
-      platform::createWindow(className, ServerWindowName(FOptions.HandleText),
-                             [this](const platform::CopyDataMessage &m) { return OnMessage(m); });
-  if (FWindow == 0) {
-    FLog << "quillon-server: cannot create the window: " << LastErrorText() << "\n";
-    FLog.flush();
+  m_class = className;
+  m_window =
+      platform::createWindow(className, ServerWindowName(m_options.handleText),
+                             [this](const platform::CopyDataMessage &m) { return onMessage(m); });
+  if (m_window == 0) {
+    m_log << "quillon-server: cannot create the window: " << LastErrorText() << "\n";
+    m_log.flush();
     return false;
   }
-  FSelf.WindowHandle = FWindow;
+  m_self.WindowHandle = m_window;
   return true;
 }
 
-void QuillonServer::ShutDown() {
-  DropDeadClients();
+void QuillonServer::shutDown() {
+  dropDeadClients();
   // A client leaves on the quit message without logging off; take the list first.
-  const std::vector<TEntity> clients = std::move(FClients);
-  FClients.clear();
+  const std::vector<TEntity> clients = std::move(m_clients);
+  m_clients.clear();
   // A client that does not answer (stopped, hung) must not keep the server from ending: all
   // of them share one time budget, and once it is spent each still gets its frame, which a
   // stopped one reads when it resumes, without being waited for.
   QElapsedTimer spent;
   spent.start();
   for (const TEntity &client : clients)
-    SendQuit(client.WindowHandle,
+    sendQuit(client.WindowHandle,
              static_cast<int>(std::max<qint64>(kShutDownBudgetMs - spent.elapsed(), 10)));
 }
 
-std::int64_t QuillonServer::OnMessage(const platform::CopyDataMessage &m) {
+std::int64_t QuillonServer::onMessage(const platform::CopyDataMessage &m) {
   // No request, however large or strange, may end the server.
   try {
-    Dispatch(m);
+    dispatch(m);
   } catch (const std::exception &e) {
-    FLog << "quillon-server: request " << m.code << " from " << hex(m.sender)
-         << " failed: " << e.what() << "\n";
-    FLog.flush();
+    m_log << "quillon-server: request " << m.code << " from " << hex(m.sender)
+          << " failed: " << e.what() << "\n";
+    m_log.flush();
   } catch (...) {
-    FLog << "quillon-server: request " << m.code << " from " << hex(m.sender) << " failed\n";
-    FLog.flush();
+    m_log << "quillon-server: request " << m.code << " from " << hex(m.sender) << " failed\n";
+    m_log.flush();
   }
   return 0;
 }
 
-void QuillonServer::Dispatch(const platform::CopyDataMessage &m) {
+void QuillonServer::dispatch(const platform::CopyDataMessage &m) {
   const auto code = static_cast<std::int32_t>(m.code);
   const qsizetype bodySize = m.data.size() - 8;
-  if (FOptions.Verbose) {
-    FLog << "received " << codeName(code) << " (" << code << ") from " << hex(m.sender) << ", "
-         << (bodySize < 0 ? QStringLiteral("frame of %1 bytes, too short").arg(m.data.size())
-                          : QStringLiteral("%1 bytes body").arg(bodySize))
-         << "\n";
-    FLog.flush();
+  if (m_options.verbose) {
+    m_log << "received " << codeName(code) << " (" << code << ") from " << hex(m.sender) << ", "
+          << (bodySize < 0 ? QStringLiteral("frame of %1 bytes, too short").arg(m.data.size())
+                           : QStringLiteral("%1 bytes body").arg(bodySize))
+          << "\n";
+    m_log.flush();
   }
   std::unique_ptr<TQuillonMessageStream> msg = DecodeFrame(nullptr, code, m.sender, m.data);
   if (!msg)
     return;
-  if (FOptions.DieOnCode != 0 && code == FOptions.DieOnCode)
+  if (m_options.dieOnCode != 0 && code == m_options.dieOnCode)
     ::raise(SIGKILL);
   QuillonRequest request;
   if (!ParseRequest(code, *msg, request)) {
-    if (FOptions.Verbose && code >= mcLogon && code <= mcGetServerParam && code != mcParams) {
-      FLog << "  rejected: the body does not hold what " << codeName(code) << " needs\n";
-      FLog.flush();
+    if (m_options.verbose && code >= mcLogon && code <= mcGetServerParam && code != mcParams) {
+      m_log << "  rejected: the body does not hold what " << codeName(code) << " needs\n";
+      m_log.flush();
     }
     return;
   }
-  if (FOptions.QuitDuringCode != 0 && code == FOptions.QuitDuringCode)
-    SendQuit(m.sender);
-  Answer(request, m.sender, msg->TimeStamp);
-  ReapChildren();
+  if (m_options.quitDuringCode != 0 && code == m_options.quitDuringCode)
+    sendQuit(m.sender);
+  answer(request, m.sender, msg->TimeStamp);
+  reapChildren();
 }
 
-void QuillonServer::Answer(const QuillonRequest &r, THandle requester, LocalTimeStamp stamp) {
+void QuillonServer::answer(const QuillonRequest &r, THandle requester, LocalTimeStamp stamp) {
   TMemoryStream body;
-  switch (r.Code) {
+  switch (r.code) {
   case mcLogon: {
-    TEntity entity = r.Entity;
+    TEntity entity = r.entity;
     if (entity.WindowHandle == 0)
       entity.WindowHandle = requester;
-    std::erase_if(FClients,
+    std::erase_if(m_clients,
                   [&](const TEntity &e) { return e.WindowHandle == entity.WindowHandle; });
-    FClients.push_back(entity);
+    m_clients.push_back(entity);
     return; // no reply
   }
   case mcLogoff: {
-    const THandle h = r.Entity.WindowHandle != 0 ? r.Entity.WindowHandle : requester;
-    std::erase_if(FClients, [&](const TEntity &e) { return e.WindowHandle == h; });
+    const THandle h = r.entity.WindowHandle != 0 ? r.entity.WindowHandle : requester;
+    std::erase_if(m_clients, [&](const TEntity &e) { return e.WindowHandle == h; });
     return;
   }
   case mcQueryEntity: {
-    DropDeadClients();
+    dropDeadClients();
     const TEntity *found =
-        r.Selector == qeByHandle ? FindByHandle(r.Handle) : FindByTitle(r.Text, requester);
+        r.selector == qeByHandle ? findByHandle(r.handle) : findByTitle(r.text, requester);
     if (found) {
       TEntity copy = *found;
       copy.WriteToStream(body);
@@ -196,56 +196,56 @@ void QuillonServer::Answer(const QuillonRequest &r, THandle requester, LocalTime
     break;
   }
   case mcRunProgram:
-    body.WriteInteger(static_cast<std::int32_t>(Spawn(r.Text, r.Parameters)));
+    body.WriteInteger(static_cast<std::int32_t>(spawn(r.text, r.parameters)));
     break;
   case mcGetFile: {
     // Read straight behind the "found" flag, without another copy of the file in between.
     QByteArray bytes(1, '\1');
-    if (!ReadServedFile(r.Text, bytes))
+    if (!readServedFile(r.text, bytes))
       bytes = QByteArray(1, '\0');
     body.SetMemory(std::move(bytes));
     break;
   }
-  case mcMapFileName: body.WriteString(MapFileName(r.Text)); break;
+  case mcMapFileName: body.WriteString(mapFileName(r.text)); break;
   case mcQueryString:
-  case mcGetServerParam: body.WriteString(FOptions.Params.value(r.Text)); break;
+  case mcGetServerParam: body.WriteString(m_options.params.value(r.text)); break;
   default: return;
   }
-  Reply(requester, stamp, body);
+  reply(requester, stamp, body);
 }
 
-void QuillonServer::Reply(THandle requester, LocalTimeStamp stamp, const TMemoryStream &body) {
+void QuillonServer::reply(THandle requester, LocalTimeStamp stamp, const TMemoryStream &body) {
   // The requester waits for the reply and takes it at once; one that stopped meanwhile must
   // not hold up everyone else.
-  platform::sendCopyData(requester, FWindow, mcReply, EncodeFrameBlock(stamp, body.Memory()),
+  platform::sendCopyData(requester, m_window, mcReply, EncodeFrameBlock(stamp, body.Memory()),
                          nullptr, kReplyTimeoutMs);
 }
 
-void QuillonServer::SendQuit(THandle client, int timeoutMs) {
+void QuillonServer::sendQuit(THandle client, int timeoutMs) {
   TMemoryStream body;
   body.WriteBoolean(true);
-  platform::sendCopyData(client, FWindow, mcQuit, EncodeFrameBlock(NowTimeStamp(), body.Memory()),
+  platform::sendCopyData(client, m_window, mcQuit, EncodeFrameBlock(NowTimeStamp(), body.Memory()),
                          nullptr, timeoutMs);
 }
 
-void QuillonServer::DropDeadClients() {
-  std::erase_if(FClients, [](const TEntity &e) { return !platform::isWindow(e.WindowHandle); });
+void QuillonServer::dropDeadClients() {
+  std::erase_if(m_clients, [](const TEntity &e) { return !platform::isWindow(e.WindowHandle); });
 }
 
-const TEntity *QuillonServer::FindByHandle(THandle handle) const {
-  if (handle == FWindow)
-    return &FSelf;
-  for (const TEntity &e : FClients)
+const TEntity *QuillonServer::findByHandle(THandle handle) const {
+  if (handle == m_window)
+    return &m_self;
+  for (const TEntity &e : m_clients)
     if (e.WindowHandle == handle)
       return &e;
   return nullptr;
 }
 
-const TEntity *QuillonServer::FindByTitle(const QString &title, THandle requester) const {
+const TEntity *QuillonServer::findByTitle(const QString &title, THandle requester) const {
   // The longest-running participant of that title, preferring one that is not the requester:
   // a second start that has logged on asks for the first one.
   const TEntity *own = nullptr;
-  for (const TEntity &e : FClients) {
+  for (const TEntity &e : m_clients) {
     if (e.Title != title)
       continue;
     if (e.WindowHandle != requester)
@@ -255,16 +255,16 @@ const TEntity *QuillonServer::FindByTitle(const QString &title, THandle requeste
   return own;
 }
 
-QString QuillonServer::MapFileName(const QString &name) const {
-  return inFolder(FOptions.FilesFolder, name.mid(name.lastIndexOf(QLatin1Char('/')) + 1));
+QString QuillonServer::mapFileName(const QString &name) const {
+  return inFolder(m_options.filesFolder, name.mid(name.lastIndexOf(QLatin1Char('/')) + 1));
 }
 
-bool QuillonServer::ReadServedFile(const QString &name, QByteArray &bytes) const {
+bool QuillonServer::readServedFile(const QString &name, QByteArray &bytes) const {
   if (name.isEmpty())
     return false;
-  const QString path = QDir::isAbsolutePath(name) ? name : inFolder(FOptions.FilesFolder, name);
+  const QString path = QDir::isAbsolutePath(name) ? name : inFolder(m_options.filesFolder, name);
   const QString canonical = QFileInfo(path).canonicalFilePath();
-  const QString root = QFileInfo(FOptions.FilesFolder).canonicalFilePath();
+  const QString root = QFileInfo(m_options.filesFolder).canonicalFilePath();
   // Only what lies inside the served folder, whatever ".." or links the name holds.
   if (canonical.isEmpty() || root.isEmpty() || !canonical.startsWith(inFolder(root, QString())))
     return false;
@@ -274,7 +274,7 @@ bool QuillonServer::ReadServedFile(const QString &name, QByteArray &bytes) const
   return appendFile(file, kMaxServedFileSize, bytes);
 }
 
-pid_t QuillonServer::Spawn(const QString &fileName, const QString &parameters) {
+pid_t QuillonServer::spawn(const QString &fileName, const QString &parameters) {
   QStringList args = QProcess::splitCommand(parameters);
   args.prepend(fileName);
   std::vector<QByteArray> storage;
@@ -290,26 +290,26 @@ pid_t QuillonServer::Spawn(const QString &fileName, const QString &parameters) {
     return 0;
   // Kept unreaped for a while: a client that waits for the program opens it by its number,
   // which must still name it even when the program has already ended.
-  FChildren.push_back(Child{pid, 0});
+  m_children.push_back(Child{pid, 0});
   return pid;
 }
 
-void QuillonServer::ReapChildren() {
+void QuillonServer::reapChildren() {
   // A program that has ended stays a zombie for a while before it is reaped, so that a client
   // that waits for it can still open it by its number.
   const qint64 now = QDateTime::currentMSecsSinceEpoch();
-  std::erase_if(FChildren, [now](Child &child) {
-    if (child.EndedSeenMs == 0) {
+  std::erase_if(m_children, [now](Child &child) {
+    if (child.endedSeenMs == 0) {
       siginfo_t info{};
-      if (::waitid(P_PID, static_cast<id_t>(child.Pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0)
+      if (::waitid(P_PID, static_cast<id_t>(child.pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0)
         return true; // not ours any more
       if (info.si_pid == 0)
         return false; // still running
-      child.EndedSeenMs = now;
+      child.endedSeenMs = now;
     }
-    if (now - child.EndedSeenMs < kZombieKeepMs)
+    if (now - child.endedSeenMs < kZombieKeepMs)
       return false;
-    ::waitpid(child.Pid, nullptr, WNOHANG);
+    ::waitpid(child.pid, nullptr, WNOHANG);
     return true;
   });
 }

@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include <csignal>
+#include <optional>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -41,107 +42,107 @@ bool publishingForAnotherUser() {
   return ::geteuid() == 0 && !sudoUid.isEmpty() && sudoUid != "0";
 }
 
-} // namespace
+// An option with its help text and, when it takes one, the name of its value.
+QCommandLineOption option(const char *name, const char *help, const char *valueName = "") {
+  return QCommandLineOption(QStringList{QString::fromLatin1(name)}, QString::fromLatin1(help),
+                            QString::fromLatin1(valueName));
+}
 
-int main(int argc, char **argv) {
-  QCoreApplication app(argc, argv);
-  QCoreApplication::setApplicationName(QStringLiteral("quillon-server"));
-  QTextStream out(stdout);
-
-  QCommandLineParser parser;
-  parser.setApplicationDescription(
-      QStringLiteral("Coordinating server for the programs of the family. Arguments after the "
-                     "options form a program to start under this server (it gets "
-                     "/serverhandle=<handle text> appended)."));
-  parser.addHelpOption();
-  const QCommandLineOption handleOpt(
-      QStringList{QStringLiteral("handle")},
-      QStringLiteral("Handle text that ends the server's window class and name (default empty)."),
-      QStringLiteral("text"));
-  const QCommandLineOption filesOpt(QStringList{QStringLiteral("files")},
-                                    QStringLiteral("Folder the server serves files from "
-                                                   "(default: the current folder)."),
-                                    QStringLiteral("folder"));
-  const QCommandLineOption workOpt(QStringList{QStringLiteral("work-area")},
-                                   QStringLiteral("Value of MarloWorkArea (default: the files "
-                                                  "folder with a trailing /)."),
-                                   QStringLiteral("folder"));
-  const QCommandLineOption homeOpt(QStringList{QStringLiteral("home-dir")},
-                                   QStringLiteral("Value of MarloHomeDir (default: the files "
-                                                  "folder with a trailing /)."),
-                                   QStringLiteral("folder"));
-  const QCommandLineOption paramOpt(QStringList{QStringLiteral("param")},
-                                    QStringLiteral("A further server parameter NAME=VALUE "
-                                                   "(repeatable)."),
-                                    QStringLiteral("NAME=VALUE"));
-  const QCommandLineOption publishOpt(
-      QStringList{QStringLiteral("publish")},
-      QStringLiteral("Publish the handle text as \"ViewerHandle\" in the system settings store, "
-                     "so that programs find the server without /serverhandle=."));
-  const QCommandLineOption verboseOpt(
-      QStringList{QStringLiteral("verbose")},
-      QStringLiteral("Log every message received (code, sender window, body size)."));
-  for (const auto *o :
-       {&handleOpt, &filesOpt, &workOpt, &homeOpt, &paramOpt, &publishOpt, &verboseOpt})
-    parser.addOption(*o);
+// The command line the server understands.
+struct CommandLineOptions {
+  QCommandLineOption handle =
+      option("handle", "Handle text that ends the server's window class and name (default empty).",
+             "text");
+  QCommandLineOption files = option(
+      "files", "Folder the server serves files from (default: the current folder).", "folder");
+  QCommandLineOption workArea =
+      option("work-area", "Value of MarloWorkArea (default: the files folder with a trailing /).",
+             "folder");
+  QCommandLineOption homeDir = option(
+      "home-dir", "Value of MarloHomeDir (default: the files folder with a trailing /).", "folder");
+  QCommandLineOption param =
+      option("param", "A further server parameter NAME=VALUE (repeatable).", "NAME=VALUE");
+  QCommandLineOption publish =
+      option("publish", "Publish the handle text as \"ViewerHandle\" in the system settings "
+                        "store, so that programs find the server without /serverhandle=.");
+  QCommandLineOption verbose =
+      option("verbose", "Log every message received (code, sender window, body size).");
 #ifdef QUILLON_SERVER_TESTING
   // Fault injection for the tests; only the tests' own build of the server has it.
-  const QCommandLineOption dieOpt(QStringList{QStringLiteral("test-die-on")},
-                                  QStringLiteral("Testing: kill this server (SIGKILL) on "
-                                                 "receiving a request of this code."),
-                                  QStringLiteral("code"));
-  const QCommandLineOption quitOpt(QStringList{QStringLiteral("test-quit-during")},
-                                   QStringLiteral("Testing: send the quit message to the "
-                                                  "requester while answering this code."),
-                                   QStringLiteral("code"));
-  parser.addOption(dieOpt);
-  parser.addOption(quitOpt);
+  QCommandLineOption dieOn =
+      option("test-die-on",
+             "Testing: kill this server (SIGKILL) on receiving a request of this code.", "code");
+  QCommandLineOption quitDuring =
+      option("test-quit-during",
+             "Testing: send the quit message to the requester while answering this code.", "code");
 #endif
-  parser.addPositionalArgument(QStringLiteral("program"),
-                               QStringLiteral("Program (with its arguments) to start."),
-                               QStringLiteral("[-- program args...]"));
-  parser.process(app);
 
+  void addTo(QCommandLineParser &parser) const {
+    parser.setApplicationDescription(
+        QStringLiteral("Coordinating server for the programs of the family. Arguments after the "
+                       "options form a program to start under this server (it gets "
+                       "/serverhandle=<handle text> appended)."));
+    parser.addHelpOption();
+    for (const auto *o : {&handle, &files, &workArea, &homeDir, &param, &publish, &verbose})
+      parser.addOption(*o);
+#ifdef QUILLON_SERVER_TESTING
+    parser.addOption(dieOn);
+    parser.addOption(quitDuring);
+#endif
+    parser.addPositionalArgument(QStringLiteral("program"),
+                                 QStringLiteral("Program (with its arguments) to start."),
+                                 QStringLiteral("[-- program args...]"));
+  }
+};
+
+// The folder served, its parameters and the testing aids; none (and the reason on stderr)
+// when the command line asks for something the server cannot do.
+std::optional<QuillonServerOptions> serverOptions(const QCommandLineParser &parser,
+                                                  const CommandLineOptions &cl) {
   QuillonServerOptions options;
-  options.HandleText = parser.value(handleOpt);
-  const QString folder = parser.isSet(filesOpt) ? parser.value(filesOpt) : QDir::currentPath();
+  options.handleText = parser.value(cl.handle);
+  const QString folder = parser.isSet(cl.files) ? parser.value(cl.files) : QDir::currentPath();
   const QFileInfo folderInfo(folder);
   if (!folderInfo.isDir()) {
     QTextStream(stderr) << "quillon-server: not a folder: " << folder << "\n";
-    return 2;
+    return std::nullopt;
   }
-  options.FilesFolder = folderInfo.absoluteFilePath();
-  const QString folderSlash = options.FilesFolder.endsWith(QLatin1Char('/'))
-                                  ? options.FilesFolder
-                                  : options.FilesFolder + QLatin1Char('/');
-  options.Params.insert(QStringLiteral("MarloWorkArea"),
-                        parser.isSet(workOpt) ? parser.value(workOpt) : folderSlash);
-  options.Params.insert(QStringLiteral("MarloHomeDir"),
-                        parser.isSet(homeOpt) ? parser.value(homeOpt) : folderSlash);
-  for (const QString &p : parser.values(paramOpt)) {
+  options.filesFolder = folderInfo.absoluteFilePath();
+  const QString folderSlash = options.filesFolder.endsWith(QLatin1Char('/'))
+                                  ? options.filesFolder
+                                  : options.filesFolder + QLatin1Char('/');
+  options.params.insert(QStringLiteral("MarloWorkArea"),
+                        parser.isSet(cl.workArea) ? parser.value(cl.workArea) : folderSlash);
+  options.params.insert(QStringLiteral("MarloHomeDir"),
+                        parser.isSet(cl.homeDir) ? parser.value(cl.homeDir) : folderSlash);
+  for (const QString &p : parser.values(cl.param)) {
     const qsizetype eq = p.indexOf(QLatin1Char('='));
     if (eq <= 0) {
       QTextStream(stderr) << "quillon-server: --param needs NAME=VALUE, got: " << p << "\n";
-      return 2;
+      return std::nullopt;
     }
-    options.Params.insert(p.left(eq), p.mid(eq + 1));
+    options.params.insert(p.left(eq), p.mid(eq + 1));
   }
-  options.Verbose = parser.isSet(verboseOpt);
+  options.verbose = parser.isSet(cl.verbose);
 #ifdef QUILLON_SERVER_TESTING
-  options.DieOnCode = parser.value(dieOpt).toInt();
-  options.QuitDuringCode = parser.value(quitOpt).toInt();
+  options.dieOnCode = parser.value(cl.dieOn).toInt();
+  options.quitDuringCode = parser.value(cl.quitDuring).toInt();
 #endif
-  if (parser.isSet(publishOpt) && publishingForAnotherUser()) {
+  if (parser.isSet(cl.publish) && publishingForAnotherUser()) {
     QTextStream(stderr) << "quillon-server: --publish under sudo would announce a server that "
                            "only root's programs can reach; run the server as the user of the "
                            "programs, with write access to "
                         << platform::systemSettingsFilePath() << " (see README)\n";
-    return 2;
+    return std::nullopt;
   }
+  return options;
+}
 
+// SIGTERM and SIGINT write a byte to gSignalPipe and interrupt a send that waits.
+bool installSignalHandlers() {
   if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, gSignalPipe) != 0) {
     QTextStream(stderr) << "quillon-server: cannot set up signal handling\n";
-    return 1;
+    return false;
   }
   struct sigaction sa {};
   sa.sa_handler = onSignal;
@@ -150,23 +151,65 @@ int main(int argc, char **argv) {
   ::sigaction(SIGTERM, &sa, nullptr);
   ::sigaction(SIGINT, &sa, nullptr);
   platform::setSendInterruptFlag(&gSignalled);
+  return true;
+}
 
-  QuillonServer server(options, out);
+// Registers the window; false (and the reason on the log or stderr) when it cannot.
+bool startServer(QuillonServer &server) {
   try {
-    if (!server.Start())
-      return 1;
+    return server.start();
   } catch (const std::exception &e) {
     QTextStream(stderr) << "quillon-server: " << e.what() << "\n";
-    return 1;
+    return false;
   }
+}
 
-  bool published = false;
-  if (parser.isSet(publishOpt)) {
-    published = platform::writeSystemString(kDemonGroup, kViewerHandle, options.HandleText);
-    if (!published)
-      QTextStream(stderr) << "quillon-server: could not write "
-                          << platform::systemSettingsFilePath() << "\n";
-  }
+bool publishHandle(const QString &handleText) {
+  const bool published = platform::writeSystemString(kDemonGroup, kViewerHandle, handleText);
+  if (!published)
+    QTextStream(stderr) << "quillon-server: could not write " << platform::systemSettingsFilePath()
+                        << "\n";
+  return published;
+}
+
+// Takes the handle back out of the settings store unless another server has replaced it.
+void withdrawHandle(const QString &handleText) {
+  if (platform::readSystemString(kDemonGroup, kViewerHandle) == handleText)
+    platform::writeSystemString(kDemonGroup, kViewerHandle, QString());
+}
+
+// The program given after the options, told which server to use.
+void startProgram(const QStringList &program, const QString &handleText) {
+  if (program.isEmpty())
+    return;
+  QStringList args = program.mid(1);
+  args.append(QStringLiteral("/serverhandle=") + handleText);
+  qint64 pid = 0;
+  if (!QProcess::startDetached(program.first(), args, QString(), &pid))
+    QTextStream(stderr) << "quillon-server: could not start " << program.first() << "\n";
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  QCoreApplication app(argc, argv);
+  QCoreApplication::setApplicationName(QStringLiteral("quillon-server"));
+  QTextStream out(stdout);
+
+  QCommandLineParser parser;
+  const CommandLineOptions cl;
+  cl.addTo(parser);
+  parser.process(app);
+  const std::optional<QuillonServerOptions> options = serverOptions(parser, cl);
+  if (!options)
+    return 2;
+  if (!installSignalHandlers())
+    return 1;
+
+  QuillonServer server(*options, out);
+  if (!startServer(server))
+    return 1;
+  const bool published = parser.isSet(cl.publish) && publishHandle(options->handleText);
 
   QSocketNotifier signalNotifier(gSignalPipe[0], QSocketNotifier::Read);
   QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [&] {
@@ -174,31 +217,23 @@ int main(int argc, char **argv) {
     [[maybe_unused]] const ssize_t n = ::read(gSignalPipe[0], &byte, 1);
     signalNotifier.setEnabled(false);
     gSignalled = 0; // the quit messages below are sent within their own time budget
-    out << "quillon-server: shutting down, telling " << server.Clients().size()
+    out << "quillon-server: shutting down, telling " << server.clients().size()
         << " client(s) to quit\n";
     out.flush();
-    server.ShutDown();
+    server.shutDown();
     QCoreApplication::quit();
   });
   QTimer reaper;
-  QObject::connect(&reaper, &QTimer::timeout, &app, [&] { server.ReapChildren(); });
+  QObject::connect(&reaper, &QTimer::timeout, &app, [&] { server.reapChildren(); });
   reaper.start(2000);
 
-  out << "quillon-server: ready, handle text \"" << options.HandleText << "\", window "
-      << server.Window() << ", files from " << options.FilesFolder << "\n";
+  out << "quillon-server: ready, handle text \"" << options->handleText << "\", window "
+      << server.window() << ", files from " << options->filesFolder << "\n";
   out.flush();
-
-  const QStringList program = parser.positionalArguments();
-  if (!program.isEmpty()) {
-    QStringList args = program.mid(1);
-    args.append(QStringLiteral("/serverhandle=") + options.HandleText);
-    qint64 pid = 0;
-    if (!QProcess::startDetached(program.first(), args, QString(), &pid))
-      QTextStream(stderr) << "quillon-server: could not start " << program.first() << "\n";
-  }
+  startProgram(parser.positionalArguments(), options->handleText);
 
   const int rc = QCoreApplication::exec();
-  if (published && platform::readSystemString(kDemonGroup, kViewerHandle) == options.HandleText)
-    platform::writeSystemString(kDemonGroup, kViewerHandle, QString());
+  if (published)
+    withdrawHandle(options->handleText);
   return rc;
 }
