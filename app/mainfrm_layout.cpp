@@ -133,7 +133,7 @@ void TFrmRadPattern::createControls() {
   setFont(formFont());
   setAutoFillBackground(true);
   initDipolixResources();
-  setWindowIcon(dipolixAppIcon());
+  // The window icon is chosen by the start-up work: the language file may name its own.
 
   LayoutLoader loader;
 

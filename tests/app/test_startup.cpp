@@ -15,6 +15,7 @@
 #include "Cp1252.h"
 #include "Nuvra_NumLab.h"
 #include "Nuvra_urllab.h"
+#include "Resources.h"
 #include "TMemo.h"
 #include "mainfrm.h"
 
@@ -114,11 +115,14 @@ TEST_F(StartUp, IconFromTheWorkAreaWhenTheTableNamesOne) {
   EXPECT_EQ(pixel(QApplication::windowIcon()), QColor(Qt::red).rgb());
   TearDown();
 
-  // A missing file, or one that holds no image, leaves the built-in icon.
-  for (const char *name : {"no-such-icon.png", "not-an-image.png"}) {
-    writeLanguage(QStringLiteral("[AppIconName]=%1|$$\r\n").arg(QLatin1String(name)));
+  // A missing file, or one that holds no image, leaves the built-in icon; so does a table
+  // that names none.
+  const QImage builtIn = dipolixAppIcon().pixmap(32).toImage();
+  for (const char *name : {"no-such-icon.png", "not-an-image.png", ""}) {
+    writeLanguage(*name ? QStringLiteral("[AppIconName]=%1|$$\r\n").arg(QLatin1String(name))
+                        : QStringLiteral("[HomePage]=|$$\r\n"));
     start();
-    EXPECT_NE(pixel(form->windowIcon()), QColor(Qt::red).rgb()) << name;
+    EXPECT_EQ(form->windowIcon().pixmap(32).toImage(), builtIn) << name;
     TearDown();
   }
   QFile::remove(dir + QStringLiteral("startup-test-icon.png"));
