@@ -1,4 +1,5 @@
 // The main window as a user meets it: layout, presets, read-outs and one repaint per change.
+#include <QFontInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
@@ -32,6 +33,22 @@ TEST_F(Window, LayoutMatchesTheDialog) {
   EXPECT_EQ(form.SBarL->pageStep(), 500);
   EXPECT_EQ(form.SBLamda4->focusPolicy(), Qt::NoFocus);
   EXPECT_EQ(form.SB3Lamda4->text(), QStringLiteral("3λ/4"));
+  // The read-outs, held back while the layout sets them up, are shown and painted.
+  for (TNumLab *lab : {form.NLabdphi, form.NumLabL}) {
+    EXPECT_TRUE(lab->isVisible()) << lab->objectName().toStdString();
+    EXPECT_EQ(lab->ScreenImage().size(), lab->size()) << lab->objectName().toStdString();
+  }
+  // Missing families are left out of the layout's font lists; what is shown is what the whole
+  // list gives.
+  const auto resolved = [](const QStringList &families) {
+    QFont f;
+    f.setFamilies(families);
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(13);
+    return QFontInfo(f).family();
+  };
+  EXPECT_EQ(QFontInfo(form.font()).family(), resolved({"MS Sans Serif", "Liberation Sans"}));
+  EXPECT_EQ(QFontInfo(form.SBLamda4->font()).family(), resolved({"Symbol", "DejaVu Sans"}));
 }
 
 TEST_F(Window, StartUpShowsTheFirstPattern) {
