@@ -41,7 +41,9 @@ void apply(QObject *component, Layout values) {
 // a missing family first makes the font database compute that family's substitutes (a
 // fontconfig search costing about a millisecond each time) before it takes the next one.
 QStringList installedFirst(const QStringList &wanted) {
-  const QStringList installed = QFontDatabase::families();
+  QStringList installed;
+  for (const QString &family : QFontDatabase::families())
+    installed << family.section(QStringLiteral(" ["), 0, 0); // without "[foundry]"
   QStringList found;
   for (const QString &family : wanted)
     if (installed.contains(family, Qt::CaseInsensitive))
