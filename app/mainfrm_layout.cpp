@@ -156,6 +156,9 @@ void TFrmRadPattern::createControls() {
   PCRicht = loader.Add(new TPolChart(this));
   PCRicht->setObjectName(QStringLiteral("PCRicht"));
   PCRicht->setGeometry(8, 8, 465, 441);
+  // Shown by the start-up work once it has centred the chart and plotted the first pattern:
+  // shown with the window, the chart would first paint itself empty, then once more centred.
+  PCRicht->hide();
   apply(PCRicht, {
                      {"AllocSize", 1000},
                      {"AutoRedraw", false},

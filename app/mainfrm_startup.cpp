@@ -78,6 +78,7 @@ void TFrmRadPattern::FormShow(QObject *Sender) {
   if (!demon) { // the server ended the program before it was shown
     PCRicht->CenterChart();
     SbarChange(Sender);
+    PCRicht->show();
     return;
   }
   TGlossan2000 &translator = *demon->Translator;
@@ -102,6 +103,7 @@ void TFrmRadPattern::FormShow(QObject *Sender) {
       [&translator](const QString &text) { return translator.Translate(text); }));
   PCRicht->CenterChart();
   SbarChange(Sender);
+  PCRicht->show(); // its first paint
 
   if (FrmAbout && !m_headless)
     FrmAbout->exec();

@@ -84,6 +84,18 @@ TEST_F(Window, PresetsMoveOnlyTheDistanceBar) {
   EXPECT_EQ(form.RecomputeCount(), before);
 }
 
+// Shown, the window paints its chart once, with the first pattern, centred.
+TEST(WindowStart, PaintsTheChartOnce) {
+  CanvasRecorder rec;
+  TFrmRadPattern form{/*headless=*/true};
+  form.show();
+  int chartFrames = 0;
+  for (const CanvasCall &c : rec.of(CanvasOp::Draw, QStringLiteral("screen")))
+    chartFrames += c.points.at(1) == QPoint(465, 441);
+  EXPECT_EQ(chartFrames, 1);
+  EXPECT_TRUE(form.PCRicht->isVisible());
+}
+
 TEST_F(Window, EachChangeRepaintsTheChartOnce) {
   CanvasRecorder rec;
   form.SBarL->setValue(7777);
