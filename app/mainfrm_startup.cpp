@@ -5,13 +5,13 @@
 #include <QBuffer>
 #include <QFile>
 #include <QIcon>
-#include <QImageReader>
 #include <QLabel>
 
 #include "AboutBox.h"
 #include "Accessibility.h"
 #include "AsciiCase.h"
 #include "Glossan2000.h"
+#include "LazyIcon.h"
 #include "MarloDemon.h"
 #include "Nuvra_urllab.h"
 #include "Pattern.h"
@@ -39,9 +39,9 @@ bool applyNamedIcon(TFrmRadPattern &window, TkdbDemonClient &demon) {
     if (stream && stream->size() > 0)
       saveStream(*stream, iconFile);
   }
-  if (!QFile::exists(iconFile) || !QImageReader(iconFile).canRead())
+  const QIcon icon = lazyFileIcon(iconFile); // decoded when a window system asks for it
+  if (icon.isNull())
     return false;
-  const QIcon icon(iconFile);
   QApplication::setWindowIcon(icon);
   window.setWindowIcon(icon);
   if (window.FrmAbout)

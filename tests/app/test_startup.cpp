@@ -7,12 +7,14 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWindow>
 #include <gtest/gtest.h>
 
 #include "AboutBox.h"
 #include "Cp1252.h"
+#include "LazyIcon.h"
 #include "Nuvra_NumLab.h"
 #include "Nuvra_urllab.h"
 #include "Resources.h"
@@ -127,6 +129,30 @@ TEST_F(StartUp, IconFromTheWorkAreaWhenTheTableNamesOne) {
   }
   QFile::remove(dir + QStringLiteral("startup-test-icon.png"));
   QFile::remove(dir + QStringLiteral("not-an-image.png"));
+}
+
+// The named icon is decoded on first use, yet gives what QIcon(fileName) gives, and keeps
+// its picture when the file goes away.
+TEST(StartUpIcon, DecodedLaterTheSameAsAtOnce) {
+  QTemporaryDir dir;
+  const QString file = dir.filePath(QStringLiteral("icon.png"));
+  QImage image(48, 32, QImage::Format_ARGB32);
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      image.setPixel(x, y, qRgba(x * 5, y * 7, 200, 40 + x + y));
+  ASSERT_TRUE(image.save(file));
+  const QIcon eager(file);
+  const QIcon lazy = lazyFileIcon(file);
+  ASSERT_FALSE(lazy.isNull());
+  QFile::remove(file);
+  for (QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled, QIcon::Active}) {
+    EXPECT_EQ(lazy.availableSizes(mode), eager.availableSizes(mode)) << mode;
+    for (QSize size : {QSize(16, 16), QSize(48, 32), QSize(100, 100), QSize(24, 40)}) {
+      EXPECT_EQ(lazy.actualSize(size, mode), eager.actualSize(size, mode)) << mode;
+      EXPECT_EQ(lazy.pixmap(size, mode).toImage(), eager.pixmap(size, mode).toImage()) << mode;
+    }
+  }
+  EXPECT_TRUE(lazyFileIcon(dir.filePath(QStringLiteral("missing.png"))).isNull());
 }
 
 TEST(StartUpOrder, AboutBoxComesFirstWithThePatternAlreadyComputed) {
