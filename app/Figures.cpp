@@ -9,20 +9,14 @@
 #include <cmath>
 
 #include "Nuvra_polchart.h"
+#include "PngEncoder.h"
 #include "mainfrm.h"
 
 namespace figures {
 namespace {
 
-QByteArray pngBytes(QImage image, int dpi) {
-  const int dpm = static_cast<int>(std::lround(dpi / 0.0254));
-  image.setDotsPerMeterX(dpm);
-  image.setDotsPerMeterY(dpm);
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "PNG");
-  return bytes;
+QByteArray pngBytes(const QImage &image, int dpi) {
+  return encodePng(image, static_cast<int>(std::lround(dpi / 0.0254)));
 }
 
 QByteArray svg(QSize size, int dpi, const std::function<void(QPainter &)> &paint) {

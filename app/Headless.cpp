@@ -65,6 +65,8 @@ int render(const Options &options) {
     about = std::make_unique<TFrmAbout>();
     window.FrmAbout = about.get();
   }
+  // One picture per output: a cached grid layer would only be copied, never reused.
+  window.PCRicht->SetCacheStaticLayer(false);
   window.SBarL->setValue(options.distancePosition);
   window.SBarPhaseDiff->setValue(options.phasePosition);
   window.show(); // runs the start-up work; nothing reaches a screen

@@ -3,6 +3,7 @@
 // properties, while the components are in their loading state.
 
 #include <QFont>
+#include <QFontDatabase>
 #include <QIcon>
 #include <QKeySequence>
 #include <QLabel>
@@ -36,10 +37,25 @@ void apply(QObject *component, Layout values) {
   }
 }
 
+// The families of `wanted` that are installed, in order; all of them when none is. Asking for
+// a missing family first makes the font database compute that family's substitutes (a
+// fontconfig search costing about a millisecond each time) before it takes the next one.
+QStringList installedFirst(const QStringList &wanted) {
+  QStringList installed;
+  for (const QString &family : QFontDatabase::families())
+    installed << family.section(QStringLiteral(" ["), 0, 0); // without "[foundry]"
+  QStringList found;
+  for (const QString &family : wanted)
+    if (installed.contains(family, Qt::CaseInsensitive))
+      found << family;
+  return found.isEmpty() ? wanted : found;
+}
+
 QFont formFont() {
   // The layout's font; on systems without it, a metric-compatible sans serif.
   QFont f;
-  f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")});
+  f.setFamilies(
+      installedFirst({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")}));
   f.setStyleHint(QFont::SansSerif);
   f.setPixelSize(13);
   return f;
@@ -72,7 +88,7 @@ QToolButton *makePreset(QWidget *parent, const char *name, int left, const QStri
   button->setShortcut(QKeySequence(Qt::ALT | Qt::Key(Qt::Key_0 + number)));
   button->setFocusPolicy(Qt::NoFocus);
   QFont symbol = formFont();
-  symbol.setFamilies({QStringLiteral("Symbol"), QStringLiteral("DejaVu Sans")});
+  symbol.setFamilies(installedFirst({QStringLiteral("Symbol"), QStringLiteral("DejaVu Sans")}));
   button->setFont(symbol);
   return button;
 }
@@ -126,6 +142,9 @@ TPolChart *createChart(QWidget *parent, LayoutLoader &loader) {
   auto *chart = loader.Add(new TPolChart(parent));
   chart->setObjectName(QStringLiteral("PCRicht"));
   chart->setGeometry(8, 8, 465, 441);
+  // Shown by the start-up work once it has centred the chart and plotted the first pattern:
+  // shown with the window, the chart would first paint itself empty, then once more centred.
+  chart->hide();
   apply(chart, {
                    {"AllocSize", 1000},
                    {"AutoRedraw", false},
@@ -163,6 +182,10 @@ TPolChart *createChart(QWidget *parent, LayoutLoader &loader) {
 // The phase difference and the distance: each a read-out above its scroll bar.
 void createReadoutsAndBars(TFrmRadPattern &form, LayoutLoader &loader) {
   form.NLabdphi = loader.Add(new TNumLab(&form));
+  // A read-out paints its picture on every setting it is not hidden for, even inside a
+  // window not yet shown: hidden until the layout and the language file have set it up, it
+  // paints once, when the window is shown.
+  form.NLabdphi->hide();
   form.NLabdphi->setObjectName(QStringLiteral("NLabdphi"));
   form.NLabdphi->setGeometry(552, 16, 201, 20);
   configureReadout(form.NLabdphi, QStringLiteral("GL_Phase Difference"), QStringLiteral("Pi"), 120,
@@ -178,6 +201,7 @@ void createReadoutsAndBars(TFrmRadPattern &form, LayoutLoader &loader) {
                           Qt::AlignRight);
 
   form.NumLabL = loader.Add(new TNumLab(&form));
+  form.NumLabL->hide();
   form.NumLabL->setObjectName(QStringLiteral("NumLabL"));
   form.NumLabL->setGeometry(482, 112, 273, 20);
   configureReadout(form.NumLabL, QStringLiteral("GL_Distance between Aerials:"),
@@ -246,7 +270,7 @@ void TFrmRadPattern::createControls() {
   setFont(formFont());
   setAutoFillBackground(true);
   initDipolixResources();
-  setWindowIcon(dipolixAppIcon());
+  // The window icon is chosen by the start-up work: the language file may name its own.
 
   LayoutLoader loader;
   PCRicht = createChart(this, loader);
@@ -264,4 +288,6 @@ void TFrmRadPattern::createControls() {
 
   loader.Finish();
   createServerLink();
+  NLabdphi->show();
+  NumLabL->show();
 }

@@ -5,16 +5,17 @@
 #include <QBuffer>
 #include <QFile>
 #include <QIcon>
-#include <QImageReader>
 #include <QLabel>
 
 #include "AboutBox.h"
 #include "Accessibility.h"
 #include "AsciiCase.h"
 #include "Glossan2000.h"
+#include "LazyIcon.h"
 #include "MarloDemon.h"
 #include "Nuvra_urllab.h"
 #include "Pattern.h"
+#include "Resources.h"
 #include "SafeWriter.h"
 #include "mainfrm.h"
 
@@ -23,6 +24,29 @@ namespace {
 // Keeps the file's old contents when the new ones cannot be written completely.
 void saveStream(QBuffer &stream, const QString &path) {
   SafeWriter::write(QFile::encodeName(path), stream.data());
+}
+
+// The icon the language file names, fetched from the server when there is one, for the
+// program and both windows. False, changing nothing, when it names none or the file holds no
+// image.
+bool applyNamedIcon(TFrmRadPattern &window, TkdbDemonClient &demon) {
+  const QString iconName = demon.Translator->Translate(QStringLiteral("AppIconName"));
+  if (iconName == QLatin1String("AppIconName"))
+    return false;
+  const QString iconFile = demon.GetServerParam(QStringLiteral("MarloWorkArea")) + iconName;
+  if (demon.UseMarloServer()) {
+    std::unique_ptr<QBuffer> stream = demon.GetFileStream(iconName);
+    if (stream && stream->size() > 0)
+      saveStream(*stream, iconFile);
+  }
+  const QIcon icon = lazyFileIcon(iconFile); // decoded when a window system asks for it
+  if (icon.isNull())
+    return false;
+  QApplication::setWindowIcon(icon);
+  window.setWindowIcon(icon);
+  if (window.FrmAbout)
+    window.FrmAbout->setWindowIcon(icon);
+  return true;
 }
 
 } // namespace
@@ -47,31 +71,17 @@ void TFrmRadPattern::FormShow(QObject *Sender) {
   // An accepted quit message deletes the server link only from the event loop, so it lives
   // through this handler once it is there.
   TkdbDemonClient *demon = cliDemon;
+  // The built-in icon only where the language file names no usable one: decoding its six
+  // sizes to replace them at once cost start-up time.
+  if (!demon || !applyNamedIcon(*this, *demon))
+    setWindowIcon(dipolixAppIcon());
   if (!demon) { // the server ended the program before it was shown
     PCRicht->CenterChart();
     SbarChange(Sender);
+    PCRicht->show();
     return;
   }
   TGlossan2000 &translator = *demon->Translator;
-  const QString iconName = translator.Translate(QStringLiteral("AppIconName"));
-  const QString workArea = demon->GetServerParam(QStringLiteral("MarloWorkArea"));
-
-  if (iconName != QLatin1String("AppIconName")) {
-    const QString iconFile = workArea + iconName;
-    if (demon->UseMarloServer()) {
-      std::unique_ptr<QBuffer> stream = demon->GetFileStream(iconName);
-      if (stream && stream->size() > 0)
-        saveStream(*stream, iconFile);
-    }
-    // A file that is there but holds no image leaves the built-in icons alone.
-    if (QFile::exists(iconFile) && QImageReader(iconFile).canRead()) {
-      const QIcon icon(iconFile);
-      QApplication::setWindowIcon(icon);
-      setWindowIcon(icon);
-      if (FrmAbout)
-        FrmAbout->setWindowIcon(icon);
-    }
-  }
 
   if (FrmAbout) {
     FrmAbout->LblName->setText(QStringLiteral("Dipolix"));
@@ -93,6 +103,7 @@ void TFrmRadPattern::FormShow(QObject *Sender) {
       [&translator](const QString &text) { return translator.Translate(text); }));
   PCRicht->CenterChart();
   SbarChange(Sender);
+  PCRicht->show(); // its first paint
 
   if (FrmAbout && !m_headless)
     FrmAbout->exec();

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Dipolix need on Debian 12, when it is missing.
 set -euo pipefail
-pkgs=(cmake ninja-build g++ ccache qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
+pkgs=(cmake ninja-build g++ ccache qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev libpng-dev
       libgtest-dev libgmock-dev libbenchmark-dev
       xvfb xauth fonts-liberation2 fonts-dejavu-core clang clang-format libclang-rt-14-dev
       poppler-utils dpkg-dev file appstream desktop-file-utils

@@ -14,6 +14,7 @@
 #include "Pattern.h"
 #include "PatternAnalysis.h"
 #include "PatternReport.h"
+#include "PngEncoder.h"
 
 namespace {
 
@@ -106,6 +107,36 @@ TEST(HeadlessCsv, OneRowPerLinePointWithFullPrecision) {
 }
 
 // The report's fields, their types and nulls, and numbers that read back as the same double.
+// The fast PNG writer keeps every pixel, the stated resolution and the alpha channel; what it
+// does not cover (deeper pixels, text) goes to Qt's writer and keeps that too.
+TEST(HeadlessPng, KeepsPixelsResolutionAlphaAndDepth) {
+  const struct {
+    QImage::Format format, readBack;
+    bool text;
+  } cases[] = {
+      {QImage::Format_RGB32, QImage::Format_RGB32, false},
+      {QImage::Format_ARGB32, QImage::Format_ARGB32, false},
+      {QImage::Format_ARGB32_Premultiplied, QImage::Format_ARGB32, false},
+      {QImage::Format_RGBA64, QImage::Format_RGBA64, false},
+      {QImage::Format_RGB32, QImage::Format_RGB32, true},
+  };
+  for (const auto &c : cases) {
+    QImage image(37, 23, c.format); // rows of an odd number of pixels
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x)
+        image.setPixel(x, y, qRgba(x * 7, y * 11, (x * y) % 256, (x * 13 + y * 5) % 256));
+    if (c.text)
+      image.setText(QStringLiteral("Title"), QStringLiteral("Dipolix"));
+    QImage back;
+    ASSERT_TRUE(back.loadFromData(encodePng(image, 11811), "PNG")) << c.format;
+    EXPECT_EQ(back.format(), c.readBack) << c.format;
+    EXPECT_EQ(back, image.convertToFormat(c.readBack)) << c.format;
+    EXPECT_EQ(back.dotsPerMeterX(), 11811) << c.format;
+    EXPECT_EQ(back.dotsPerMeterY(), 11811) << c.format;
+    EXPECT_EQ(back.text(QStringLiteral("Title")), c.text ? QStringLiteral("Dipolix") : QString());
+  }
+}
+
 TEST(HeadlessReport, JsonShape) {
   const QStringList keys = {"directivity_dbi",  "distance_wavelengths",
                             "front_to_back_db", "half_power_beamwidth_deg",

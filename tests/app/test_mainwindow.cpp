@@ -1,4 +1,5 @@
 // The main window as a user meets it: layout, presets, read-outs and one repaint per change.
+#include <QFontInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
@@ -33,6 +34,22 @@ TEST_F(Window, LayoutMatchesTheDialog) {
   EXPECT_EQ(form.SBarL->pageStep(), 500);
   EXPECT_EQ(form.SBLamda4->focusPolicy(), Qt::NoFocus);
   EXPECT_EQ(form.SB3Lamda4->text(), QStringLiteral("3λ/4"));
+  // The read-outs, held back while the layout sets them up, are shown and painted.
+  for (TNumLab *lab : {form.NLabdphi, form.NumLabL}) {
+    EXPECT_TRUE(lab->isVisible()) << lab->objectName().toStdString();
+    EXPECT_EQ(lab->screenImage().size(), lab->size()) << lab->objectName().toStdString();
+  }
+  // Missing families are left out of the layout's font lists; what is shown is what the whole
+  // list gives.
+  const auto resolved = [](const QStringList &families) {
+    QFont f;
+    f.setFamilies(families);
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(13);
+    return QFontInfo(f).family();
+  };
+  EXPECT_EQ(QFontInfo(form.font()).family(), resolved({"MS Sans Serif", "Liberation Sans"}));
+  EXPECT_EQ(QFontInfo(form.SBLamda4->font()).family(), resolved({"Symbol", "DejaVu Sans"}));
 }
 
 TEST_F(Window, StartUpShowsTheFirstPattern) {
@@ -66,6 +83,18 @@ TEST_F(Window, PresetsMoveOnlyTheDistanceBar) {
   QSignalSpy recomputed(&form, &TFrmRadPattern::patternRecomputed);
   form.SB2Lamda->click();
   EXPECT_EQ(recomputed.count(), 0);
+}
+
+// Shown, the window paints its chart once, with the first pattern, centred.
+TEST(WindowStart, PaintsTheChartOnce) {
+  CanvasRecorder rec;
+  TFrmRadPattern form{/*headless=*/true};
+  form.show();
+  int chartFrames = 0;
+  for (const CanvasCall &c : rec.of(CanvasOp::Draw, QStringLiteral("screen")))
+    chartFrames += c.points.at(1) == QPoint(465, 441);
+  EXPECT_EQ(chartFrames, 1);
+  EXPECT_TRUE(form.PCRicht->isVisible());
 }
 
 TEST_F(Window, EachChangeRepaintsTheChartOnce) {

@@ -8,14 +8,17 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWindow>
 #include <gtest/gtest.h>
 
 #include "AboutBox.h"
 #include "Cp1252.h"
+#include "LazyIcon.h"
 #include "Nuvra_NumLab.h"
 #include "Nuvra_urllab.h"
+#include "Resources.h"
 #include "TMemo.h"
 #include "mainfrm.h"
 
@@ -115,15 +118,42 @@ TEST_F(StartUp, IconFromTheWorkAreaWhenTheTableNamesOne) {
   EXPECT_EQ(pixel(QApplication::windowIcon()), QColor(Qt::red).rgb());
   TearDown();
 
-  // A missing file, or one that holds no image, leaves the built-in icon.
-  for (const char *name : {"no-such-icon.png", "not-an-image.png"}) {
-    writeLanguage(QStringLiteral("[AppIconName]=%1|$$\r\n").arg(QLatin1String(name)));
+  // A missing file, or one that holds no image, leaves the built-in icon; so does a table
+  // that names none.
+  const QImage builtIn = dipolixAppIcon().pixmap(32).toImage();
+  for (const char *name : {"no-such-icon.png", "not-an-image.png", ""}) {
+    writeLanguage(*name ? QStringLiteral("[AppIconName]=%1|$$\r\n").arg(QLatin1String(name))
+                        : QStringLiteral("[HomePage]=|$$\r\n"));
     start();
-    EXPECT_NE(pixel(form->windowIcon()), QColor(Qt::red).rgb()) << name;
+    EXPECT_EQ(form->windowIcon().pixmap(32).toImage(), builtIn) << name;
     TearDown();
   }
   QFile::remove(dir + QStringLiteral("startup-test-icon.png"));
   QFile::remove(dir + QStringLiteral("not-an-image.png"));
+}
+
+// The named icon is decoded on first use, yet gives what QIcon(fileName) gives, and keeps
+// its picture when the file goes away.
+TEST(StartUpIcon, DecodedLaterTheSameAsAtOnce) {
+  QTemporaryDir dir;
+  const QString file = dir.filePath(QStringLiteral("icon.png"));
+  QImage image(48, 32, QImage::Format_ARGB32);
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      image.setPixel(x, y, qRgba(x * 5, y * 7, 200, 40 + x + y));
+  ASSERT_TRUE(image.save(file));
+  const QIcon eager(file);
+  const QIcon lazy = lazyFileIcon(file);
+  ASSERT_FALSE(lazy.isNull());
+  QFile::remove(file);
+  for (QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled, QIcon::Active}) {
+    EXPECT_EQ(lazy.availableSizes(mode), eager.availableSizes(mode)) << mode;
+    for (QSize size : {QSize(16, 16), QSize(48, 32), QSize(100, 100), QSize(24, 40)}) {
+      EXPECT_EQ(lazy.actualSize(size, mode), eager.actualSize(size, mode)) << mode;
+      EXPECT_EQ(lazy.pixmap(size, mode).toImage(), eager.pixmap(size, mode).toImage()) << mode;
+    }
+  }
+  EXPECT_TRUE(lazyFileIcon(dir.filePath(QStringLiteral("missing.png"))).isNull());
 }
 
 TEST(StartUpOrder, AboutBoxComesFirstWithThePatternAlreadyComputed) {
