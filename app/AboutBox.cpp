@@ -89,7 +89,7 @@ TFrmAbout::TFrmAbout(QWidget *parent)
   setObjectName(QStringLiteral("FrmAbout"));
   setWindowTitle(QStringLiteral("GL_About"));
   setFixedSize(ClientWidth, ClientHeight);
-  setWindowIcon(QIcon(QString::fromLatin1(resources::kAboutIcon)));
+  setWindowIcon(resourceIcon(resources::kAboutIcon));
 
   QPalette pal = palette();
   pal.setColor(QPalette::Window, colorToQColor(clBtnFace));
@@ -144,7 +144,7 @@ void TFrmAbout::createControls() {
   BButOK->setObjectName(QStringLiteral("BButOK"));
   BButOK->setGeometry(424, 296, 113, 33);
   BButOK->setText(QStringLiteral("GL_OK"));
-  BButOK->setIcon(QIcon(QString::fromLatin1(resources::kOkGlyph)));
+  BButOK->setIcon(resourceIcon(resources::kOkGlyph));
   BButOK->setIconSize(QSize(21, 21));
   // Neither the default nor the cancel button: Enter presses it only while it has the focus.
   BButOK->setDefault(false);

@@ -24,6 +24,7 @@ struct Source {
     if (icon.isNull()) {
       QBuffer buffer(&bytes);
       QImageReader reader(&buffer, format);
+      reader.setAutoDetectImageFormat(false); // the format was found when the file was read
       const QImage image = reader.read();
       icon.addPixmap(QPixmap::fromImage(image));
     }
@@ -70,9 +71,17 @@ QIcon lazyFileIcon(const QString &fileName) {
   auto source = std::make_shared<Source>();
   source->bytes = file.readAll();
   QBuffer buffer(&source->bytes);
+  // First as the format its suffix names, without guessing: guessing loads every image plugin
+  // Qt finds to ask it first. A file whose suffix does not fit its content is then guessed.
   QImageReader reader(&buffer, QFileInfo(fileName).suffix().toLatin1());
-  if (!reader.canRead())
-    return {};
+  reader.setAutoDetectImageFormat(false);
+  if (!reader.canRead()) {
+    buffer.seek(0);
+    reader.setDevice(&buffer);
+    reader.setAutoDetectImageFormat(true);
+    if (!reader.canRead())
+      return {};
+  }
   source->format = reader.format();
   source->size = reader.size();
   if (!source->size.isValid()) // a format that cannot tell its size unread

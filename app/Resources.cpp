@@ -1,6 +1,8 @@
 #include "Resources.h"
 
 #include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 #include <QtCore/qresource.h>
 
 // Q_INIT_RESOURCE must be used outside any namespace.
@@ -17,5 +19,25 @@ QIcon dipolixAppIcon() {
   for (const char *file : {resources::kAppIcon16, resources::kAppIcon32, resources::kAppIcon48,
                            resources::kAppIcon64, resources::kAppIcon128, resources::kAppIcon256})
     icon.addFile(QString::fromLatin1(file));
+  return icon;
+}
+
+namespace {
+
+// Read as PNG outright: left to guess the format, Qt first loads every image plugin it finds
+// to ask whether it reads "png", which costs start-up time and finds nothing.
+QPixmap resourcePixmap(const char *file) {
+  QImageReader reader(QString::fromLatin1(file), "png");
+  reader.setAutoDetectImageFormat(false);
+  return QPixmap::fromImage(reader.read());
+}
+
+} // namespace
+
+QIcon resourceIcon(const char *normal, const char *disabled) {
+  initDipolixResources();
+  QIcon icon(resourcePixmap(normal));
+  if (disabled)
+    icon.addPixmap(resourcePixmap(disabled), QIcon::Disabled);
   return icon;
 }

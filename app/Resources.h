@@ -8,6 +8,8 @@ void initDipolixResources();
 class QIcon;
 // The program icon at every drawn size (16 to 256 pixels).
 QIcon dipolixAppIcon();
+// A compiled-in PNG picture as an icon, with an optional picture for the disabled state.
+QIcon resourceIcon(const char *normal, const char *disabled = nullptr);
 
 namespace resources {
 inline constexpr char kAppIcon16[] = ":/dipolix/dipolix-16.png";

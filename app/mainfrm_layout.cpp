@@ -130,13 +130,6 @@ void configureReadout(TNumLab *label, const QString &left, const QString &right,
                });
 }
 
-QIcon glyph(const char *normal, const char *disabled = nullptr) {
-  QIcon icon{QString::fromLatin1(normal)};
-  if (disabled)
-    icon.addFile(QString::fromLatin1(disabled), QSize(), QIcon::Disabled);
-  return icon;
-}
-
 // The polar chart with its layout values; its cross-hairs are off.
 TPolChart *createChart(QWidget *parent, LayoutLoader &loader) {
   auto *chart = loader.Add(new TPolChart(parent));
@@ -278,9 +271,9 @@ void TFrmRadPattern::createControls() {
   createPresets(*this);
   MMInfo = createInfoMemo(this, SBarL);
   BButInfo = makeButton(this, "BButInfo", QStringLiteral("GL_Info"), 488,
-                        glyph(resources::kInfoGlyph, resources::kInfoGlyphDisabled), MMInfo);
+                        resourceIcon(resources::kInfoGlyph, resources::kInfoGlyphDisabled), MMInfo);
   BButExit = makeButton(this, "BButExit", QStringLiteral("GL_Exit"), 618,
-                        glyph(resources::kExitGlyph), BButInfo);
+                        resourceIcon(resources::kExitGlyph), BButInfo);
 
   PCRicht->setAccessibleName(QStringLiteral("GL_Radiation pattern"));
   m_speaker = new speech::ChartSpeaker(PCRicht);

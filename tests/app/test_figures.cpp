@@ -102,6 +102,26 @@ TEST(Figures, PdfTextHoldsTheAngleLabels) {
   EXPECT_TRUE(text.contains(QStringLiteral("Exit"))) << text.toStdString();
 }
 
+// Every picture the program reads is PNG, read as such: asking Qt to guess the format loads
+// each image plugin installed first, which only costs start-up time.
+TEST(Figures, ScreenshotLoadsNoImagePlugin) {
+  QTemporaryDir dir;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QT_DEBUG_PLUGINS"), QStringLiteral("1"));
+  QProcess p;
+  p.setProcessEnvironment(env);
+  p.start(QStringLiteral(DIPOLIX_EXE), {QStringLiteral("--screenshot"), dir.filePath("w.png")});
+  ASSERT_TRUE(p.waitForFinished(30000));
+  EXPECT_EQ(p.exitCode(), 0);
+  QList<QByteArray> loaded;
+  for (const QByteArray &line : p.readAllStandardError().split('\n'))
+    if (line.contains("loaded library") && !line.contains("unloaded"))
+      loaded << line;
+  ASSERT_FALSE(loaded.isEmpty()) << "Qt printed no plugin loads; the check sees nothing";
+  for (const QByteArray &line : loaded)
+    EXPECT_FALSE(line.contains("imageformats")) << line.toStdString();
+}
+
 TEST(CommandLine, WorksWithoutADisplay) {
   QTemporaryDir dir;
   // A platform that cannot start here: only the headless run may need one, and it takes

@@ -60,6 +60,28 @@ struct StartUp : ::testing::Test {
   }
 };
 
+// Each button shows its compiled-in picture; the Info button has its own disabled one.
+TEST_F(StartUp, ButtonGlyphsAreTheCompiledInPictures) {
+  start();
+  const struct {
+    QPushButton *button;
+    QIcon::Mode mode;
+    const char *file;
+  } cases[] = {
+      {form->BButInfo, QIcon::Normal, resources::kInfoGlyph},
+      {form->BButInfo, QIcon::Disabled, resources::kInfoGlyphDisabled},
+      {form->BButExit, QIcon::Normal, resources::kExitGlyph},
+      {about->BButOK, QIcon::Normal, resources::kOkGlyph},
+  };
+  for (const auto &c : cases) {
+    const QImage expected =
+        QImage(QString::fromLatin1(c.file)).convertToFormat(QImage::Format_ARGB32);
+    ASSERT_FALSE(expected.isNull()) << c.file;
+    const QPixmap shown = c.button->icon().pixmap(expected.size(), c.mode);
+    EXPECT_EQ(shown.toImage().convertToFormat(QImage::Format_ARGB32), expected) << c.file;
+  }
+}
+
 TEST_F(StartUp, WithoutLanguageFileMarkersAreDroppedAndTwoLinksShow) {
   QFile::remove(languageFile());
   start();
