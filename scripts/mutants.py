@@ -283,11 +283,24 @@ def report(rel, results, total, eq):
             print(f"      key: {key(rel, m)}")
 
 
+def check_build_source(build_dir):
+    """Refuses a build folder configured for other sources: it would never see the mutants."""
+    cache = build_dir / "CMakeCache.txt"
+    if not cache.exists():
+        return
+    for line in cache.read_text(errors="replace").splitlines():
+        if line.startswith("CMAKE_HOME_DIRECTORY:"):
+            source = Path(line.split("=", 1)[1]).resolve()
+            if source != ROOT:
+                sys.exit(f"{build_dir} builds {source}, not {ROOT}: mutants there would go unseen")
+
+
 def main():
     global ROOT
     args = parse_args()
     ROOT = args.root.resolve()
     args.build_dir = (args.build_dir or ROOT / "build-mut").resolve()
+    check_build_source(args.build_dir)
     rel = str(Path(args.file))
     targets, tests = DEFAULTS.get(rel, (None, None))
     targets, args.tests = args.targets or targets, args.tests or tests

@@ -6,9 +6,18 @@
 #   scripts/mutants.sh --all                  every file with default targets, 60 mutants each
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build="${MUTANTS_BUILD_DIR:-build-mut}"
+# A snapshot given with --root gets its own build folder inside it: a build of the working tree
+# would never see the snapshot's mutants, and every one would count as survived.
+root=.
+prev=
+for a in "$@"; do
+  [[ "$prev" == --root ]] && root="$a"
+  prev="$a"
+done
+build="${MUTANTS_BUILD_DIR:-$root/build-mut}"
 if [[ ! -f "$build/build.ninja" ]]; then
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDIPOLIX_WERROR=ON >/dev/null
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDIPOLIX_WERROR=ON \
+    >/dev/null
 fi
 export QT_QPA_PLATFORM=offscreen
 opts=() files=()
