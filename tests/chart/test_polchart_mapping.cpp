@@ -235,7 +235,8 @@ TEST(PolChartMapping, FormatScaleValue) {
   EXPECT_EQ(C::FormatScaleValue(1, 2, -1 + 0.4 * 2), "-0.20");
   EXPECT_EQ(C::FormatScaleValue(1, 2, 0.125), "0.12"); // binary 0.125: ties to even
   EXPECT_EQ(C::FormatScaleValue(6, 1, 2), "   2.0");
-  EXPECT_EQ(C::FormatScaleValue(1, 2, -0.6 + 0.2 * 3), "0.00") << "no negative zero";
+  EXPECT_EQ(C::FormatScaleValue(1, 2, -0.001), "0.00") << "no negative zero";
+  EXPECT_EQ(C::FormatScaleValue(5, 1, -0.04), "  0.0") << "no negative zero";
   EXPECT_EQ(C::FormatScaleValue(1, 2, -HUGE_VAL), "-inf") << "but a negative infinity";
   EXPECT_EQ(C::FormatScaleValue(1, 12, 1.0 / 3), "0.333333333333");
   EXPECT_EQ(C::FormatScaleValue(1, 31, 0.5), "0." + QString(29, QLatin1Char('0')).prepend('5'))
