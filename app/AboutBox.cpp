@@ -63,7 +63,7 @@ QFrame *MakePanel(QWidget *parent, const char *name, const QRect &geometry) {
 
 TUrlLab *MakeLink(QWidget *parent, LayoutLoader &loader, const char *name, const QRect &geometry,
                   const QString &caption, const QString &url) {
-  auto *link = loader.Add(new TUrlLab(parent));
+  auto *link = loader.add(new TUrlLab(parent));
   link->setObjectName(QString::fromLatin1(name));
   link->setGeometry(geometry);
   link->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -157,7 +157,7 @@ void TFrmAbout::createControls() {
   QWidget::setTabOrder(UrlLabSimulations, UrlLabHomepage);
   QWidget::setTabOrder(UrlLabHomepage, BButOK);
 
-  loader.Finish();
+  loader.finish();
 }
 
 void TFrmAbout::FormShow() {

@@ -68,6 +68,6 @@ void TFrmRadPattern::setDecibelView(bool on) {
   m_decibelAction->setChecked(on);
   chartview::applyView(*PCRicht, on);
   // The label handler reads the view: the cached grid and its labels are drawn anew.
-  PCRicht->InvalidateStaticLayer();
+  PCRicht->invalidateStaticLayer();
   replot(SBarL->value(), SBarPhaseDiff->value());
 }

@@ -106,7 +106,7 @@ struct ChartOnImage {
     configureProgramChart(chart);
     plotLargestPattern(chart);
     image.fill(Qt::white);
-    canvas.SetTarget(&image);
+    canvas.setTarget(&image);
     canvas.SetFont(chart.font());
   }
 };
