@@ -35,7 +35,7 @@ void setTextColor(QWidget *widget, TColor color) {
   widget->setPalette(pal);
 }
 
-QLabel *MakeLabel(QWidget *parent, const char *name, const QRect &geometry, Qt::Alignment alignment,
+QLabel *makeLabel(QWidget *parent, const char *name, const QRect &geometry, Qt::Alignment alignment,
                   const QString &caption) {
   auto *label = new QLabel(parent);
   label->setObjectName(QString::fromLatin1(name));
@@ -49,7 +49,7 @@ QLabel *MakeLabel(QWidget *parent, const char *name, const QRect &geometry, Qt::
 }
 
 // A panel with an outer lowered and an inner raised bevel of one pixel each.
-QFrame *MakePanel(QWidget *parent, const char *name, const QRect &geometry) {
+QFrame *makePanel(QWidget *parent, const char *name, const QRect &geometry) {
   auto *panel = new QFrame(parent);
   panel->setObjectName(QString::fromLatin1(name));
   panel->setGeometry(geometry);
@@ -61,9 +61,9 @@ QFrame *MakePanel(QWidget *parent, const char *name, const QRect &geometry) {
   return panel;
 }
 
-TUrlLab *MakeLink(QWidget *parent, LayoutLoader &loader, const char *name, const QRect &geometry,
+TUrlLab *makeLink(QWidget *parent, LayoutLoader &loader, const char *name, const QRect &geometry,
                   const QString &caption, const QString &url) {
-  auto *link = loader.Add(new TUrlLab(parent));
+  auto *link = loader.add(new TUrlLab(parent));
   link->setObjectName(QString::fromLatin1(name));
   link->setGeometry(geometry);
   link->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -107,7 +107,7 @@ void TFrmAbout::createControls() {
   LayoutLoader loader;
   const Qt::Alignment centre = Qt::AlignHCenter;
 
-  LblDescription = MakeLabel(this, "LblDescription", QRect(8, 152, 529, 65), centre,
+  LblDescription = makeLabel(this, "LblDescription", QRect(8, 152, 529, 65), centre,
                              QStringLiteral("LblDescription"));
   LblDescription->setWordWrap(true);
   setTextColor(LblDescription, clMaroon);
@@ -118,27 +118,27 @@ void TFrmAbout::createControls() {
     LblDescription->setAutoFillBackground(true);
   }
 
-  Panel1 = MakePanel(this, "Panel1", QRect(8, 10, 529, 127));
+  Panel1 = makePanel(this, "Panel1", QRect(8, 10, 529, 127));
   LblName =
-      MakeLabel(Panel1, "LblName", QRect(8, 12, 513, 34), centre, QStringLiteral("App. name"));
+      makeLabel(Panel1, "LblName", QRect(8, 12, 513, 34), centre, QStringLiteral("App. name"));
   LblName->setFont(pixelFont(QStringLiteral("Arial"), 30, true, true));
   setTextColor(LblName, clMaroon);
-  LblVersion = MakeLabel(Panel1, "LblVersion", QRect(8, 50, 513, 16), centre,
+  LblVersion = makeLabel(Panel1, "LblVersion", QRect(8, 50, 513, 16), centre,
                          QStringLiteral("App. version"));
-  LblCopyright = MakeLabel(Panel1, "LblCopyright", QRect(8, 100, 513, 16), centre, CopyrightText());
-  LblAuthor = MakeLabel(Panel1, "LblAuthor", QRect(8, 74, 513, 16), centre, QString());
+  LblCopyright = makeLabel(Panel1, "LblCopyright", QRect(8, 100, 513, 16), centre, copyrightText());
+  LblAuthor = makeLabel(Panel1, "LblAuthor", QRect(8, 74, 513, 16), centre, QString());
 
-  Panel2 = MakePanel(this, "Panel2", QRect(8, 224, 529, 65));
-  LblWebSite = MakeLabel(Panel2, "LblWebSite", QRect(8, 8, 135, 49), Qt::AlignRight,
+  Panel2 = makePanel(this, "Panel2", QRect(8, 224, 529, 65));
+  LblWebSite = makeLabel(Panel2, "LblWebSite", QRect(8, 8, 135, 49), Qt::AlignRight,
                          QStringLiteral("LblWebSite"));
   LblWebSite->setWordWrap(true);
-  UrlLabNuvraSuite = MakeLink(Panel2, loader, "UrlLabNuvraSuite", QRect(152, 8, 369, 16),
-                              NuvraSuiteCaption(), NuvraSuiteURL());
-  UrlLabHomepage = MakeLink(Panel2, loader, "UrlLabHomepage", QRect(152, 40, 369, 16),
+  UrlLabNuvraSuite = makeLink(Panel2, loader, "UrlLabNuvraSuite", QRect(152, 8, 369, 16),
+                              nuvraSuiteCaption(), nuvraSuiteUrl());
+  UrlLabHomepage = makeLink(Panel2, loader, "UrlLabHomepage", QRect(152, 40, 369, 16),
                             QStringLiteral("GL_HomePage"), QString());
   UrlLabHomepage->setVisible(false);
-  UrlLabSimulations = MakeLink(Panel2, loader, "UrlLabSimulations", QRect(152, 24, 369, 16),
-                               SimulationsCaption(), SimulationsURL());
+  UrlLabSimulations = makeLink(Panel2, loader, "UrlLabSimulations", QRect(152, 24, 369, 16),
+                               simulationsCaption(), simulationsUrl());
 
   BButOK = new QPushButton(this);
   BButOK->setObjectName(QStringLiteral("BButOK"));
@@ -157,7 +157,7 @@ void TFrmAbout::createControls() {
   QWidget::setTabOrder(UrlLabSimulations, UrlLabHomepage);
   QWidget::setTabOrder(UrlLabHomepage, BButOK);
 
-  loader.Finish();
+  loader.finish();
 }
 
 void TFrmAbout::FormShow() {
@@ -193,15 +193,15 @@ void TFrmAbout::keyPressEvent(QKeyEvent *event) {
   QDialog::keyPressEvent(event);
 }
 
-QString TFrmAbout::WebSiteTextEnglish() {
+QString TFrmAbout::webSiteTextEnglish() {
   return QStringLiteral("More information can be found at the following Web sites:");
 }
 
-QString TFrmAbout::WebSiteTextGerman() {
+QString TFrmAbout::webSiteTextGerman() {
   return QStringLiteral("Mehr Informationen finden Sie auf folgenden Webseiten:");
 }
 
-QString TFrmAbout::DescriptionEnglish() {
+QString TFrmAbout::descriptionEnglish() {
   return QStringLiteral(
       "This program shows the horizontal polar diagram of two vertical aerials spaced at "
       "variable distances and phase angles. It is a simulation used in various electronic "
@@ -209,7 +209,7 @@ QString TFrmAbout::DescriptionEnglish() {
       "library.");
 }
 
-QString TFrmAbout::DescriptionGerman() {
+QString TFrmAbout::descriptionGerman() {
   return QStringLiteral(
       "Dieses Programm zeigt das horizontale Polardiagramm zweier Strahler mit "
       "unterschiedlichen Abst\u00e4nden und unterschiedlicher Phasenansteuerung. Es wird in "
@@ -218,19 +218,19 @@ QString TFrmAbout::DescriptionGerman() {
       "Nuvra.");
 }
 
-QString TFrmAbout::CopyrightText() {
+QString TFrmAbout::copyrightText() {
   return QStringLiteral("Copyright \u00a9 2026 The Dipolix developers, Berlin");
 }
 
-QString TFrmAbout::NuvraSuiteCaption() { return QStringLiteral("Nuvra Component Library"); }
+QString TFrmAbout::nuvraSuiteCaption() { return QStringLiteral("Nuvra Component Library"); }
 
-QString TFrmAbout::NuvraSuiteURL() {
+QString TFrmAbout::nuvraSuiteUrl() {
   return QStringLiteral("http://www.nuvra-components.example/");
 }
 
-QString TFrmAbout::SimulationsCaption() { return QStringLiteral("Dipolix Simulations"); }
+QString TFrmAbout::simulationsCaption() { return QStringLiteral("Dipolix Simulations"); }
 
-QString TFrmAbout::SimulationsURL() {
+QString TFrmAbout::simulationsUrl() {
   return QStringLiteral("http://www.dipolix-simulations.example/");
 }
 

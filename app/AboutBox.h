@@ -42,17 +42,17 @@ public:
   void BButOKClick();
 
   // Texts the main window puts into LblWebSite and LblDescription by language.
-  static QString WebSiteTextEnglish();
-  static QString WebSiteTextGerman();
-  static QString DescriptionEnglish();
-  static QString DescriptionGerman();
+  static QString webSiteTextEnglish();
+  static QString webSiteTextGerman();
+  static QString descriptionEnglish();
+  static QString descriptionGerman();
 
   // The fixed texts of the window.
-  static QString CopyrightText();
-  static QString NuvraSuiteCaption();
-  static QString NuvraSuiteURL();
-  static QString SimulationsCaption();
-  static QString SimulationsURL();
+  static QString copyrightText();
+  static QString nuvraSuiteCaption();
+  static QString nuvraSuiteUrl();
+  static QString simulationsCaption();
+  static QString simulationsUrl();
 
   // Client area, fixed.
   static constexpr int ClientWidth = 543;

@@ -36,7 +36,7 @@ void showLabels(TPolChart &chart, bool on) {
     label->SetAttachToData(true);
     label->SetPosRad(l.r);
     label->SetPosPhi(l.phi);
-    label->SetFontColor(l.color);
+    label->setFontColor(l.color);
     label->SetTransparent(false); // on the chart colour, like the scale labels
     label->SetMode(on ? TpcTextLabel::tlsimple : TpcTextLabel::tlOff);
   }
@@ -54,9 +54,9 @@ public:
     if (watched != &m_chart || event->type() != QEvent::ToolTip)
       return false;
     auto *help = static_cast<QHelpEvent *>(event);
-    const ChartMapping &map = m_chart.Mapping();
+    const ChartMapping &map = m_chart.mapping();
     double r = 0, phi = 0;
-    if (map.ScaleX != 0 && map.ScaleY != 0 && std::isfinite(map.ScaleX)) {
+    if (map.scaleX != 0 && map.scaleY != 0 && std::isfinite(map.scaleX)) {
       m_chart.ScreenToPolar(help->pos().x(), help->pos().y(), r, phi);
       const double low = m_chart.RangeLow(), high = m_chart.RangeHigh();
       const bool inside = std::isfinite(r) && std::isfinite(phi) && (r - low) / (high - low) <= 1.0;

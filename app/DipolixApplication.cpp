@@ -6,7 +6,7 @@
 #include "PlatformError.h"
 
 DipolixApplication::DipolixApplication(int &argc, char **argv) : QApplication(argc, argv) {
-  ShowError = [](const QString &message) {
+  showError = [](const QString &message) {
     QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationName(), message);
   };
 }
@@ -15,9 +15,9 @@ bool DipolixApplication::notify(QObject *receiver, QEvent *event) {
   try {
     return QApplication::notify(receiver, event);
   } catch (const EBaseError &e) {
-    ShowError(e.message());
+    showError(e.message());
   } catch (const std::exception &e) {
-    ShowError(QString::fromLocal8Bit(e.what()));
+    showError(QString::fromLocal8Bit(e.what()));
   }
   return false;
 }

@@ -12,5 +12,5 @@ public:
   bool notify(QObject *receiver, QEvent *event) override;
 
   // Shows the message of an error that reached the application. Tests replace it.
-  std::function<void(const QString &message)> ShowError;
+  std::function<void(const QString &message)> showError;
 };

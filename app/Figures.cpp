@@ -86,9 +86,9 @@ QByteArray png(const QImage &image, int dpi) { return pngBytes(image, dpi); }
 QByteArray chart(Format format, TPolChart &chart, int dpi) {
   if (format == Format::Png) {
     chart.Paint(); // the very pixels of the control's chart bitmap
-    return pngBytes(chart.ChartBitmap(), dpi);
+    return pngBytes(chart.chartBitmap(), dpi);
   }
-  return render(format, chart.ChartSize(), dpi, [&](QPainter &p) { chart.RenderChart(p); });
+  return render(format, chart.chartSize(), dpi, [&](QPainter &p) { chart.renderChart(p); });
 }
 
 QByteArray window(Format format, TFrmRadPattern &window, int dpi) {
@@ -104,7 +104,7 @@ QByteArray window(Format format, TFrmRadPattern &window, int dpi) {
     }
     p.save();
     p.translate(window.PCRicht->pos());
-    window.PCRicht->RenderChart(p);
+    window.PCRicht->renderChart(p);
     p.restore();
   });
 }

@@ -41,9 +41,9 @@ bool write(const QString &path, const QByteArray &bytes) {
 
 QByteArray chartFigure(TFrmRadPattern &window, const Options &options) {
   TPolChart &chart = *window.PCRicht;
-  if (options.chartSize.isValid() && options.chartSize != chart.ChartSize()) {
+  if (options.chartSize.isValid() && options.chartSize != chart.chartSize()) {
     // The bitmap is larger than the control by a fixed margin; the figure has the size asked.
-    chart.resize(options.chartSize - (chart.ChartSize() - chart.size()));
+    chart.resize(options.chartSize - (chart.chartSize() - chart.size()));
     chart.CenterChart();
   }
   return figures::chart(formatOf(options.chart), chart, options.dpi);
@@ -91,7 +91,7 @@ QByteArray csv(const TPolChart &chart) {
   const double low = chart.RangeLow();
   const double span = chart.RangeHigh() - low;
   for (int i = 0; i < chart.Count(); ++i) {
-    const TpcDrawItem &item = chart.Item(i);
+    const TpcDrawItem &item = chart.item(i);
     if (item.Kind != ikDrawTo)
       continue;
     const double rho = (item.R - low) / span;

@@ -71,14 +71,14 @@ public:
 
   // The pattern facts window (created on first use) and the decibel view of the chart, both
   // offered by the chart's context menu and by keyboard shortcuts.
-  void ShowFacts();
+  void showFacts();
   FactsWindow *facts() const;
   void setDecibelView(bool on);
   bool decibelView() const noexcept { return m_decibelView; }
   QAction *factsAction() const noexcept { return m_factsAction; }
   QAction *decibelAction() const noexcept { return m_decibelAction; }
   // The language file's text for key, or the key itself.
-  QString Translated(const QString &key) const;
+  QString translated(const QString &key) const;
 
 signals:
   // After each recomputation of the pattern from the two scroll-bar positions (distance and

@@ -132,7 +132,7 @@ void configureReadout(TNumLab *label, const QString &left, const QString &right,
 
 // The polar chart with its layout values; its cross-hairs are off.
 TPolChart *createChart(QWidget *parent, LayoutLoader &loader) {
-  auto *chart = loader.Add(new TPolChart(parent));
+  auto *chart = loader.add(new TPolChart(parent));
   chart->setObjectName(QStringLiteral("PCRicht"));
   chart->setGeometry(8, 8, 465, 441);
   // Shown by the start-up work once it has centred the chart and plotted the first pattern:
@@ -174,7 +174,7 @@ TPolChart *createChart(QWidget *parent, LayoutLoader &loader) {
 
 // The phase difference and the distance: each a read-out above its scroll bar.
 void createReadoutsAndBars(TFrmRadPattern &form, LayoutLoader &loader) {
-  form.NLabdphi = loader.Add(new TNumLab(&form));
+  form.NLabdphi = loader.add(new TNumLab(&form));
   // A read-out paints its picture on every setting it is not hidden for, even inside a
   // window not yet shown: hidden until the layout and the language file have set it up, it
   // paints once, when the window is shown.
@@ -193,7 +193,7 @@ void createReadoutsAndBars(TFrmRadPattern &form, LayoutLoader &loader) {
   form.Label2 = makeLabel(&form, "Label2", QRect(664, 60, 83, 16), QStringLiteral("GL_antiphase"),
                           Qt::AlignRight);
 
-  form.NumLabL = loader.Add(new TNumLab(&form));
+  form.NumLabL = loader.add(new TNumLab(&form));
   form.NumLabL->hide();
   form.NumLabL->setObjectName(QStringLiteral("NumLabL"));
   form.NumLabL->setGeometry(482, 112, 273, 20);
@@ -279,7 +279,7 @@ void TFrmRadPattern::createControls() {
   m_speaker = new speech::ChartSpeaker(PCRicht);
   SBarPhaseDiff->setFocus(); // the first control in the tab order
 
-  loader.Finish();
+  loader.finish();
   createServerLink();
   NLabdphi->show();
   NumLabL->show();

@@ -113,10 +113,10 @@ QString save(TPolChart &chart, const QString &path) {
 void print(TPolChart &chart, QPrinter &printer) {
   QPainter painter(&printer);
   const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
-  const QSizeF size = chart.ChartSize();
+  const QSizeF size = chart.chartSize();
   const double scale = std::min(page.width() / size.width(), page.height() / size.height());
   painter.scale(scale, scale);
-  chart.RenderChart(painter);
+  chart.renderChart(painter);
 }
 
 } // namespace chartmenu

@@ -93,10 +93,10 @@ void TFrmRadPattern::FormShow(QObject *Sender) {
     translator.TranslateComponent(FrmAbout);
     // Set after the translation, so these texts always show.
     const bool german = language == QLatin1String("lggerman");
-    FrmAbout->LblWebSite->setText(german ? TFrmAbout::WebSiteTextGerman()
-                                         : TFrmAbout::WebSiteTextEnglish());
-    FrmAbout->LblDescription->setText(german ? TFrmAbout::DescriptionGerman()
-                                             : TFrmAbout::DescriptionEnglish());
+    FrmAbout->LblWebSite->setText(german ? TFrmAbout::webSiteTextGerman()
+                                         : TFrmAbout::webSiteTextEnglish());
+    FrmAbout->LblDescription->setText(german ? TFrmAbout::descriptionGerman()
+                                             : TFrmAbout::descriptionEnglish());
   }
 
   m_speaker->setTexts(pattern::DescriptionTexts{}.translated(

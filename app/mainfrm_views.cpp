@@ -12,17 +12,17 @@
 #include "Pattern.h"
 #include "mainfrm.h"
 
-QString TFrmRadPattern::Translated(const QString &key) const {
+QString TFrmRadPattern::translated(const QString &key) const {
   const TkdbDemonClient *demon = cliDemon;
   return demon && demon->Translator ? demon->Translator->Translate(key) : key;
 }
 
 void TFrmRadPattern::createPatternViews() {
-  const chartview::Translate tr = [this](const QString &key) { return Translated(key); };
+  const chartview::Translate tr = [this](const QString &key) { return translated(key); };
   m_factsAction = new QAction(tr(QStringLiteral("Pattern facts")) + QStringLiteral("\u2026"), this);
   m_factsAction->setObjectName(QStringLiteral("ActFacts"));
   m_factsAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
-  connect(m_factsAction, &QAction::triggered, this, [this] { ShowFacts(); });
+  connect(m_factsAction, &QAction::triggered, this, [this] { showFacts(); });
   m_decibelAction = new QAction(tr(QStringLiteral("Power in dB")), this);
   m_decibelAction->setObjectName(QStringLiteral("ActDecibels"));
   m_decibelAction->setCheckable(true);
@@ -47,10 +47,10 @@ void TFrmRadPattern::replot(int p, int q) {
 
 FactsWindow *TFrmRadPattern::facts() const { return m_facts; }
 
-void TFrmRadPattern::ShowFacts() {
+void TFrmRadPattern::showFacts() {
   FactsWindow *facts = m_facts;
   if (!facts) {
-    facts = new FactsWindow([this](const QString &key) { return Translated(key); }, this);
+    facts = new FactsWindow([this](const QString &key) { return translated(key); }, this);
     facts->setWindowFlag(Qt::Tool);                      // beside the main window, never modal
     facts->addActions({m_factsAction, m_decibelAction}); // the shortcuts work there too
     m_facts = facts;
@@ -68,6 +68,6 @@ void TFrmRadPattern::setDecibelView(bool on) {
   m_decibelAction->setChecked(on);
   chartview::applyView(*PCRicht, on);
   // The label handler reads the view: the cached grid and its labels are drawn anew.
-  PCRicht->InvalidateStaticLayer();
+  PCRicht->invalidateStaticLayer();
   replot(SBarL->value(), SBarPhaseDiff->value());
 }

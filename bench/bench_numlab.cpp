@@ -10,10 +10,10 @@ namespace {
 
 void BM_FormatFixP(benchmark::State &state) {
   NumLabFormat f;
-  f.Precision = 3;
+  f.precision = 3;
   int i = 0;
   for (auto _ : state) {
-    f.Value = (i++ % 10000) / 2000.0;
+    f.value = (i++ % 10000) / 2000.0;
     benchmark::DoNotOptimize(ConvertNumLabValue(f));
   }
 }
@@ -21,11 +21,11 @@ BENCHMARK(BM_FormatFixP);
 
 void BM_FormatEachDisplayType(benchmark::State &state) {
   NumLabFormat f;
-  f.DisplayType = static_cast<TDisplay>(state.range(0));
-  f.Precision = 8;
+  f.displayType = static_cast<TDisplay>(state.range(0));
+  f.precision = 8;
   int i = 0;
   for (auto _ : state) {
-    f.Value = 38000.0 + (i++ % 1000) * 0.731;
+    f.value = 38000.0 + (i++ % 1000) * 0.731;
     benchmark::DoNotOptimize(ConvertNumLabValue(f));
   }
 }

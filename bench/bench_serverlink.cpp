@@ -47,9 +47,9 @@ QString serverProgram() {
 
 std::unique_ptr<TkdbDemonClient> makeClient(const QStringList &args, const QString &program) {
   DemonEnvironment env;
-  env.ProgramPath = program;
-  env.Arguments = args;
-  env.ApplicationTitle = QStringLiteral("Bench");
+  env.programPath = program;
+  env.arguments = args;
+  env.applicationTitle = QStringLiteral("Bench");
   auto c = std::make_unique<TkdbDemonClient>(nullptr, env);
   c->OnRequestAppQuit = [] {};
   c->OnTerminate = [](int) {};

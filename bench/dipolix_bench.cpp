@@ -62,7 +62,7 @@ void BM_ScrollMove(benchmark::State &state) {
   form.show();
   form.SBarL->setValue(pattern::kDistanceMax);
   if (state.range(0))
-    form.ShowFacts();
+    form.showFacts();
   QCoreApplication::processEvents();
   int q = 3000;
   for (auto _ : state) {
@@ -76,7 +76,7 @@ BENCHMARK(BM_ScrollMove)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 void BM_FactsUpdate(benchmark::State &state) {
   TFrmRadPattern form(/*headless=*/true);
   form.show();
-  form.ShowFacts();
+  form.showFacts();
   QCoreApplication::processEvents();
   int q = 3000;
   for (auto _ : state) {
@@ -106,7 +106,7 @@ struct ChartOnImage {
     configureProgramChart(chart);
     plotLargestPattern(chart);
     image.fill(Qt::white);
-    canvas.SetTarget(&image);
+    canvas.setTarget(&image);
     canvas.SetFont(chart.font());
   }
 };

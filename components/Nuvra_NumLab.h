@@ -221,14 +221,14 @@ using TDisplay = TNumLab::TDisplay;
 
 // Everything the value text depends on, so it can be produced without a control.
 struct NumLabFormat {
-  double Value = 0.0;
-  TDisplay DisplayType = TNumLab::dtFixP;
-  int Precision = 2; // the control keeps it in 0..15; larger values are treated as 15
-  bool Comma = false;
-  bool ForcePlusSign = false;
-  QString DTFormat = QStringLiteral("mmm-dd, yyyy");
-  QString StateText = QStringLiteral("undefined");
-  QString OverflowIndicator = QStringLiteral("*********");
+  double value = 0.0;
+  TDisplay displayType = TNumLab::dtFixP;
+  int precision = 2; // the control keeps it in 0..15; larger values are treated as 15
+  bool comma = false;
+  bool forcePlusSign = false;
+  QString dtFormat = QStringLiteral("mmm-dd, yyyy");
+  QString stateText = QStringLiteral("undefined");
+  QString overflowIndicator = QStringLiteral("*********");
 };
 
 // The value text after conversion, decimal character and plus sign. Values a display type

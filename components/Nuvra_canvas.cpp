@@ -64,25 +64,25 @@ std::size_t CanvasRecorder::count(CanvasOp op, const QString &tag) const {
 
 TCanvas::TCanvas(QString tag) : m_tag(std::move(tag)) {}
 
-TCanvas::~TCanvas() { Release(); }
+TCanvas::~TCanvas() { release(); }
 
-void TCanvas::SetTarget(QImage *image) {
+void TCanvas::setTarget(QImage *image) {
   if (image == m_target)
     return;
-  Release();
+  release();
   m_external = nullptr;
   m_target = image;
 }
 
-void TCanvas::Release() {
+void TCanvas::release() {
   if (m_painter) {
     m_painter->end();
     m_painter.reset();
   }
 }
 
-void TCanvas::SetPainter(QPainter *painter) {
-  Release();
+void TCanvas::setPainter(QPainter *painter) {
+  release();
   m_external = painter;
   m_penDirty = m_brushDirty = true;
 }
@@ -465,7 +465,7 @@ void TCanvas::Draw(int x, int y, const QImage &image) {
   }
 }
 
-void TCanvas::DrawAnd(int x, int y, const QImage &image) {
+void TCanvas::drawAnd(int x, int y, const QImage &image) {
   record(CanvasOp::DrawAnd, {QPoint(x, y), QPoint(image.width(), image.height())});
   if (QPainter *p = painter()) {
     if (onPixels())

@@ -90,15 +90,15 @@ public:
   const QString &tag() const noexcept { return m_tag; }
 
   // The image drawn on; may be null (then only text measurement works).
-  void SetTarget(QImage *image);
-  QImage *Target() const noexcept { return m_target; }
+  void setTarget(QImage *image);
+  QImage *target() const noexcept { return m_target; }
   // Draws through a painter someone else owns and ends: a vector figure, a printer, a part
   // of a larger picture. One painter unit is one pixel of the layout; the pixel conventions
   // above hold where the painter's device has pixels (an image), on vector devices lines are
   // one unit wide and exclusive-or draws plainly. Null returns to the target image.
-  void SetPainter(QPainter *painter);
+  void setPainter(QPainter *painter);
   // Ends the painter; call before resizing or reading the target image.
-  void Release();
+  void release();
 
   TColor PenColor() const noexcept { return m_penColor; }
   void SetPenColor(TColor c);
@@ -136,7 +136,7 @@ public:
   // Copies an image onto the target with its top-left corner at (x, y).
   void Draw(int x, int y, const QImage &image);
   // Combines an image with the target by a bitwise AND of the colour values.
-  void DrawAnd(int x, int y, const QImage &image);
+  void drawAnd(int x, int y, const QImage &image);
 
 private:
   QPainter *painter();

@@ -50,7 +50,7 @@ TColor colorToRGB(TColor c) {
          (static_cast<TColor>(q.blue()) << 16);
 }
 
-void LayoutLoader::Finish() {
+void LayoutLoader::finish() {
   for (NuvraLoadable *c : m_items)
     c->Loaded();
   m_items.clear();

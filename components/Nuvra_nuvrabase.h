@@ -111,14 +111,14 @@ private:
 
 class LayoutLoader {
 public:
-  // Puts the component in loading state and remembers it for Finish.
-  template <class T> T *Add(T *component) {
+  // Puts the component in loading state and remembers it for finish().
+  template <class T> T *add(T *component) {
     component->BeginLoading();
     m_items.push_back(component);
     return component;
   }
   // Calls Loaded on every added component, in the order they were added.
-  void Finish();
+  void finish();
 
 private:
   std::vector<NuvraLoadable *> m_items;

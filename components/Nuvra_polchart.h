@@ -106,7 +106,7 @@ class TpcTextLabel : public QObject {
   Q_PROPERTY(bool Transparent READ Transparent WRITE SetTransparent)
   Q_PROPERTY(Nuvra::TAlignment Alignment READ Alignment WRITE SetAlignment)
   Q_PROPERTY(QFont Font READ Font WRITE SetFont)
-  Q_PROPERTY(TColor FontColor READ FontColor WRITE SetFontColor)
+  Q_PROPERTY(TColor FontColor READ fontColor WRITE setFontColor)
   Q_PROPERTY(TTxtLblMode Mode READ Mode WRITE SetMode)
   Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
 
@@ -142,8 +142,8 @@ public:
   // The label's own font object; changing it directly notifies nobody.
   QFont &fontObject() { return m_font; }
   // The text colour (a QFont carries none); starts as the window text colour.
-  TColor FontColor() const { return m_fontColor; }
-  void SetFontColor(TColor v);
+  TColor fontColor() const { return m_fontColor; }
+  void setFontColor(TColor v);
   TTxtLblMode Mode() const { return m_mode; }
   void SetMode(TTxtLblMode v);
   const QString &Caption() const { return m_caption; }
@@ -196,16 +196,16 @@ struct TpcDrawItem {
 // ---- mapping between polar and screen coordinates (pure; no window needed) ----------------
 
 struct ChartMapping {
-  double ScaleX = 0, ScaleY = 0;   // pixels per data unit of radius; negative for reversed ranges
-  double OffsetX = 0, OffsetY = 0; // the centre in chart-bitmap pixels
-  double RangeLow = 0, RangeHigh = 1;
-  double AngleOffset = 0; // in the unit of Phi
-  double AngleFactor = 1; // pi/180 for degrees, 1 for radians
-  double RotSign = 1;     // +1 clockwise, -1 counter-clockwise
+  double scaleX = 0, scaleY = 0;   // pixels per data unit of radius; negative for reversed ranges
+  double offsetX = 0, offsetY = 0; // the centre in chart-bitmap pixels
+  double rangeLow = 0, rangeHigh = 1;
+  double angleOffset = 0; // in the unit of Phi
+  double angleFactor = 1; // pi/180 for degrees, 1 for radians
+  double rotSign = 1;     // +1 clockwise, -1 counter-clockwise
 
   // Scale and centre for a chart area of (width - shadow) x (height - shadow) pixels; an
   // area below zero counts as zero (no scale).
-  void Calc(int width, int height, int shadow, double magFactor, int centerX, int centerY);
+  void calc(int width, int height, int shadow, double magFactor, int centerX, int centerY);
   // Radii below RangeLow (beyond it, for reversed ranges) map to the centre; radii beyond
   // RangeHigh are not clamped. Coordinates are limited to the int range, then rounded; a
   // coordinate that cannot be computed (a radius that is not a number, an angle that is not
@@ -351,7 +351,7 @@ public:
   void SetCrossHair2(TpcCrossHair *v);
   void SetCrossHair3(TpcCrossHair *v);
   void SetCrossHair4(TpcCrossHair *v);
-  TpcCrossHair *CrossHair(int index) const; // 1..4
+  TpcCrossHair *crossHair(int index) const; // 1..4
   double RangeLow() const;
   void SetRangeLow(double v); // radius at the centre; equal to RangeHigh pushes it up by 1
   double RangeHigh() const;
@@ -390,10 +390,10 @@ public:
   // background, grid and scale labels are then drawn once into a cached layer and reused until
   // something they depend on changes (the handler runs again only then). False (the default)
   // draws everything on every repaint. Assigning another label handler while it is true needs
-  // InvalidateStaticLayer.
+  // invalidateStaticLayer().
   bool CacheStaticLayer() const;
   void SetCacheStaticLayer(bool v);
-  void InvalidateStaticLayer();
+  void invalidateStaticLayer();
 
   // Not published: true until the window exists (CreateWnd); while true Paint does nothing.
   bool SuppressPaint() const;
@@ -432,15 +432,15 @@ public:
 
   // ---- the drawing list, read only (the application exports it) ----
   int Count() const;
-  int Capacity() const;
-  const TpcDrawItem &Item(int index) const; // 0..Count()-1; ENuvraError outside
+  int capacity() const;
+  const TpcDrawItem &item(int index) const; // 0..Count()-1; ENuvraError outside
 
   // ---- mapping and painting ----
   // Recomputes the scale and the centre offsets; does nothing while loading.
   virtual void CalcScaling();
   void PolarToScreen(int &X, int &Y, double R, double Phi) const;
   void ScreenToPolar(int X, int Y, double &R, double &Phi) const;
-  const ChartMapping &Mapping() const;
+  const ChartMapping &mapping() const;
   // Re-centres the chart in its area (room for a vertical scale at the side), then
   // CalcScaling and ShowGraf.
   void CenterChart();
@@ -450,13 +450,13 @@ public:
   void Loaded() override;
   // Draws the chart alone (background, grid, data and labels; not the shadow or the
   // cross-hairs) through any painter, one painter unit per chart pixel, as Paint draws the
-  // chart bitmap; the picture is ChartSize() units large. For figures and prints.
-  void RenderChart(QPainter &painter);
-  QSize ChartSize() const;
+  // chart bitmap; the picture is chartSize() units large. For figures and prints.
+  void renderChart(QPainter &painter);
+  QSize chartSize() const;
 
   // The three bitmaps and the control's image, as the last Paint left them.
   const QImage &frameBitmap() const;
-  const QImage &ChartBitmap() const;
+  const QImage &chartBitmap() const;
   const QImage &overlayBitmap() const;
   const QImage &screenImage() const;
 
@@ -517,7 +517,7 @@ protected:
   virtual void MouseMove(TShiftState Shift, int X, int Y);
   virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
   // Reports the pointer position in polar coordinates (OnMouseMoveInChart).
-  void MouseMoveInChart(TShiftState Shift, int X, int Y);
+  void mouseMoveInChart(TShiftState Shift, int X, int Y);
   void showEvent(QShowEvent *event) override;
   void changeEvent(QEvent *event) override;
 

@@ -222,14 +222,14 @@ struct Converted {
 };
 
 Converted convert(const NumLabFormat &f) {
-  const double v = f.Value;
-  const int p = std::clamp(f.Precision, 0, kMaxPrecision);
-  if (f.DisplayType == TNumLab::dtState)
-    return {f.StateText, false};
+  const double v = f.value;
+  const int p = std::clamp(f.precision, 0, kMaxPrecision);
+  if (f.displayType == TNumLab::dtState)
+    return {f.stateText, false};
   // A value with no number form has no text in any display type.
   if (!std::isfinite(v))
-    return {f.OverflowIndicator, true};
-  switch (f.DisplayType) {
+    return {f.overflowIndicator, true};
+  switch (f.displayType) {
   case TNumLab::dtFloat: return {generalText(v, std::max(p, 2))};
   case TNumLab::dtFixP:
     if (std::fabs(v) >= 1e18)
@@ -238,27 +238,27 @@ Converted convert(const NumLabFormat &f) {
   case TNumLab::dtExp: return {exponentText(v, std::max(p, 2))};
   case TNumLab::dtHex:
     if (!inRange(v, -2147483648.0, 4294967295.0))
-      return {f.OverflowIndicator, true};
+      return {f.overflowIndicator, true};
     return {radixDigits(lowWord(v), std::min(p, 8), 4)};
   case TNumLab::dtZeroInt:
     if (!inRange(v, -2147483648.0, 2147483647.0))
-      return {f.OverflowIndicator, true};
+      return {f.overflowIndicator, true};
     return {zeroIntText(v, p)};
   case TNumLab::dtInt: return {intText(v)};
   case TNumLab::dtDateTime: {
-    std::optional<QString> text = NumLabFormatDateTime(f.DTFormat, v);
+    std::optional<QString> text = NumLabFormatDateTime(f.dtFormat, v);
     if (!text)
-      return {f.OverflowIndicator, true};
+      return {f.overflowIndicator, true};
     return {*text};
   }
   case TNumLab::dtState: break;
   case TNumLab::dtBin:
     if (!inRange(v, -2147483648.0, 4294967295.0))
-      return {f.OverflowIndicator, true};
+      return {f.overflowIndicator, true};
     return {radixDigits(lowWord(v), std::min(p, 32), 1)};
   case TNumLab::dtOct:
     if (!inRange(v, -2147483648.0, 4294967295.0))
-      return {f.OverflowIndicator, true};
+      return {f.overflowIndicator, true};
     return {radixDigits(lowWord(v), std::min(p, 11), 3)};
   case TNumLab::dtDeg: return {NumLabFixed(v, 1, std::min(p, 8)) + kDegreeSign};
   case TNumLab::dtDegMin: return {degMinText(v, std::min(p, 8))};
@@ -266,7 +266,7 @@ Converted convert(const NumLabFormat &f) {
   case TNumLab::dtEEng: return {engineeringText(v, p)};
   case TNumLab::dtEEngNoDP: return {engineeringText(v, -p)};
   }
-  return {f.OverflowIndicator, true};
+  return {f.overflowIndicator, true};
 }
 
 } // namespace
@@ -294,7 +294,7 @@ QString ConvertNumLabValue(const NumLabFormat &f) {
   Converted c = convert(f);
   if (c.overflow)
     return c.text;
-  switch (f.DisplayType) {
+  switch (f.displayType) {
   case TNumLab::dtHex:
   case TNumLab::dtBin:
   case TNumLab::dtDateTime:
@@ -302,11 +302,11 @@ QString ConvertNumLabValue(const NumLabFormat &f) {
   default: break;
   }
   // The shown decimal character depends on Comma only, never on the locale.
-  if (f.Comma)
+  if (f.comma)
     c.text.replace(QLatin1Char('.'), QLatin1Char(','));
   else
     c.text.replace(QLatin1Char(','), QLatin1Char('.'));
-  if (f.ForcePlusSign && f.Value > 0)
+  if (f.forcePlusSign && f.value > 0)
     c.text.prepend(QLatin1Char('+'));
   return c.text;
 }
@@ -316,9 +316,9 @@ QString FormatNumLabText(const NumLabFormat &f, QObject *sender, const TBeforeDi
   QString text = ConvertNumLabValue(f);
   if (hook)
     hook(sender, text);
-  if (f.DisplayType != TNumLab::dtState && textWidth &&
+  if (f.displayType != TNumLab::dtState && textWidth &&
       static_cast<long long>(textWidth(text)) > static_cast<long long>(labelWidth) - 6)
-    text = f.OverflowIndicator;
+    text = f.overflowIndicator;
   return text;
 }
 

@@ -35,14 +35,14 @@ int labelWidthForLayout(int lw) { return std::clamp(lw, -kCoordLimit, kCoordLimi
 
 NumLabFormat NumLabPrivate::formatSettings() const {
   NumLabFormat f;
-  f.Value = m_value;
-  f.DisplayType = m_displayType;
-  f.Precision = m_precision;
-  f.Comma = m_comma;
-  f.ForcePlusSign = m_forcePlusSign;
-  f.DTFormat = m_dtFormat;
-  f.StateText = m_stateText;
-  f.OverflowIndicator = m_overflowIndicator;
+  f.value = m_value;
+  f.displayType = m_displayType;
+  f.precision = m_precision;
+  f.comma = m_comma;
+  f.forcePlusSign = m_forcePlusSign;
+  f.dtFormat = m_dtFormat;
+  f.stateText = m_stateText;
+  f.overflowIndicator = m_overflowIndicator;
   return f;
 }
 
@@ -78,11 +78,11 @@ QString TNumLab::displayText() const {
 }
 
 void NumLabPrivate::ensureScreen() {
-  m_screenCanvas.Release();
+  m_screenCanvas.release();
   if (!fitBackBuffer(m_screen, q->size(), q->devicePixelRatioF()))
     return;
   m_screen.fill(q->palette().color(QPalette::Window));
-  m_screenCanvas.SetTarget(&m_screen);
+  m_screenCanvas.setTarget(&m_screen);
 }
 
 void TNumLab::Paint() {
@@ -100,7 +100,7 @@ void TNumLab::Paint() {
   if (!bitmap.isNull()) {
     {
       TCanvas c(QStringLiteral("numlab"));
-      c.SetTarget(&bitmap);
+      c.setTarget(&bitmap);
       c.SetFont(font());
       const TColor fill = d->m_transparent ? clWhite : d->m_colorOutBakG;
       c.SetPenColor(fill);
@@ -241,7 +241,7 @@ void NumLabPrivate::drawValue(TCanvas &c, int y) {
 }
 
 void NumLabPrivate::fillWithParentBackground() {
-  m_screenCanvas.Release();
+  m_screenCanvas.release();
   QWidget *parent = q->parentWidget();
   if (!parent) {
     m_screen.fill(q->palette().color(QPalette::Window));
@@ -254,7 +254,7 @@ void NumLabPrivate::fillWithParentBackground() {
 void NumLabPrivate::transferToScreen(const QImage &bitmap) {
   if (!m_transparent) {
     m_screenCanvas.Draw(0, 0, bitmap);
-    m_screenCanvas.Release();
+    m_screenCanvas.release();
     return;
   }
   fillWithParentBackground();
@@ -266,8 +266,8 @@ void NumLabPrivate::transferToScreen(const QImage &bitmap) {
   m_screenCanvas.SetPenColor(boxFill);
   m_screenCanvas.SetBrushColor(boxFill);
   m_screenCanvas.Rectangle(ls + 2, 2, ls + lw, h - 2);
-  m_screenCanvas.DrawAnd(0, 0, bitmap);
-  m_screenCanvas.Release();
+  m_screenCanvas.drawAnd(0, 0, bitmap);
+  m_screenCanvas.release();
 }
 
 void TNumLab::paintEvent(QPaintEvent *) {

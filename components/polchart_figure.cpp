@@ -7,22 +7,22 @@
 #include <QPainter>
 #include <algorithm>
 
-QSize TCustomPolChart::ChartSize() const {
+QSize TCustomPolChart::chartSize() const {
   return {std::max(0, width() - d->m_shadowWidth + 1),
           std::max(0, height() - d->m_shadowWidth + 1)};
 }
 
-void TCustomPolChart::RenderChart(QPainter &painter) {
+void TCustomPolChart::renderChart(QPainter &painter) {
   // The background pass takes its size from the bitmap.
-  if (d->m_chart.deviceIndependentSize().toSize() != ChartSize())
-    fitBackBuffer(d->m_chart, ChartSize(), devicePixelRatioF());
+  if (d->m_chart.deviceIndependentSize().toSize() != chartSize())
+    fitBackBuffer(d->m_chart, chartSize(), devicePixelRatioF());
   TCanvas canvas(QStringLiteral("figure"));
   painter.save();
-  canvas.SetPainter(&painter);
+  canvas.setPainter(&painter);
   canvas.SetFont(font());
   int lastTextHeight = 0;
   d->renderStatic(canvas, lastTextHeight);
   d->renderChart(canvas);
-  canvas.SetPainter(nullptr);
+  canvas.setPainter(nullptr);
   painter.restore();
 }

@@ -114,7 +114,7 @@ void TpcTextLabel::SetFont(const QFont &v) {
   changed();
 }
 
-void TpcTextLabel::SetFontColor(TColor v) {
+void TpcTextLabel::setFontColor(TColor v) {
   m_fontColor = v;
   changed();
 }

@@ -16,18 +16,18 @@
 
 // ---- pure mapping ------------------------------------------------------------------------------
 
-void ChartMapping::Calc(int width, int height, int shadow, double magFactor, int centerX,
+void ChartMapping::calc(int width, int height, int shadow, double magFactor, int centerX,
                         int centerY) {
   // A shadow wider than the control leaves no area, not a negative one (a mirrored chart).
   const int m = std::max(0, std::min(width - shadow, height - shadow));
-  ScaleX = m * magFactor / (RangeHigh - RangeLow) / 2;
-  ScaleY = ScaleX;
-  OffsetX = centerX;
-  OffsetY = centerY;
+  scaleX = m * magFactor / (rangeHigh - rangeLow) / 2;
+  scaleY = scaleX;
+  offsetX = centerX;
+  offsetY = centerY;
 }
 
 void ChartMapping::PolarToScreen(int &X, int &Y, double R, double Phi) const {
-  const double theta = (Phi + AngleOffset) * AngleFactor;
+  const double theta = (Phi + angleOffset) * angleFactor;
   placePolar(*this, X, Y, R, std::cos(theta), std::sin(theta));
 }
 
@@ -52,16 +52,16 @@ __attribute__((target_clones("arch=x86-64-v3", "default")))
 #endif
 void placePolar(const ChartMapping &m, int &X, int &Y, double R, double cosTheta,
                 double sinTheta) {
-  if (m.RangeHigh > m.RangeLow ? R < m.RangeLow : R > m.RangeLow)
-    R = m.RangeLow; // the centre value is the innermost radius
-  const double d = R - m.RangeLow;
+  if (m.rangeHigh > m.rangeLow ? R < m.rangeLow : R > m.rangeLow)
+    R = m.rangeLow; // the centre value is the innermost radius
+  const double d = R - m.rangeLow;
   constexpr double kLimit = 2147483647.0;
-  const double x = m.OffsetX + m.ScaleX * d * cosTheta;
-  const double y = m.OffsetY + m.ScaleY * d * m.RotSign * sinTheta;
+  const double x = m.offsetX + m.scaleX * d * cosTheta;
+  const double y = m.offsetY + m.scaleY * d * m.rotSign * sinTheta;
   // A coordinate that cannot be computed (no radius, no direction, or an infinite radius
   // times a zero scale) is the centre's rather than the corner's, where NaN would round to.
-  X = std::isnan(x) ? roundToInt(m.OffsetX) : roundCoordinate(std::clamp(x, -kLimit, kLimit));
-  Y = std::isnan(y) ? roundToInt(m.OffsetY) : roundCoordinate(std::clamp(y, -kLimit, kLimit));
+  X = std::isnan(x) ? roundToInt(m.offsetX) : roundCoordinate(std::clamp(x, -kLimit, kLimit));
+  Y = std::isnan(y) ? roundToInt(m.offsetY) : roundCoordinate(std::clamp(y, -kLimit, kLimit));
 }
 
 // ---- the angle table -----------------------------------------------------------------------
@@ -103,10 +103,10 @@ const AngleTable::Entry &AngleTable::entry(std::size_t index, double phi) {
 
 void ChartMapping::ScreenToPolar(int X, int Y, double &R, double &Phi) const {
   constexpr double kPi = TCustomPolChart::kPi;
-  const double dx = (X - OffsetX) / ScaleX;
-  const double dy = (Y - OffsetY) / ScaleY;
+  const double dx = (X - offsetX) / scaleX;
+  const double dy = (Y - offsetY) / scaleY;
   const double dist = std::sqrt(dx * dx + dy * dy);
-  R = RangeHigh > RangeLow ? RangeLow + dist : RangeLow - dist;
+  R = rangeHigh > rangeLow ? rangeLow + dist : rangeLow - dist;
   double a;
   if (dx == 0)
     a = dy > 0 ? kPi / 2 : 3 * kPi / 2;
@@ -114,10 +114,10 @@ void ChartMapping::ScreenToPolar(int X, int Y, double &R, double &Phi) const {
     a = std::atan(dy / dx) + kPi;
   else
     a = std::atan(dy / dx);
-  Phi = RotSign * a / AngleFactor - AngleOffset;
-  if (RangeHigh < RangeLow)
-    Phi += kPi / AngleFactor;
-  const double full = 2 * kPi / AngleFactor;
+  Phi = rotSign * a / angleFactor - angleOffset;
+  if (rangeHigh < rangeLow)
+    Phi += kPi / angleFactor;
+  const double full = 2 * kPi / angleFactor;
   if (Phi < 0) {
     Phi += full;
     if (Phi < 0)
@@ -132,22 +132,22 @@ void ChartMapping::ScreenToPolar(int X, int Y, double &R, double &Phi) const {
 void TCustomPolChart::CalcScaling() {
   if (IsLoading())
     return;
-  d->m_map.RangeLow = d->m_rangeLow;
-  d->m_map.RangeHigh = d->m_rangeHigh;
-  d->m_map.AngleOffset = d->m_angleOffset;
-  d->m_map.AngleFactor = d->m_angleFactor;
-  d->m_map.RotSign = d->m_rotSign;
-  d->m_map.Calc(width(), height(), d->m_shadowWidth, d->m_magFactor, d->m_centerX, d->m_centerY);
+  d->m_map.rangeLow = d->m_rangeLow;
+  d->m_map.rangeHigh = d->m_rangeHigh;
+  d->m_map.angleOffset = d->m_angleOffset;
+  d->m_map.angleFactor = d->m_angleFactor;
+  d->m_map.rotSign = d->m_rotSign;
+  d->m_map.calc(width(), height(), d->m_shadowWidth, d->m_magFactor, d->m_centerX, d->m_centerY);
 }
 
 ChartMapping PolChartPrivate::currentMapping() const {
   // The direction settings take effect at once; only scale and centre wait for CalcScaling.
   ChartMapping m = m_map;
-  m.RangeLow = m_rangeLow;
-  m.RangeHigh = m_rangeHigh;
-  m.AngleOffset = m_angleOffset;
-  m.AngleFactor = m_angleFactor;
-  m.RotSign = m_rotSign;
+  m.rangeLow = m_rangeLow;
+  m.rangeHigh = m_rangeHigh;
+  m.angleOffset = m_angleOffset;
+  m.angleFactor = m_angleFactor;
+  m.rotSign = m_rotSign;
   return m;
 }
 

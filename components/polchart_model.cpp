@@ -49,10 +49,10 @@ TCustomPolChart::TCustomPolChart(QWidget *parent)
 
 TCustomPolChart::~TCustomPolChart() {
   // The canvases end their painters before the images they draw on go away.
-  d->m_frameCanvas.Release();
-  d->m_chartCanvas.Release();
-  d->m_overlayCanvas.Release();
-  d->m_screenCanvas.Release();
+  d->m_frameCanvas.release();
+  d->m_chartCanvas.release();
+  d->m_overlayCanvas.release();
+  d->m_screenCanvas.release();
 }
 
 TPolChart::TPolChart(QWidget *parent) : TCustomPolChart(parent) {}
@@ -242,7 +242,7 @@ void TCustomPolChart::SetLabelModeRadial(TpcRadLabelMode v) {
   repaintRule();
 }
 
-TpcCrossHair *TCustomPolChart::CrossHair(int index) const {
+TpcCrossHair *TCustomPolChart::crossHair(int index) const {
   if (index < 1 || index > kCrossHairCount)
     throw ENuvraError(
         d->componentMessage(QStringLiteral("cross-hair %1 does not exist").arg(index)));
@@ -361,7 +361,7 @@ void TCustomPolChart::SetUseDegrees(bool v) {
 
 // ---- drawing list ------------------------------------------------------------------------------
 
-const TpcDrawItem &TCustomPolChart::Item(int index) const {
+const TpcDrawItem &TCustomPolChart::item(int index) const {
   if (index < 0 || index >= d->m_count)
     throw ENuvraError(
         d->componentMessage(QStringLiteral("drawing item %1 does not exist").arg(index)));
@@ -369,7 +369,7 @@ const TpcDrawItem &TCustomPolChart::Item(int index) const {
 }
 
 void PolChartPrivate::appendItem(std::uint8_t kind, double R, double Phi) {
-  if (m_count >= q->Capacity()) {
+  if (m_count >= q->capacity()) {
     // Grows in steps of AllocSize; a failed allocation leaves the list as it was.
     m_items.resize(m_items.size() + static_cast<std::size_t>(m_allocSize));
   }
@@ -463,10 +463,10 @@ bool TCustomPolChart::UseDegrees() const { return d->m_angleFactor != 1.0; }
 bool TCustomPolChart::CacheStaticLayer() const { return d->m_cacheStaticLayer; }
 bool TCustomPolChart::SuppressPaint() const { return d->m_suppressPaint; }
 int TCustomPolChart::Count() const { return d->m_count; }
-int TCustomPolChart::Capacity() const { return static_cast<int>(d->m_items.size()); }
-const ChartMapping &TCustomPolChart::Mapping() const { return d->m_map; }
+int TCustomPolChart::capacity() const { return static_cast<int>(d->m_items.size()); }
+const ChartMapping &TCustomPolChart::mapping() const { return d->m_map; }
 const QImage &TCustomPolChart::frameBitmap() const { return d->m_frame; }
-const QImage &TCustomPolChart::ChartBitmap() const { return d->m_chart; }
+const QImage &TCustomPolChart::chartBitmap() const { return d->m_chart; }
 const QImage &TCustomPolChart::overlayBitmap() const { return d->m_overlay; }
 const QImage &TCustomPolChart::screenImage() const { return d->m_screen; }
 TCanvas &TCustomPolChart::screenCanvas() { return d->m_screenCanvas; }

@@ -150,7 +150,7 @@ void TCustomPolChart::mouseMoveEvent(QMouseEvent *event) {
   const QPoint p = messagePoint(event);
   const Shift shift = shiftOf(event->buttons(), event->modifiers());
   MouseMove(shift, p.x(), p.y());
-  MouseMoveInChart(shift, p.x(), p.y());
+  mouseMoveInChart(shift, p.x(), p.y());
 }
 
 void TCustomPolChart::mouseReleaseEvent(QMouseEvent *event) {
@@ -177,8 +177,8 @@ bool PolChartPrivate::inChartArea(int X, int Y) const {
 
 bool PolChartPrivate::pointerToPolar(int X, int Y, double &R, double &Phi) const {
   // A chart without room has no scale: every pixel would divide by zero.
-  if (m_map.ScaleX == 0 || m_map.ScaleY == 0 || !std::isfinite(m_map.ScaleX) ||
-      !std::isfinite(m_map.ScaleY)) {
+  if (m_map.scaleX == 0 || m_map.scaleY == 0 || !std::isfinite(m_map.scaleX) ||
+      !std::isfinite(m_map.scaleY)) {
     R = m_rangeLow;
     Phi = 0;
     return false;
@@ -236,7 +236,7 @@ void TCustomPolChart::MouseUp(TMouseButton Button, TShiftState Shift, int X, int
   // The middle button leaves the window open.
 }
 
-void TCustomPolChart::MouseMoveInChart(TShiftState Shift, int X, int Y) {
+void TCustomPolChart::mouseMoveInChart(TShiftState Shift, int X, int Y) {
   if (!OnMouseMoveInChart)
     return;
   double R = 0, Phi = 0;
@@ -342,7 +342,7 @@ void PolChartPrivate::xorZoomRect(QPoint a, QPoint b) {
   if (a.x() == b.x() || a.y() == b.y() || m_screen.isNull())
     return;
   TCanvas &cv = m_screenCanvas;
-  cv.SetTarget(&m_screen);
+  cv.setTarget(&m_screen);
   cv.SetPenMode(Nuvra::pmXor);
   cv.SetPenColor(clWhite);
   cv.SetPenStyle(Nuvra::psSolid);
@@ -351,7 +351,7 @@ void PolChartPrivate::xorZoomRect(QPoint a, QPoint b) {
   cv.Rectangle(a.x(), a.y(), b.x(), b.y());
   cv.SetPenMode(Nuvra::pmCopy);
   cv.SetBrushStyle(Nuvra::bsSolid);
-  cv.Release();
+  cv.release();
   q->update();
 }
 

@@ -124,7 +124,7 @@ bool drawLabelFrame(TCanvas &cv, const TpcTextLabel &label, const LabelBlock &b)
 void PolChartPrivate::drawTextLabel(TCanvas &cv, const TpcTextLabel &label) {
   const QPoint anchor = labelAnchor(label);
   cv.SetFont(label.Font());
-  cv.SetFontColor(label.FontColor());
+  cv.SetFontColor(label.fontColor());
   cv.SetPenStyle(Nuvra::psSolid);
   cv.SetBrushStyle(label.Transparent() ? Nuvra::bsClear : Nuvra::bsSolid);
 
@@ -206,15 +206,15 @@ void TCustomPolChart::DrawCrossHairs(QImage &frame) {
     return;
   }
   // The cross-hairs go on a copy, so the composed frame itself stays free of them.
-  d->m_overlayCanvas.Release();
+  d->m_overlayCanvas.release();
   fitBackBuffer(d->m_overlay, frame.deviceIndependentSize().toSize(), frame.devicePixelRatio(),
                 frame.format());
-  d->m_overlayCanvas.SetTarget(&d->m_overlay);
+  d->m_overlayCanvas.setTarget(&d->m_overlay);
   d->m_overlayCanvas.Draw(0, 0, frame);
   for (const TpcCrossHair *ch : d->m_crossHairs)
     if (ch->Mode() != TpcCrossHair::chOff)
       d->drawCrossHair(d->m_overlayCanvas, *ch);
-  d->m_overlayCanvas.Release();
+  d->m_overlayCanvas.release();
   d->m_screenCanvas.Draw(0, 0, d->m_overlay);
 }
 

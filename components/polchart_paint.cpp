@@ -171,7 +171,7 @@ void PolChartPrivate::replayItems(TCanvas &cv) {
   Renderer r(*this, cv);
   r.start();
   const auto count = static_cast<std::size_t>(m_count);
-  m_angles.prepare(r.mapping.AngleOffset, r.mapping.AngleFactor, count);
+  m_angles.prepare(r.mapping.angleOffset, r.mapping.angleFactor, count);
   for (std::size_t i = 0; i < count; ++i)
     r.replay(m_items[i], i);
   r.flush();
@@ -245,10 +245,10 @@ PolChartPrivate::StaticKey PolChartPrivate::staticKey() const {
 
 void TCustomPolChart::SetCacheStaticLayer(bool v) {
   d->m_cacheStaticLayer = v;
-  InvalidateStaticLayer();
+  invalidateStaticLayer();
 }
 
-void TCustomPolChart::InvalidateStaticLayer() {
+void TCustomPolChart::invalidateStaticLayer() {
   d->m_static.valid = false;
   d->m_static.frame = d->m_static.chart = QImage();
 }
@@ -257,8 +257,8 @@ void TCustomPolChart::InvalidateStaticLayer() {
 // drawn afresh, or copied from the cached layer while nothing they depend on has changed.
 void PolChartPrivate::paintStaticLayer(int &lastTextHeight) {
   const StaticKey key = m_cacheStaticLayer ? staticKey() : StaticKey{};
-  m_frameCanvas.Release();
-  m_chartCanvas.Release();
+  m_frameCanvas.release();
+  m_chartCanvas.release();
   if (m_cacheStaticLayer && m_static.valid && m_static.key == key) {
     // The frame bitmap is a private copy of the cached one, made once: every paint covers its
     // whole chart area with the chart bitmap, and the shadow around it stays as it is. Sharing
@@ -270,8 +270,8 @@ void PolChartPrivate::paintStaticLayer(int &lastTextHeight) {
       m_frameSource = source;
     }
     m_chart = m_static.chart; // shared until the first drawing detaches it
-    m_frameCanvas.SetTarget(&m_frame);
-    m_chartCanvas.SetTarget(&m_chart);
+    m_frameCanvas.setTarget(&m_frame);
+    m_chartCanvas.setTarget(&m_chart);
     m_chartCanvas.SetFont(q->font());
     m_chartCanvas.SetPenMode(Nuvra::pmCopy);
     lastTextHeight = m_static.lastTextHeight;
@@ -284,7 +284,7 @@ void PolChartPrivate::paintStaticLayer(int &lastTextHeight) {
     m_frame = QImage(); // shared with the cached layer: draw into a new one
   fitBackBuffer(m_frame, QSize(W, H), ratio);
   m_frame.fill(colorToQColor(m_shadowBakColor));
-  m_frameCanvas.SetTarget(&m_frame);
+  m_frameCanvas.setTarget(&m_frame);
   drawShadow(m_frameCanvas);
 
   const QSize chartSize(std::max(0, W - w + 1), std::max(0, H - w + 1));
@@ -292,13 +292,13 @@ void PolChartPrivate::paintStaticLayer(int &lastTextHeight) {
     m_chart = QImage();
   fitBackBuffer(m_chart, chartSize, ratio);
   m_chart.fill(colorToQColor(m_chartColor));
-  m_chartCanvas.SetTarget(&m_chart);
+  m_chartCanvas.setTarget(&m_chart);
   m_chartCanvas.SetFont(q->font());
   renderStatic(m_chartCanvas, lastTextHeight);
   if (!m_cacheStaticLayer)
     return;
-  m_frameCanvas.Release();
-  m_chartCanvas.Release();
+  m_frameCanvas.release();
+  m_chartCanvas.release();
   m_static = {true, key, m_frame, m_chart, lastTextHeight};
 }
 
@@ -319,17 +319,17 @@ void TCustomPolChart::Paint() {
   int lastTextHeight = 0;
   d->paintStaticLayer(lastTextHeight);
   d->renderChart(d->m_chartCanvas);
-  d->m_chartCanvas.Release();
+  d->m_chartCanvas.release();
 
   d->m_frameCanvas.Draw(0, 0, d->m_chart);
-  d->m_frameCanvas.Release();
+  d->m_frameCanvas.release();
 
-  d->m_screenCanvas.Release();
+  d->m_screenCanvas.release();
   fitBackBuffer(d->m_screen, QSize(W, H), ratio);
-  d->m_screenCanvas.SetTarget(&d->m_screen);
+  d->m_screenCanvas.setTarget(&d->m_screen);
   DrawCrossHairs(d->m_frame);
-  d->m_screenCanvas.Release();
-  d->m_overlayCanvas.Release();
+  d->m_screenCanvas.release();
+  d->m_overlayCanvas.release();
 
   if (!d->m_inPaintEvent)
     update();

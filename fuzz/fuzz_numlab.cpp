@@ -11,17 +11,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   if (size < 12)
     return 0;
   NumLabFormat f;
-  std::memcpy(&f.Value, data, sizeof(double));
-  f.DisplayType = static_cast<TDisplay>(data[8] % 15);
-  f.Precision = static_cast<std::int8_t>(data[9]); // negative and beyond 15 too
-  f.Comma = (data[10] & 1) != 0;
-  f.ForcePlusSign = (data[10] & 2) != 0;
+  std::memcpy(&f.value, data, sizeof(double));
+  f.displayType = static_cast<TDisplay>(data[8] % 15);
+  f.precision = static_cast<std::int8_t>(data[9]); // negative and beyond 15 too
+  f.comma = (data[10] & 1) != 0;
+  f.forcePlusSign = (data[10] & 2) != 0;
   const int labelWidth = static_cast<std::int8_t>(data[11]) * 4;
   const QString rest = QString::fromLatin1(reinterpret_cast<const char *>(data + 12),
                                            static_cast<qsizetype>(size - 12));
-  f.DTFormat = rest;
-  f.StateText = rest.left(8);
-  f.OverflowIndicator = rest.right(4);
+  f.dtFormat = rest;
+  f.stateText = rest.left(8);
+  f.overflowIndicator = rest.right(4);
 
   const QString text = ConvertNumLabValue(f);
   // The longest honest text is a double's 309 digits with decimals and a prefix, or a
@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   const TBeforeDisplayEvent hook = [](QObject *, QString &t) { t.append(QLatin1Char('|')); };
   (void)FormatNumLabText(f, nullptr, hook, labelWidth,
                          [](const QString &s) { return static_cast<int>(s.size()) * 7; });
-  (void)NumLabFixed(f.Value, labelWidth, f.Precision);
-  (void)NumLabFormatDateTime(rest, f.Value);
+  (void)NumLabFixed(f.value, labelWidth, f.precision);
+  (void)NumLabFormatDateTime(rest, f.value);
   return 0;
 }

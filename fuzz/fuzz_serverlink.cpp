@@ -57,10 +57,10 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
   qputenv("XDG_CONFIG_DIRS", runtimeDir.path().toLocal8Bit());
   static QCoreApplication app(*argc, *argv);
   DemonEnvironment env;
-  env.ProgramPath = QStringLiteral("/opt/lab/fuzzprog");
-  env.Arguments = QStringList{QStringLiteral("data.txt")};
-  env.ApplicationTitle = QStringLiteral("Fuzz");
-  env.DesignMode = true; // no window: frames are handed to the receive path directly
+  env.programPath = QStringLiteral("/opt/lab/fuzzprog");
+  env.arguments = QStringList{QStringLiteral("data.txt")};
+  env.applicationTitle = QStringLiteral("Fuzz");
+  env.designMode = true; // no window: frames are handed to the receive path directly
   gDemon = new TkdbDemonClient(nullptr, env);
   gDemon->OnQuitMsgReceived = [](TkdbCustomDemon *, bool, bool &allow) { allow = false; };
   gDemon->OnHandlerError = [](std::exception_ptr) { std::abort(); };

@@ -192,13 +192,13 @@ bool ParseRequest(std::int32_t code, TMemoryStream &body, QuillonRequest &out);
 // Where the component takes its start-up facts from; the defaults read the running program.
 struct DemonEnvironment {
   // Full path of the program file; empty = QCoreApplication::applicationFilePath().
-  QString ProgramPath;
+  QString programPath;
   // Command-line arguments without the program path; absent = the application's arguments.
-  std::optional<QStringList> Arguments;
+  std::optional<QStringList> arguments;
   // The application's title; empty = the application's display name, else its name.
-  QString ApplicationTitle;
+  QString applicationTitle;
   // Only the objects are created: no window, class, mutex, translation or server traffic.
-  bool DesignMode = false;
+  bool designMode = false;
 };
 
 // A string value of the family's settings store (group "demon" holds "ViewerHandle"); empty
@@ -274,7 +274,7 @@ public:
   bool UseMarloServer() const { return m_useMarloServer; }
   void SetUseMarloServer(bool value) { m_useMarloServer = value; }
 
-  bool IsDesigning() const { return m_env.DesignMode; }
+  bool IsDesigning() const { return m_env.designMode; }
   bool IsLoading() const { return m_loading; }
   void BeginLoading() { m_loading = true; }
   // Called once the owner's layout has been applied. Single-instance test here.
@@ -283,8 +283,8 @@ public:
   int ParamCount() const;
   QString ParamStr(int index) const;
   void BuildParamList();
-  const QString &programPath() const { return m_env.ProgramPath; }
-  const QString &applicationTitle() const { return m_env.ApplicationTitle; }
+  const QString &programPath() const { return m_env.programPath; }
+  const QString &applicationTitle() const { return m_env.applicationTitle; }
   // The handle of the hidden window, 0 when there is none.
   THandle WindowHandle() const;
 

@@ -21,17 +21,17 @@
 namespace {
 
 DemonEnvironment completeEnvironment(DemonEnvironment env) {
-  if (env.ProgramPath.isEmpty())
-    env.ProgramPath = QCoreApplication::applicationFilePath();
-  if (!env.Arguments)
-    env.Arguments = QCoreApplication::arguments().mid(1);
-  if (env.ApplicationTitle.isEmpty()) {
+  if (env.programPath.isEmpty())
+    env.programPath = QCoreApplication::applicationFilePath();
+  if (!env.arguments)
+    env.arguments = QCoreApplication::arguments().mid(1);
+  if (env.applicationTitle.isEmpty()) {
     // The display name belongs to the GUI application class; read it through the object
     // model so that this layer needs no GUI library.
     if (QCoreApplication *app = QCoreApplication::instance())
-      env.ApplicationTitle = app->property("applicationDisplayName").toString();
-    if (env.ApplicationTitle.isEmpty())
-      env.ApplicationTitle = QCoreApplication::applicationName();
+      env.applicationTitle = app->property("applicationDisplayName").toString();
+    if (env.applicationTitle.isEmpty())
+      env.applicationTitle = QCoreApplication::applicationName();
   }
   return env;
 }
@@ -65,7 +65,7 @@ TkdbCustomDemon::TkdbCustomDemon(QObject *owner, DemonEnvironment env)
     : QObject(owner), OnTerminate(terminateProcess), OnRequestAppQuit(requestApplicationQuit),
       OnHandlerError(reportHandlerError), m_env(completeEnvironment(std::move(env))) {
   Translator = std::make_unique<TGlossan2000>(QString());
-  Translator->programPath = m_env.ProgramPath;
+  Translator->programPath = m_env.programPath;
   m_autoTranslate = true;
   m_useMarloServer = true;
   m_multiStart = false;
@@ -74,7 +74,7 @@ TkdbCustomDemon::TkdbCustomDemon(QObject *owner, DemonEnvironment env)
   Params.clear();
   OwnEntity = std::make_unique<TEntity>(this);
   ServerEntity = std::make_unique<TEntity>(this);
-  ServerEntity->WindowHandle = FindServerWindow(*m_env.Arguments);
+  ServerEntity->WindowHandle = FindServerWindow(*m_env.arguments);
   OnGotAMessage = nullptr;
   OnParamsChange = nullptr;
   BuildParamList();
@@ -103,8 +103,8 @@ void TkdbCustomDemon::createHiddenWindow() {
   }
   m_window = window;
   OwnEntity->WindowHandle = window;
-  OwnEntity->Title = m_env.ApplicationTitle;
-  OwnEntity->FileName = m_env.ProgramPath;
+  OwnEntity->Title = m_env.applicationTitle;
+  OwnEntity->FileName = m_env.programPath;
   platform::setWindowHandler(window, [this](const platform::CopyDataMessage &m) -> std::int64_t {
     ReceiveCopyData(m.sender, static_cast<std::int32_t>(m.code), m.data);
     return 0;
@@ -129,8 +129,8 @@ void TkdbCustomDemon::SetAutoCreateItlFile(bool value) {
 
 void TkdbCustomDemon::BuildParamList() {
   Params.clear();
-  Params.append(m_env.ProgramPath);
-  for (const QString &arg : *m_env.Arguments)
+  Params.append(m_env.programPath);
+  for (const QString &arg : *m_env.arguments)
     if (!arg.startsWith(QLatin1String("/serverhandle="), Qt::CaseSensitive))
       Params.append(arg);
 }
@@ -139,7 +139,7 @@ int TkdbCustomDemon::ParamCount() const { return static_cast<int>(Params.size())
 
 QString TkdbCustomDemon::ParamStr(int index) const {
   if (index == 0)
-    return m_env.ProgramPath;
+    return m_env.programPath;
   if (index >= 1 && index <= ParamCount())
     return Params.at(index);
   throw EQuillon(QStringLiteral("Illegal \"ParamStr\" parameter: %1").arg(index));
@@ -172,7 +172,7 @@ void TkdbCustomDemon::CheckSingleInstance() {
       std::fprintf(stderr,
                    "%s: cannot create the single-instance lock \"%s\" (%s); running "
                    "without it\n",
-                   qUtf8Printable(m_env.ApplicationTitle), qUtf8Printable(name),
+                   qUtf8Printable(m_env.applicationTitle), qUtf8Printable(name),
                    qUtf8Printable(platform::errorText(error)));
       std::fflush(stderr);
       return;
@@ -182,7 +182,7 @@ void TkdbCustomDemon::CheckSingleInstance() {
   }
   // Another instance runs: hand it our parameters when the server can name it, then end.
   try {
-    std::unique_ptr<TEntity> first = QueryEntityByTitle(m_env.ApplicationTitle);
+    std::unique_ptr<TEntity> first = QueryEntityByTitle(m_env.applicationTitle);
     if (first) {
       TQuillonMessageStream msg(this);
       msg.MsgCode = mcParams;

@@ -15,7 +15,7 @@ DipolixApplication *g_app = nullptr;
 
 TEST(ErrorHandler, HyperlinkErrorIsShownAndTheProgramGoesOn) {
   QStringList shown;
-  g_app->ShowError = [&](const QString &message) { shown << message; };
+  g_app->showError = [&](const QString &message) { shown << message; };
   shell::setExecuteHook([](const QString &, const QString &, const QString &) { return 2; });
 
   QWidget window;

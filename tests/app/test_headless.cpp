@@ -103,7 +103,7 @@ TEST(HeadlessCsv, OneRowPerLinePointWithFullPrecision) {
   EXPECT_NEAR(at30[3].toDouble(), 10 * std::log10(at30[2].toDouble()), 1e-12);
   // 17 significant digits: a value read back is the same double.
   const QList<QByteArray> r1 = rows[2].split(',');
-  EXPECT_EQ(r1[1].toDouble(), chart.Item(3).R);
+  EXPECT_EQ(r1[1].toDouble(), chart.item(3).R);
 }
 
 // The report's fields, their types and nulls, and numbers that read back as the same double.

@@ -115,7 +115,7 @@ TEST_F(Window, EachChangeRepaintsTheChartOnce) {
 TEST_F(Window, AngleLabelsCarryTheDegreeSign) {
   // The handler depends on its arguments only, so the program lets the chart cache its grid.
   EXPECT_TRUE(form.PCRicht->CacheStaticLayer());
-  form.PCRicht->InvalidateStaticLayer();
+  form.PCRicht->invalidateStaticLayer();
   CanvasRecorder rec;
   form.PCRicht->ShowGraf();
   QStringList labels;

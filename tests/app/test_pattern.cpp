@@ -13,7 +13,7 @@ namespace {
 int countKind(const TPolChart &chart, int kind) {
   int n = 0;
   for (int i = 0; i < chart.Count(); ++i)
-    n += chart.Item(i).Kind == kind;
+    n += chart.item(i).Kind == kind;
   return n;
 }
 
@@ -44,19 +44,19 @@ TEST(Pattern, ListHoldsCircleMoveAndOneTurnOfSegments) {
     EXPECT_EQ(countKind(chart, ikDrawTo), 360 * b + 1);
   }
   // The largest pattern grows the list in blocks of AllocSize.
-  EXPECT_EQ(chart.Capacity(), 4000);
+  EXPECT_EQ(chart.capacity(), 4000);
 }
 
 TEST(Pattern, ReferenceCircleIsRedDottedHollow) {
   TPolChart chart;
   pattern::plot(chart, 1000, 0);
-  const TpcDrawItem &circle = chart.Item(0);
+  const TpcDrawItem &circle = chart.item(0);
   EXPECT_EQ(circle.Kind, ikCircle);
   EXPECT_EQ(circle.R, 0.41421356237309503); // the double nearest to sqrt(2) - 1
   EXPECT_EQ(circle.Color, clRed);
   EXPECT_EQ(circle.PenStyle, Nuvra::psDot);
   EXPECT_TRUE(circle.Transparent);
-  const TpcDrawItem &line = chart.Item(5);
+  const TpcDrawItem &line = chart.item(5);
   EXPECT_EQ(line.Color, clBlack);
   EXPECT_EQ(line.PenStyle, Nuvra::psSolid);
 }
@@ -64,9 +64,9 @@ TEST(Pattern, ReferenceCircleIsRedDottedHollow) {
 TEST(Pattern, CurveClosesOnItsStartingPoint) {
   TPolChart chart;
   pattern::plot(chart, 2345, 1234);
-  const TpcDrawItem &move = chart.Item(1);
-  const TpcDrawItem &first = chart.Item(2);
-  const TpcDrawItem &last = chart.Item(chart.Count() - 1);
+  const TpcDrawItem &move = chart.item(1);
+  const TpcDrawItem &first = chart.item(2);
+  const TpcDrawItem &last = chart.item(chart.Count() - 1);
   EXPECT_DOUBLE_EQ(move.Phi, 0.0);
   EXPECT_DOUBLE_EQ(first.R, move.R);
   EXPECT_DOUBLE_EQ(last.Phi, 360.0);
@@ -76,12 +76,12 @@ TEST(Pattern, CurveClosesOnItsStartingPoint) {
 TEST(Pattern, HalfWaveInPhaseHasLobesAcrossTheAxis) {
   TPolChart chart;
   pattern::plot(chart, 1000, 0); // b = 2: item 2 + 2·angle
-  auto at = [&](int deg) { return chart.Item(2 + 2 * deg).R; };
+  auto at = [&](int deg) { return chart.item(2 + 2 * deg).R; };
   EXPECT_NEAR(at(90), 1.0, 1e-15);
   EXPECT_NEAR(at(270), 1.0, 1e-15);
   EXPECT_NEAR(at(0), -1.0, 1e-15);
   EXPECT_NEAR(at(180), -1.0, 1e-15);
-  EXPECT_DOUBLE_EQ(chart.Item(2 + 2 * 45).Phi, 45.0);
+  EXPECT_DOUBLE_EQ(chart.item(2 + 2 * 45).Phi, 45.0);
 }
 
 TEST(Pattern, ValuesMatchAnExtendedPrecisionReference) {
@@ -95,9 +95,9 @@ TEST(Pattern, ValuesMatchAnExtendedPrecisionReference) {
         const long double theta = static_cast<long double>(i) * pi / (180.0L * b);
         const long double ref =
             std::cos(std::cos(theta) * (p * pi / 1000.0L) + static_cast<long double>(q) / 2000.0L);
-        ASSERT_NEAR(chart.Item(2 + i).R, static_cast<double>(ref), 4e-16)
+        ASSERT_NEAR(chart.item(2 + i).R, static_cast<double>(ref), 4e-16)
             << p << ' ' << q << ' ' << i;
-        ASSERT_EQ(chart.Item(2 + i).Phi, static_cast<double>(static_cast<long double>(i) / b));
+        ASSERT_EQ(chart.item(2 + i).Phi, static_cast<double>(static_cast<long double>(i) / b));
       }
     }
 }
@@ -111,8 +111,8 @@ TEST(Pattern, ZeroDistanceIsACircle) {
   TPolChart chart;
   pattern::plot(chart, 0, 6283);
   for (int i = 2; i < chart.Count(); ++i)
-    ASSERT_DOUBLE_EQ(chart.Item(i).R, std::cos(6283 / 2000.0));
-  EXPECT_NEAR(chart.Item(2).R, -1.0, 1e-6); // practically on the centre
+    ASSERT_DOUBLE_EQ(chart.item(i).R, std::cos(6283 / 2000.0));
+  EXPECT_NEAR(chart.item(2).R, -1.0, 1e-6); // practically on the centre
 }
 
 } // namespace

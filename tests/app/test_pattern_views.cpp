@@ -37,7 +37,7 @@ struct Window : ::testing::Test {
           if (k == kind && !text.isEmpty())
             seen << text;
         };
-    form.PCRicht->InvalidateStaticLayer(); // the cached grid would not call the new handler
+    form.PCRicht->invalidateStaticLayer(); // the cached grid would not call the new handler
     form.PCRicht->Paint();
     form.PCRicht->OnBeforeDrawScaleLabel = own;
     return seen;
@@ -45,8 +45,8 @@ struct Window : ::testing::Test {
   QList<double> circles() const {
     QList<double> radii;
     for (int i = 0; i < form.PCRicht->Count(); ++i)
-      if (form.PCRicht->Item(i).Kind == ikCircle)
-        radii << form.PCRicht->Item(i).R;
+      if (form.PCRicht->item(i).Kind == ikCircle)
+        radii << form.PCRicht->item(i).R;
     return radii;
   }
 };
@@ -82,8 +82,8 @@ TEST_F(Window, DecibelViewAndBack) {
   EXPECT_EQ(captions, (QStringList{"-10 dB", "-20 dB", "-3 dB"}));
   EXPECT_EQ(form.PCRicht->TextLabel(3)->PosRad(), -3.0);
   // At 90° for half a wavelength in phase: full power on the rim; at 0° a null at the centre.
-  EXPECT_EQ(form.PCRicht->Item(4 + 2 * 90).R, 0.0);
-  EXPECT_EQ(form.PCRicht->Item(4).R, -30.0);
+  EXPECT_EQ(form.PCRicht->item(4 + 2 * 90).R, 0.0);
+  EXPECT_EQ(form.PCRicht->item(4).R, -30.0);
   EXPECT_NEAR(pattern::decibels(0.0), -3.0103, 1e-4);
 
   form.decibelAction()->trigger();
@@ -100,9 +100,9 @@ TEST_F(Window, ToolTipShowsDirectionAndPowerUnderThePointer) {
             QStringLiteral("Direction: 60.0\u00b0\nPower: \u03c1 = 0.5000 = -3.01 dB"));
   EXPECT_TRUE(chartview::pointerTip(1000, 0, 0.0, kSame).endsWith(QStringLiteral("-\u221e dB")));
   // A quarter of the way up from the centre: 270° (angles grow clockwise from three o'clock).
-  const ChartMapping map = form.PCRicht->Mapping();
-  const QPoint centre(qRound(map.OffsetX), qRound(map.OffsetY));
-  const double rim = 2 * map.ScaleY; // pixels from the centre to the rim
+  const ChartMapping map = form.PCRicht->mapping();
+  const QPoint centre(qRound(map.offsetX), qRound(map.offsetY));
+  const double rim = 2 * map.scaleY; // pixels from the centre to the rim
   const QPoint up = centre - QPoint(0, qRound(0.25 * rim));
   QHelpEvent inside(QEvent::ToolTip, up, form.PCRicht->mapToGlobal(up));
   QCoreApplication::sendEvent(form.PCRicht, &inside);

@@ -96,7 +96,7 @@ TEST_F(StartUp, WithoutLanguageFileMarkersAreDroppedAndTwoLinksShow) {
   EXPECT_EQ(about->LblVersion->text(), QStringLiteral("Version 1.0"));
   EXPECT_EQ(visibleLinkTops(), (std::vector<int>{16, 32}));
   EXPECT_EQ(about->UrlLabHomepage->URL(), QStringLiteral("HomePageURL"));
-  EXPECT_EQ(about->LblWebSite->text(), TFrmAbout::WebSiteTextEnglish());
+  EXPECT_EQ(about->LblWebSite->text(), TFrmAbout::webSiteTextEnglish());
   EXPECT_EQ(form->PCRicht->Count(), 723); // the first pattern is there
 }
 
@@ -111,8 +111,8 @@ TEST_F(StartUp, TranslatedHomePageShowsThreeLinksAndGermanTexts) {
   EXPECT_EQ(visibleLinkTops(), (std::vector<int>{8, 24, 40}));
   EXPECT_EQ(about->UrlLabHomepage->text(), QStringLiteral("Unsere Seite"));
   EXPECT_EQ(about->UrlLabHomepage->URL(), QStringLiteral("http://www.dipolix.example/de/"));
-  EXPECT_EQ(about->LblWebSite->text(), TFrmAbout::WebSiteTextGerman());
-  EXPECT_EQ(about->LblDescription->text(), TFrmAbout::DescriptionGerman());
+  EXPECT_EQ(about->LblWebSite->text(), TFrmAbout::webSiteTextGerman());
+  EXPECT_EQ(about->LblDescription->text(), TFrmAbout::descriptionGerman());
   EXPECT_EQ(form->BButExit->text(), QStringLiteral("Beenden"));
   EXPECT_EQ(form->MMInfo->Lines().size(), 2);
   EXPECT_EQ(form->decibelAction()->text(), QStringLiteral("Leistung in dB"));
@@ -122,7 +122,7 @@ TEST_F(StartUp, HomePageTranslatedToNothingIsHidden) {
   writeLanguage(QStringLiteral("[HomePage]=|$$\r\n[$dlglanguage$]=lgenglish|$$\r\n"));
   start();
   EXPECT_EQ(visibleLinkTops(), (std::vector<int>{16, 32}));
-  EXPECT_EQ(about->LblDescription->text(), TFrmAbout::DescriptionEnglish());
+  EXPECT_EQ(about->LblDescription->text(), TFrmAbout::descriptionEnglish());
 }
 
 TEST_F(StartUp, IconFromTheWorkAreaWhenTheTableNamesOne) {

@@ -14,11 +14,11 @@ namespace {
 // RangeLow -1, RangeHigh 1, MagFactor 1, a 200 x 200 area without shadow, centre (100, 100).
 ChartMapping unitMapping(double lo = -1, double hi = 1, double rotSign = 1) {
   ChartMapping m;
-  m.RangeLow = lo;
-  m.RangeHigh = hi;
-  m.AngleFactor = C::kDegToRad;
-  m.RotSign = rotSign;
-  m.Calc(200, 200, 0, 1, 100, 100);
+  m.rangeLow = lo;
+  m.rangeHigh = hi;
+  m.angleFactor = C::kDegToRad;
+  m.rotSign = rotSign;
+  m.calc(200, 200, 0, 1, 100, 100);
   return m;
 }
 
@@ -32,7 +32,7 @@ QPoint toScreen(const ChartMapping &m, double R, double Phi) {
 
 TEST(PolChartMapping, ForwardMappingOfTheUnitExample) {
   const ChartMapping m = unitMapping();
-  EXPECT_EQ(m.ScaleX, 50);
+  EXPECT_EQ(m.scaleX, 50);
   EXPECT_EQ(toScreen(m, -1, 0), QPoint(100, 100));                 // RangeLow: centre
   EXPECT_EQ(toScreen(m, 0, 0), QPoint(150, 100));                  // half way
   EXPECT_EQ(toScreen(m, 1, 0), QPoint(200, 100));                  // the rim
@@ -43,11 +43,11 @@ TEST(PolChartMapping, ForwardMappingOfTheUnitExample) {
   EXPECT_EQ(toScreen(unitMapping(-1, 1, -1), 1, 90), QPoint(100, 0));
 
   ChartMapping turned = m;
-  turned.AngleOffset = 90; // Phi 0 at six o'clock
+  turned.angleOffset = 90; // Phi 0 at six o'clock
   EXPECT_EQ(toScreen(turned, 1, 0), QPoint(100, 200));
 
   ChartMapping huge = m;
-  huge.ScaleX = huge.ScaleY = 1e300;
+  huge.scaleX = huge.scaleY = 1e300;
   EXPECT_EQ(toScreen(huge, 1, 0).x(), 2147483647);
 }
 
@@ -71,7 +71,7 @@ TEST(PolChartMapping, InverseMappingBranches) {
   EXPECT_DOUBLE_EQ(R, std::sqrt(2.0) - 1);
 
   ChartMapping rad = m;
-  rad.AngleFactor = 1;
+  rad.angleFactor = 1;
   rad.ScreenToPolar(100, 150, R, Phi);
   EXPECT_DOUBLE_EQ(Phi, C::kPi / 2);
 }
@@ -95,7 +95,7 @@ TEST(PolChartMapping, InverseUndoesTurnedAndMirroredCharts) {
   };
   for (const Case &k : cases) {
     ChartMapping m = unitMapping(k.lo, k.hi, k.rotSign);
-    m.AngleOffset = k.offset;
+    m.angleOffset = k.offset;
     double R = 0, Phi = 0;
     m.ScreenToPolar(k.screen.x(), k.screen.y(), R, Phi);
     EXPECT_NEAR(R, k.R, 1e-12) << k.offset << " " << k.rotSign;
@@ -115,10 +115,10 @@ TEST(PolChartMapping, InverseUndoesTurnedAndMirroredCharts) {
 // Pixel coordinates round half to even, in both directions from the centre.
 TEST(PolChartMapping, ForwardMappingRoundsTiesToEven) {
   ChartMapping m;
-  m.RangeLow = 0;
-  m.RangeHigh = 1;
-  m.AngleFactor = C::kDegToRad;
-  m.Calc(256, 256, 0, 1, 100, 100); // 128 pixels per unit: exact binary fractions
+  m.rangeLow = 0;
+  m.rangeHigh = 1;
+  m.angleFactor = C::kDegToRad;
+  m.calc(256, 256, 0, 1, 100, 100); // 128 pixels per unit: exact binary fractions
   const struct {
     double pixels, phi;
     QPoint expected;
@@ -143,18 +143,18 @@ TEST(PolChartMapping, ScaleFromTheAreaLessTheShadow) {
   };
   for (const auto &c : cases) {
     ChartMapping m;
-    m.RangeLow = -1;
-    m.RangeHigh = 1;
-    m.Calc(c.w, c.h, c.shadow, c.mag, 7, 9);
-    EXPECT_EQ(m.ScaleX, c.scale) << c.w << "x" << c.h << " shadow " << c.shadow;
-    EXPECT_EQ(m.ScaleY, c.scale);
-    EXPECT_EQ(QPointF(m.OffsetX, m.OffsetY), QPointF(7, 9));
+    m.rangeLow = -1;
+    m.rangeHigh = 1;
+    m.calc(c.w, c.h, c.shadow, c.mag, 7, 9);
+    EXPECT_EQ(m.scaleX, c.scale) << c.w << "x" << c.h << " shadow " << c.shadow;
+    EXPECT_EQ(m.scaleY, c.scale);
+    EXPECT_EQ(QPointF(m.offsetX, m.offsetY), QPointF(7, 9));
   }
 }
 
 TEST(PolChartMapping, ReversedRanges) {
   const ChartMapping m = unitMapping(1, -1);
-  EXPECT_EQ(m.ScaleX, -50);
+  EXPECT_EQ(m.scaleX, -50);
   EXPECT_EQ(toScreen(m, -1, 0), QPoint(200, 100)); // still to the right, on the rim
   EXPECT_EQ(toScreen(m, 3, 0), QPoint(100, 100));  // beyond RangeLow: centre
   double R = 0, Phi = 0;
@@ -191,7 +191,7 @@ TEST(PolChartMapping, CenterChartLeavesRoomForASideScale) {
     c.CenterChart();
     EXPECT_EQ(c.CenterX(), 145);
     EXPECT_EQ(c.CenterY(), 95);
-    EXPECT_EQ(c.Mapping().OffsetX, 145);
+    EXPECT_EQ(c.mapping().offsetX, 145);
   }
   c.SetLabelModeRadial(C::rlmVertLeft);
   c.CenterChart();

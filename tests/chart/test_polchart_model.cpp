@@ -22,16 +22,16 @@ TEST(PolChartModel, ConstructionState) {
   EXPECT_TRUE(c.SuppressPaint());
   EXPECT_EQ(c.UseDegrees(), true);
   EXPECT_EQ(c.Count(), 0);
-  EXPECT_EQ(c.Capacity(), 0);
+  EXPECT_EQ(c.capacity(), 0);
   EXPECT_EQ(c.frameBitmap().size(), QSize(240, 160));
-  EXPECT_EQ(c.ChartBitmap().size(), QSize(241, 161));
+  EXPECT_EQ(c.chartBitmap().size(), QSize(241, 161));
   for (int i = 1; i <= 4; ++i)
-    EXPECT_EQ(c.CrossHair(i)->parent(), &c);
+    EXPECT_EQ(c.crossHair(i)->parent(), &c);
   // Labels start with a copy of the chart's font as it is before any layout value.
   EXPECT_EQ(c.TextLabel(20)->Font(), c.font());
   EXPECT_THROW(c.TextLabel(0), ENuvraError);
   EXPECT_THROW(c.TextLabel(21), ENuvraError);
-  EXPECT_THROW(c.Item(0), ENuvraError);
+  EXPECT_THROW(c.item(0), ENuvraError);
 }
 
 // What a layout loader relies on: the published names and the enumerations' value names.
@@ -114,7 +114,7 @@ TEST(PolChartModel, ClampsAndIgnoredValues) {
 
   c.SetRotationDir(C::rdCounterCW);
   EXPECT_EQ(c.RotationDir(), C::rdCounterCW);
-  EXPECT_EQ(c.Mapping().RotSign, -1);
+  EXPECT_EQ(c.mapping().rotSign, -1);
 }
 
 TEST(PolChartModel, RangesNeverBecomeEqual) {
@@ -129,7 +129,7 @@ TEST(PolChartModel, RangesNeverBecomeEqual) {
   c.SetRangeHigh(-3); // reversed ranges are allowed
   EXPECT_EQ(c.RangeHigh(), -3);
   EXPECT_EQ(c.RangeLow(), 0);
-  EXPECT_LT(c.Mapping().ScaleX, 0);
+  EXPECT_LT(c.mapping().scaleX, 0);
   c.SetRangeLow(INFINITY);
   EXPECT_EQ(c.RangeLow(), 0);
   // Where adding one changes nothing, equal ranges are refused rather than dividing by zero.
@@ -137,7 +137,7 @@ TEST(PolChartModel, RangesNeverBecomeEqual) {
   c.SetRangeLow(1e17);
   EXPECT_EQ(c.RangeLow(), 0);
   EXPECT_EQ(c.RangeHigh(), 1e17);
-  EXPECT_TRUE(std::isfinite(c.Mapping().ScaleX));
+  EXPECT_TRUE(std::isfinite(c.mapping().scaleX));
 }
 
 TEST(PolChartModel, CenterSettersClampOrRecentre) {
@@ -147,7 +147,7 @@ TEST(PolChartModel, CenterSettersClampOrRecentre) {
   EXPECT_EQ(c.CenterX(), 400);
   c.SetCenterY(-1000);
   EXPECT_EQ(c.CenterY(), -100);
-  EXPECT_EQ(c.Mapping().OffsetX, 400);
+  EXPECT_EQ(c.mapping().offsetX, 400);
 
   c.SetAutoCenter(true); // becoming true re-centres at once
   EXPECT_EQ(c.CenterX(), 100);
@@ -161,25 +161,25 @@ TEST(PolChartModel, DrawingListGrowsByAllocSize) {
   TPolChart c(&parent);
   c.SetAllocSize(3);
   c.MoveTo(1, 2);
-  EXPECT_EQ(c.Capacity(), 3);
+  EXPECT_EQ(c.capacity(), 3);
   c.DrawTo(3, 4);
   c.DrawTo(5, 6);
-  EXPECT_EQ(c.Capacity(), 3);
+  EXPECT_EQ(c.capacity(), 3);
   c.SetAllocSize(10); // only later growth steps change
   c.DrawTo(7, 8);
   EXPECT_EQ(c.Count(), 4);
-  EXPECT_EQ(c.Capacity(), 13);
-  EXPECT_EQ(c.Item(0).Kind, ikMoveTo);
-  EXPECT_EQ(c.Item(3).Kind, ikDrawTo);
-  EXPECT_EQ(c.Item(3).R, 7); // radius first, angle second
-  EXPECT_EQ(c.Item(3).Phi, 8);
+  EXPECT_EQ(c.capacity(), 13);
+  EXPECT_EQ(c.item(0).Kind, ikMoveTo);
+  EXPECT_EQ(c.item(3).Kind, ikDrawTo);
+  EXPECT_EQ(c.item(3).R, 7); // radius first, angle second
+  EXPECT_EQ(c.item(3).Phi, 8);
 
   c.ClearGraf();
   EXPECT_EQ(c.Count(), 0);
-  EXPECT_EQ(c.Capacity(), 0);
+  EXPECT_EQ(c.capacity(), 0);
   c.Circle(0.5);
-  EXPECT_EQ(c.Capacity(), 10);
-  EXPECT_THROW(c.Item(1), ENuvraError);
+  EXPECT_EQ(c.capacity(), 10);
+  EXPECT_THROW(c.item(1), ENuvraError);
 }
 
 TEST(PolChartModel, ItemsSnapshotAttributesWithoutRepainting) {
@@ -201,7 +201,7 @@ TEST(PolChartModel, ItemsSnapshotAttributesWithoutRepainting) {
   c.DrawTo(1, 20);
   EXPECT_EQ(paints(rec), 0u) << "attribute changes and appends never repaint";
 
-  const TpcDrawItem &circle = c.Item(0);
+  const TpcDrawItem &circle = c.item(0);
   EXPECT_EQ(circle.Kind, ikCircle);
   EXPECT_EQ(circle.R, 0.25);
   EXPECT_EQ(circle.Phi, 0);
@@ -211,9 +211,9 @@ TEST(PolChartModel, ItemsSnapshotAttributesWithoutRepainting) {
   EXPECT_EQ(circle.LineWidth, 3);
   EXPECT_EQ(circle.ItemClass, 9);
   EXPECT_TRUE(circle.Transparent);
-  EXPECT_EQ(c.Item(1).Color, clRed);
-  EXPECT_EQ(c.Item(2).Color, clBlack);
-  EXPECT_EQ(c.Item(2).LineWidth, 1);
+  EXPECT_EQ(c.item(1).Color, clRed);
+  EXPECT_EQ(c.item(2).Color, clBlack);
+  EXPECT_EQ(c.item(2).LineWidth, 1);
 }
 
 TEST(PolChartModel, RepaintRule) {
@@ -264,14 +264,14 @@ TEST(PolChartModel, NoPaintWhileSuppressedLoadingOrInvisible) {
   EXPECT_EQ(paints(rec), 1u);
 
   LayoutLoader loader;
-  loader.Add(&c);
+  loader.add(&c);
   c.SetMagFactor(0.5);
   c.SetRangeLow(-1);
   EXPECT_EQ(paints(rec), 1u);
-  EXPECT_EQ(c.Mapping().RangeLow, 0) << "no scaling while loading";
-  loader.Finish(); // Loaded: CalcScaling, then Paint
+  EXPECT_EQ(c.mapping().rangeLow, 0) << "no scaling while loading";
+  loader.finish(); // Loaded: CalcScaling, then Paint
   EXPECT_EQ(paints(rec), 2u);
-  EXPECT_EQ(c.Mapping().ScaleX, 200 * 0.5 / 2 / 2);
+  EXPECT_EQ(c.mapping().scaleX, 200 * 0.5 / 2 / 2);
 
   c.hide();
   c.ShowGraf();
@@ -299,7 +299,7 @@ TEST(PolChartModel, ResizeHandlerCentresUnlessReplaced) {
   QCoreApplication::sendEvent(&c, &ev2);
   EXPECT_EQ(calls, 1);
   EXPECT_EQ(c.CenterX(), 150);
-  EXPECT_EQ(c.Mapping().ScaleX, 100 / 2.0) << "the data scales with the grid";
+  EXPECT_EQ(c.mapping().scaleX, 100 / 2.0) << "the data scales with the grid";
 
   // Without the handler and without AutoCenter the centre stays, the scale still follows.
   c.OnResize = nullptr;
@@ -308,7 +308,7 @@ TEST(PolChartModel, ResizeHandlerCentresUnlessReplaced) {
   QResizeEvent ev3(QSize(160, 300), QSize(100, 100));
   QCoreApplication::sendEvent(&c, &ev3);
   EXPECT_EQ(c.CenterX(), 150);
-  EXPECT_EQ(c.Mapping().ScaleX, 160 / 2.0);
+  EXPECT_EQ(c.mapping().scaleX, 160 / 2.0);
 }
 
 TEST(PolChartModel, FirstShowCreatesTheWindow) {
@@ -347,7 +347,7 @@ TEST(PolChartModel, DegenerateSizesPaintWithoutHarm) {
   t->DrawTo(1, 90);
   t->Circle(0.5);
   t->ShowGraf();
-  EXPECT_TRUE(t->ChartBitmap().isNull());
+  EXPECT_TRUE(t->chartBitmap().isNull());
   EXPECT_EQ(t->screenImage().size(), QSize(10, 10));
   t->resize(0, 0);
   t->ShowGraf();

@@ -82,7 +82,7 @@ TEST(PolChartMouse, ZoomDragFollowsTheTotalDisplacement) {
   EXPECT_DOUBLE_EQ(c->MagFactor(), 0.9);
   EXPECT_EQ(repaints(rec), 2u);
   EXPECT_EQ(n.zoomPan, 2);
-  EXPECT_DOUBLE_EQ(c->Mapping().ScaleX, 441 * 0.9 / 2) << "rescaled";
+  EXPECT_DOUBLE_EQ(c->mapping().scaleX, 441 * 0.9 / 2) << "rescaled";
 }
 
 TEST(PolChartMouse, ZoomDragNeverTurnsTheChartInsideOut) {
@@ -99,7 +99,7 @@ TEST(PolChartMouse, ZoomDragNeverTurnsTheChartInsideOut) {
   move(c, 100, 0);
   move(c, 100, 441); // 0.9 - 1 would mirror the diagram
   EXPECT_EQ(c->MagFactor(), 0.01);
-  EXPECT_GT(c->Mapping().ScaleX, 0);
+  EXPECT_GT(c->mapping().scaleX, 0);
   EXPECT_TRUE(std::isfinite(lastR) && std::isfinite(lastPhi));
   move(c, 100, 100); // back up: again from the start point
   EXPECT_NEAR(c->MagFactor(), 0.9 - 100.0 / 441, 1e-12);
@@ -131,7 +131,7 @@ TEST(PolChartMouse, PanStartsOnTheFirstMoveAndStepsInside) {
   move(c, 70, 65);
   EXPECT_EQ(c->CenterX(), 110);
   EXPECT_EQ(c->CenterY(), 105);
-  EXPECT_EQ(c->Mapping().OffsetX, 110) << "rescaled";
+  EXPECT_EQ(c->mapping().offsetX, 110) << "rescaled";
   move(c, 250, 65); // outside: skipped
   EXPECT_EQ(c->CenterX(), 110);
   move(c, 20, 160);
@@ -299,7 +299,7 @@ TEST(PolChartMouse, CrossHairDrag) {
   n.attach(c);
   int notified = 0;
   for (int i = 1; i <= 4; ++i)
-    c->CrossHair(i)->OnChange = [&](QObject *) { ++notified; };
+    c->crossHair(i)->OnChange = [&](QObject *) { ++notified; };
 
   // All off: cross-hair 1 is picked and moved, invisible.
   press(c, 10, 10);
@@ -514,5 +514,5 @@ TEST(PolChartMouse, ClickDoubleClickAndCanResize) {
   resizeTo({500, 100});
   EXPECT_EQ(c->size(), QSize(300, 150)) << "refused";
   EXPECT_EQ(resizes, 2) << "OnResize sees only the agreed sizes";
-  EXPECT_EQ(c->Mapping().ScaleX, 150 / 2.0);
+  EXPECT_EQ(c->mapping().scaleX, 150 / 2.0);
 }

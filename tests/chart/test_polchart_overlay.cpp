@@ -17,7 +17,7 @@ struct Metrics {
   QImage img{8, 8, QImage::Format_RGB32};
   TCanvas cv;
   explicit Metrics(const QFont &f) {
-    cv.SetTarget(&img);
+    cv.setTarget(&img);
     cv.SetFont(f);
   }
   int w(const QString &s) const { return cv.TextWidth(s); }
@@ -71,7 +71,7 @@ TEST(PolChartLabels, SingleLineCentredBoxAtAPixelAnchor) {
   L *l = pixelLabel(b.t.chart, 1, 100, 50, QStringLiteral("Gain"), L::tlBox);
   l->SetColorBorder(clRed);
   l->SetColorBkg(clCream);
-  l->SetFontColor(clNavy);
+  l->setFontColor(clNavy);
   const Metrics m(l->Font());
   const int W = m.w(QStringLiteral("Gain")), h = m.h();
   CanvasRecorder rec;
@@ -98,7 +98,7 @@ TEST(PolChartLabels, MultiLineBlockAlignsEachLine) {
   BareChart b;
   const QString a = QStringLiteral("ab"), c = QStringLiteral("a longer line");
   L *l = pixelLabel(b.t.chart, 1, 150, 120, a + QChar(10) + c, L::tlsimple, Nuvra::taRightJustify);
-  l->SetFontColor(clNavy);
+  l->setFontColor(clNavy);
   const Metrics m(l->Font());
   const int h = m.h(), W = std::max(m.w(a), m.w(c));
   CanvasRecorder rec;
@@ -133,7 +133,7 @@ TEST(PolChartLabels, AnchorsRoundTiesToEvenOrFollowTheData) {
   BareChart b;
   L *l =
       pixelLabel(b.t.chart, 1, 10.5, 20.5, QStringLiteral("t"), L::tlsimple, Nuvra::taLeftJustify);
-  l->SetFontColor(clNavy);
+  l->setFontColor(clNavy);
   const int h = Metrics(l->Font()).h();
   CanvasRecorder rec;
   b->Paint();
@@ -157,7 +157,7 @@ TEST(PolChartLabels, FramesByModeAndTransparency) {
   BareChart b;
   L *l =
       pixelLabel(b.t.chart, 1, 100, 100, QStringLiteral("Wq"), L::tlsimple, Nuvra::taLeftJustify);
-  l->SetFontColor(clNavy);
+  l->setFontColor(clNavy);
   l->SetColorBorder(clRed);
   l->SetColorShadow(clGray);
   l->SetShadowDx(5);
@@ -235,7 +235,7 @@ TEST(PolChartLabels, OrderAfterDataBeforeHookAndLabelOneOnTop) {
   EXPECT_LT(polylineAt, at[0]);
   EXPECT_GT(hookAt, at[1]);
   // Label 1 covers label 2 in the picture.
-  const QImage &img = b->ChartBitmap();
+  const QImage &img = b->chartBitmap();
   EXPECT_EQ(img.pixelColor(100, 100), QColor(Qt::red));
 }
 

@@ -54,7 +54,7 @@ TEST(PolChartPaint, LayersAndCopies) {
     TestChart thin(size.width(), size.height());
     thin->SetShadowWidth(20);
     thin->Paint();
-    EXPECT_TRUE(thin->ChartBitmap().isNull()) << thin->ChartBitmap().width();
+    EXPECT_TRUE(thin->chartBitmap().isNull()) << thin->chartBitmap().width();
     EXPECT_NE(thin->screenImage().pixelColor(0, 0), QColor(Qt::white)) << size.width();
   }
 }

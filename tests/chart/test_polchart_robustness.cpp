@@ -121,7 +121,7 @@ TEST(PolChartRobustness, ItemsWithoutAPositionAreGapsAndTheRestIsDrawn) {
 
 TEST(PolChartRobustness, MappingOfNonFiniteValuesIsDefined) {
   ChartMapping m;
-  m.Calc(200, 200, 0, 1, 100, 100);
+  m.calc(200, 200, 0, 1, 100, 100);
   int x = 1, y = 1;
   m.PolarToScreen(x, y, kNaN, 0);
   EXPECT_EQ(QPoint(x, y), QPoint(100, 100)) << "no radius lies at the centre";
@@ -136,8 +136,8 @@ TEST(PolChartRobustness, MappingOfNonFiniteValuesIsDefined) {
 
   // A chart without room has no scale; mapping back never yields a false position silently.
   ChartMapping empty;
-  empty.Calc(0, 0, 32, 1, 0, 0);
-  EXPECT_EQ(empty.ScaleX, 0) << "a negative area is no area, not a mirrored chart";
+  empty.calc(0, 0, 32, 1, 0, 0);
+  EXPECT_EQ(empty.scaleX, 0) << "a negative area is no area, not a mirrored chart";
   empty.PolarToScreen(x, y, 0.7, 30);
   EXPECT_EQ(QPoint(x, y), QPoint(0, 0));
 }
@@ -151,7 +151,7 @@ TEST(PolChartRobustness, NonFinitePropertyValuesAreIgnored) {
   c.SetAngleOffset(10);
   c.SetMagFactor(0.9);
   c.SetAngleBtwRays(45);
-  const ChartMapping before = c.Mapping();
+  const ChartMapping before = c.mapping();
   for (double v : {kNaN, kInf, -kInf}) {
     c.SetAngleOffset(v);
     c.SetRangeLow(v);
@@ -164,7 +164,7 @@ TEST(PolChartRobustness, NonFinitePropertyValuesAreIgnored) {
   EXPECT_EQ(c.RangeHigh(), 3);
   EXPECT_EQ(c.MagFactor(), 0.9);
   EXPECT_EQ(c.AngleBtwRays(), 45);
-  EXPECT_EQ(c.Mapping().ScaleX, before.ScaleX);
+  EXPECT_EQ(c.mapping().scaleX, before.scaleX);
 
   // Huge finite values are clamped or kept, and the chart still draws within limits.
   CanvasRecorder rec;
@@ -177,7 +177,7 @@ TEST(PolChartRobustness, NonFinitePropertyValuesAreIgnored) {
   c.SetRangeHigh(1e300);
   c.SetRangeLow(-1e300);
   c.SetRangeHigh(-1.7e308); // reversed, the width overflows to infinity
-  EXPECT_TRUE(std::isfinite(c.Mapping().ScaleX));
+  EXPECT_TRUE(std::isfinite(c.mapping().scaleX));
   c.SetRangeLow(1.7e308);
   c.SetRangeHigh(-1.7e308);
   c.SetDecPlaceRad(12);
@@ -197,7 +197,7 @@ TEST(PolChartRobustness, AnnotationsAtBadPositions) {
   const double bad[] = {kNaN, kInf, -kInf, 1e300, -1e300};
   for (double v : bad) {
     for (int i = 1; i <= 4; ++i) {
-      TpcCrossHair *ch = c.CrossHair(i);
+      TpcCrossHair *ch = c.crossHair(i);
       ch->SetMode(i % 2 ? TpcCrossHair::chOrtho : TpcCrossHair::chPolar);
       ch->SetLineWid(i < 3 ? std::numeric_limits<int>::max() : -5);
       ch->SetPosRad(i < 3 ? v : 0.5);
@@ -259,10 +259,10 @@ TEST(PolChartRobustness, ControlsWithoutRoom) {
     c.resize(s);
     c.CenterChart();
     c.Paint();
-    EXPECT_TRUE(c.ChartBitmap().isNull());
+    EXPECT_TRUE(c.chartBitmap().isNull());
     EXPECT_EQ(c.frameBitmap().size(), c.width() > 0 && c.height() > 0 ? c.size() : QSize(0, 0));
-    EXPECT_GE(c.Mapping().ScaleX, 0) << s.width() << "x" << s.height();
-    EXPECT_TRUE(std::isfinite(c.Mapping().ScaleX));
+    EXPECT_GE(c.mapping().scaleX, 0) << s.width() << "x" << s.height();
+    EXPECT_TRUE(std::isfinite(c.mapping().scaleX));
     double R = 0, Phi = 0;
     c.ScreenToPolar(3, 4, R, Phi); // infinite or NaN without a scale, but defined
     int x = 0, y = 0;
@@ -273,7 +273,7 @@ TEST(PolChartRobustness, ControlsWithoutRoom) {
   }
   c.resize(465, 441);
   c.CenterChart();
-  EXPECT_GT(c.Mapping().ScaleX, 0) << "growing again restores the scale";
+  EXPECT_GT(c.mapping().scaleX, 0) << "growing again restores the scale";
 }
 
 // A control far larger than any bitmap can be (the bitmaps stay empty) at full magnification:
@@ -302,21 +302,21 @@ TEST(PolChartRobustness, ListGrowingOneEntryAtATime) {
   c.MoveTo(0.5, 0);
   for (int i = 1; i < 2000; ++i) {
     c.DrawTo(0.5, i * 0.09);
-    ASSERT_EQ(c.Capacity(), c.Count());
+    ASSERT_EQ(c.capacity(), c.Count());
   }
   c.SetAllocSize(700); // only later growth steps change
   for (int i = 2000; i < 4000; ++i)
     c.DrawTo(0.5, i * 0.09);
   EXPECT_EQ(c.Count(), 4000);
-  EXPECT_EQ(c.Capacity(), 2000 + 3 * 700);
-  EXPECT_EQ(c.Item(3999).R, 0.5);
+  EXPECT_EQ(c.capacity(), 2000 + 3 * 700);
+  EXPECT_EQ(c.item(3999).R, 0.5);
   CanvasRecorder rec;
   c.ShowGraf();
   EXPECT_EQ(dataRuns(rec).size(), 21u); // 3999 lines in runs of 199
   c.ClearGraf();
-  EXPECT_EQ(c.Capacity(), 0);
+  EXPECT_EQ(c.capacity(), 0);
   c.DrawTo(1, 1);
-  EXPECT_EQ(c.Capacity(), 700);
+  EXPECT_EQ(c.capacity(), 700);
 }
 
 // Dragging far beyond the control's edges keeps the magnification within its bounds, and a

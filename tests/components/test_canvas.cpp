@@ -18,10 +18,10 @@ struct Surface {
   TCanvas canvas{QStringLiteral("test")};
   Surface() {
     image.fill(kWhite);
-    canvas.SetTarget(&image);
+    canvas.setTarget(&image);
   }
   QRgb at(int x, int y) {
-    canvas.Release();
+    canvas.release();
     return image.pixel(x, y);
   }
 };
@@ -130,7 +130,7 @@ TEST(Canvas, ThinLinesSetDirectlyMatchThePaintersPoints) {
     for (QImage *image : {&direct, &painted}) {
       image->fill(0xFF336699u);
       TCanvas c;
-      c.SetTarget(image);
+      c.setTarget(image);
       c.SetPenColor(clRed);
       c.SetPenStyle(style);
       c.SetPenMode(mode);
@@ -157,13 +157,13 @@ TEST(Canvas, LinesReachingBeyondTheImageKeepTheirPartOnIt) {
     const QPoint shift(20, 20);
     for (auto [image, at] : {std::pair{&small.image, QPoint()}, std::pair{&large, shift}}) {
       TCanvas c;
-      c.SetTarget(image);
+      c.setTarget(image);
       c.SetPenColor(clBlack);
       c.SetPenStyle(Nuvra::psDashDot);
       const QPoint two[] = {from + at, to + at};
       c.Polyline(two);
     }
-    small.canvas.Release();
+    small.canvas.release();
     EXPECT_EQ(small.image, large.copy(QRect(shift, small.image.size())))
         << from.x() << "," << from.y() << " -> " << to.x() << "," << to.y();
   }
@@ -210,14 +210,14 @@ TEST(Canvas, ExclusiveOrDrawnTwiceRestoresThePicture) {
   Surface s;
   s.canvas.SetPenColor(clBlack);
   s.canvas.Rectangle(0, 0, 20, 20); // something under the rubber band
-  const QImage before = (s.canvas.Release(), s.image.copy());
+  const QImage before = (s.canvas.release(), s.image.copy());
   s.canvas.SetPenMode(Nuvra::pmXor);
   s.canvas.SetPenColor(clWhite);
   s.canvas.SetBrushStyle(Nuvra::bsClear);
   s.canvas.Rectangle(3, 3, 15, 12);
   EXPECT_EQ(s.at(3, 3), kBlack); // white xor white
   s.canvas.Rectangle(3, 3, 15, 12);
-  s.canvas.Release();
+  s.canvas.release();
   EXPECT_EQ(s.image, before);
 }
 
@@ -229,7 +229,7 @@ TEST(Canvas, DrawAndKeepsWhereTheImageIsWhite) {
   QImage overlay(20, 20, QImage::Format_RGB32);
   overlay.fill(kWhite);
   overlay.setPixel(5, 5, kBlack);
-  s.canvas.DrawAnd(0, 0, overlay);
+  s.canvas.drawAnd(0, 0, overlay);
   EXPECT_EQ(s.at(4, 4), kRed);
   EXPECT_EQ(s.at(5, 5), kBlack);
 }

@@ -10,9 +10,9 @@ namespace {
 
 NumLabFormat fmt(double v, TDisplay dt, int p) {
   NumLabFormat f;
-  f.Value = v;
-  f.DisplayType = dt;
-  f.Precision = p;
+  f.value = v;
+  f.displayType = dt;
+  f.precision = p;
   return f;
 }
 
@@ -26,7 +26,7 @@ const QString kDeg = QString(QChar(0x00B0));
 TEST(NumLabFormat, FixedPointDecimalsCommaAndRounding) {
   EXPECT_EQ(conv(0.5, TNumLab::dtFixP, 3), "0.500");
   NumLabFormat f = fmt(0.5, TNumLab::dtFixP, 3);
-  f.Comma = true;
+  f.comma = true;
   EXPECT_EQ(ConvertNumLabValue(f), "0,500");
   // The distance read-out at the right end of its scroll bar.
   EXPECT_EQ(conv(0.999968, TNumLab::dtFixP, 3), "1.000");
@@ -134,8 +134,8 @@ TEST(NumLabFormat, DegreesMinutesSeconds) {
   EXPECT_EQ(conv(-12.5, TNumLab::dtDegMinSec, 1), "-12" + kDeg + " 30'  0.0\"");
 
   NumLabFormat f = fmt(12.5, TNumLab::dtDegMin, 2);
-  f.Comma = true;
-  f.ForcePlusSign = true;
+  f.comma = true;
+  f.forcePlusSign = true;
   EXPECT_EQ(ConvertNumLabValue(f), "+12" + kDeg + " 30,00'");
 }
 
@@ -161,7 +161,7 @@ TEST(NumLabFormat, EngineeringNotationBothKinds) {
   // Precision is limited to 9 significant digits.
   EXPECT_EQ(conv(1.5, TNumLab::dtEEng, 15), "1.50000000");
   NumLabFormat f = fmt(12345, TNumLab::dtEEng, 3);
-  f.Comma = true;
+  f.comma = true;
   EXPECT_EQ(ConvertNumLabValue(f), "12,3k");
 }
 
@@ -170,9 +170,9 @@ TEST(NumLabFormat, DateTimePatterns) {
   EXPECT_EQ(conv(jan14, TNumLab::dtDateTime, 2), "Jan-14, 2004");
   auto dt = [](double v, const char *pattern) {
     NumLabFormat f = fmt(v, TNumLab::dtDateTime, 2);
-    f.DTFormat = QString::fromLatin1(pattern);
-    f.Comma = true;
-    f.ForcePlusSign = true; // neither applies to dates
+    f.dtFormat = QString::fromLatin1(pattern);
+    f.comma = true;
+    f.forcePlusSign = true; // neither applies to dates
     return ConvertNumLabValue(f);
   };
   EXPECT_EQ(dt(jan14 + 0.75, "dddd d.m.yy hh:nn:ss"), "Wednesday 14.1.04 18:00:00");
@@ -201,7 +201,7 @@ TEST(NumLabFormat, DateTimePatterns) {
 TEST(NumLabFormat, PlusSignOnlyForPositiveNumbersOfNumericTypes) {
   auto plus = [](double v, TDisplay dt, int p) {
     NumLabFormat f = fmt(v, dt, p);
-    f.ForcePlusSign = true;
+    f.forcePlusSign = true;
     return ConvertNumLabValue(f);
   };
   EXPECT_EQ(plus(1.5, TNumLab::dtFixP, 1), "+1.5");
@@ -216,9 +216,9 @@ TEST(NumLabFormat, PlusSignOnlyForPositiveNumbersOfNumericTypes) {
 
 TEST(NumLabFormat, OverflowIndicatorIsShownAsConfigured) {
   NumLabFormat f = fmt(3e9, TNumLab::dtZeroInt, 2);
-  f.OverflowIndicator = QStringLiteral("1.5");
-  f.Comma = true;
-  f.ForcePlusSign = true;
+  f.overflowIndicator = QStringLiteral("1.5");
+  f.comma = true;
+  f.forcePlusSign = true;
   EXPECT_EQ(ConvertNumLabValue(f), "1.5");
 }
 

@@ -46,9 +46,9 @@ TEST(NumLabRobustness, ExtremeValuesInEveryTypeAndPrecision) {
         lab.SetForcePlusSign(dt % 2 == 0);
         lab.SetComma(dt % 3 == 0);
         NumLabFormat f;
-        f.Value = v;
-        f.DisplayType = static_cast<TDisplay>(dt);
-        f.Precision = prec;
+        f.value = v;
+        f.displayType = static_cast<TDisplay>(dt);
+        f.precision = prec;
         const QString converted = ConvertNumLabValue(f);
         if (prec > 0) { // no digit survives a precision of 0 in the radix types
           EXPECT_FALSE(converted.isEmpty()) << dt << " " << v;
@@ -102,23 +102,23 @@ TEST(NumLabRobustness, RandomValuesInEveryTypeAndPrecision) {
   for (int round = 0; round < 1500; ++round) {
     NumLabFormat f;
     const std::uint64_t bits = rng();
-    std::memcpy(&f.Value, &bits, sizeof f.Value);
+    std::memcpy(&f.value, &bits, sizeof f.value);
     if (round % 2) // also values of ordinary size, where every type has digits to show
-      f.Value = std::ldexp(static_cast<double>(static_cast<std::int64_t>(rng())),
+      f.value = std::ldexp(static_cast<double>(static_cast<std::int64_t>(rng())),
                            -static_cast<int>(rng() % 96));
-    f.Precision = static_cast<int>(rng() % 16);
-    f.Comma = rng() % 2;
-    f.ForcePlusSign = rng() % 2;
-    f.DTFormat = QStringLiteral("c dddddd tt zzz am/pm");
+    f.precision = static_cast<int>(rng() % 16);
+    f.comma = rng() % 2;
+    f.forcePlusSign = rng() % 2;
+    f.dtFormat = QStringLiteral("c dddddd tt zzz am/pm");
     for (int dt = TNumLab::dtFloat; dt <= TNumLab::dtEEngNoDP; ++dt) {
-      f.DisplayType = static_cast<TDisplay>(dt);
+      f.displayType = static_cast<TDisplay>(dt);
       const QString converted = ConvertNumLabValue(f);
-      ASSERT_LE(converted.size(), 330) << dt << " " << f.Value;
+      ASSERT_LE(converted.size(), 330) << dt << " " << f.value;
       // What does not fit in 200 - 6 pixels becomes the indicator; a state text never does.
       const bool fits = dt == TNumLab::dtState || width(converted) <= 200 - 6;
       ASSERT_EQ(FormatNumLabText(f, nullptr, {}, 200, width),
-                fits ? converted : f.OverflowIndicator)
-          << dt << " " << f.Value;
+                fits ? converted : f.overflowIndicator)
+          << dt << " " << f.value;
     }
   }
 }

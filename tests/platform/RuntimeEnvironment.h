@@ -8,12 +8,12 @@
 class RuntimeEnvironment : public ::testing::Environment {
 public:
   void SetUp() override {
-    dir_ = std::make_unique<QTemporaryDir>(QStringLiteral("/tmp/dpx-XXXXXX"));
-    qputenv("XDG_RUNTIME_DIR", dir_->path().toLocal8Bit());
+    m_dir = std::make_unique<QTemporaryDir>(QStringLiteral("/tmp/dpx-XXXXXX"));
+    qputenv("XDG_RUNTIME_DIR", m_dir->path().toLocal8Bit());
   }
-  void TearDown() override { dir_.reset(); }
+  void TearDown() override { m_dir.reset(); }
   static QString runtimePath() { return qEnvironmentVariable("XDG_RUNTIME_DIR") + "/dipolix"; }
 
 private:
-  std::unique_ptr<QTemporaryDir> dir_;
+  std::unique_ptr<QTemporaryDir> m_dir;
 };

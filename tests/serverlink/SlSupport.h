@@ -48,9 +48,9 @@ inline DemonEnvironment Env(const QStringList &args = {},
                             const QString &path = QStringLiteral("/opt/lab/labprog"),
                             const QString &title = QStringLiteral("Lab Program")) {
   DemonEnvironment env;
-  env.ProgramPath = path;
-  env.Arguments = args;
-  env.ApplicationTitle = title;
+  env.programPath = path;
+  env.arguments = args;
+  env.applicationTitle = title;
   return env;
 }
 

@@ -14,9 +14,9 @@ int main(int argc, char **argv) {
   if (args.size() < 4)
     return 2;
   DemonEnvironment env;
-  env.ProgramPath = args.at(1);
-  env.ApplicationTitle = args.at(2);
-  env.Arguments = args.mid(4);
+  env.programPath = args.at(1);
+  env.applicationTitle = args.at(2);
+  env.arguments = args.mid(4);
   try {
     auto *client = new TkdbDemonClient(nullptr, env);
     client->SetUseMarloServer(args.at(3) == QLatin1String("1"));

@@ -95,7 +95,7 @@ TEST_F(DemonTest, OnlyTheExactLowerCaseSwitchLeavesTheParameterList) {
 
 TEST_F(DemonTest, DesignModeCreatesOnlyTheObjects) {
   DemonEnvironment env = Env({QStringLiteral("a")});
-  env.DesignMode = true;
+  env.designMode = true;
   auto c = MakeClient(endings, env);
   EXPECT_EQ(c->WindowHandle(), 0u);
   EXPECT_EQ(c->OwnEntity->Title, QString());

@@ -165,15 +165,15 @@ TEST(AboutBox, RendersTheClientAreaAsAtStartUp) {
 }
 
 TEST(AboutBox, LanguageTextsBeginWithTheFixedSentences) {
-  EXPECT_TRUE(TFrmAbout::DescriptionEnglish().startsWith(
+  EXPECT_TRUE(TFrmAbout::descriptionEnglish().startsWith(
       QStringLiteral("This program shows the horizontal polar diagram of two vertical aerials "
                      "spaced at variable distances and phase angles. ")));
-  EXPECT_TRUE(TFrmAbout::DescriptionGerman().startsWith(QStringLiteral(
+  EXPECT_TRUE(TFrmAbout::descriptionGerman().startsWith(QStringLiteral(
       "Dieses Programm zeigt das horizontale Polardiagramm zweier Strahler mit "
       "unterschiedlichen Abst\u00e4nden und unterschiedlicher Phasenansteuerung. ")));
   // Each paragraph has its two further sentences.
-  EXPECT_EQ(TFrmAbout::DescriptionEnglish().count(QLatin1String(". ")), 2);
-  EXPECT_EQ(TFrmAbout::DescriptionGerman().count(QLatin1String(". ")), 2);
+  EXPECT_EQ(TFrmAbout::descriptionEnglish().count(QLatin1String(". ")), 2);
+  EXPECT_EQ(TFrmAbout::descriptionGerman().count(QLatin1String(". ")), 2);
 }
 
 TEST(Resources, ProgramIconAndGlyphsAreCompiledIn) {
