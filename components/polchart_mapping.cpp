@@ -234,8 +234,11 @@ QString TCustomPolChart::FormatScaleValue(int Width, int Decimals, double Value)
   std::string s = printfString("%*.*f", Width, std::min(Decimals, 30), Value);
   // A value that rounds to zero is shown without a sign: "-0.00" is no scale value ("-inf" is).
   if (std::isfinite(Value) && s.find('-') != std::string::npos &&
-      s.find_first_of("123456789") == std::string::npos)
+      s.find_first_of("123456789") == std::string::npos) {
     s.erase(s.find('-'), 1);
+    if (static_cast<int>(s.size()) < Width) // the field keeps the width asked for
+      s.insert(0, 1, ' ');
+  }
   return QString::fromStdString(s);
 }
 

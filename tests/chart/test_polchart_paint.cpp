@@ -1,6 +1,8 @@
 // The paint cycle: layers and copies, item replay with polyline runs and cached pen state,
 // circles, the render hook, and real pixels.
 #include <QColor>
+#include <QCoreApplication>
+#include <QEvent>
 #include <cmath>
 #include <functional>
 #include <gtest/gtest.h>
@@ -371,4 +373,27 @@ TEST(PolChartPaint, AngleTableFollowsAnglesAndSettings) {
     fresh->CreateWnd();
     ASSERT_EQ(reused->screenImage(), fresh->screenImage()) << what;
   }
+}
+
+// A picture the program asks for reaches the screen: one paint event follows, and that
+// repaint schedules no other.
+TEST(PolChartPaint, ProgramPaintIsShownOnce) {
+  BareChart b;
+  b.t.parent.show();
+  QCoreApplication::processEvents();
+  struct PaintCounter : QObject {
+    int count = 0;
+    bool eventFilter(QObject *, QEvent *e) override {
+      count += e->type() == QEvent::Paint;
+      return false;
+    }
+  } counter;
+  b->installEventFilter(&counter);
+  b->MoveTo(0.5, 0);
+  b->DrawTo(0.5, 90);
+  b->Paint();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(counter.count, 1);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(counter.count, 1);
 }
