@@ -267,12 +267,17 @@ TEST(PolChartMouse, ZoomWindowBoundsAndPainting) {
   EXPECT_EQ(c->CenterX(), std::lround(f * 100));
   EXPECT_EQ(c->CenterY(), std::lround(f * (200 - 160) + (300 - 400) / 2.0) + 400);
 
-  // The magnification keeps its upper bound.
+  // The magnification keeps its upper bound, and the window lands smaller in the square: the
+  // centre moves by the bounded factor.
   c->SetMagFactor(900);
+  const int cx = c->CenterX(), cy = c->CenterY();
   press(c, 50, 100);
   move(c, 110, 160);
   release(c, 110, 160);
   EXPECT_EQ(c->MagFactor(), 1000);
+  const double bounded = 1000.0 / 900;
+  EXPECT_EQ(c->CenterX(), std::lround(bounded * (cx - 50)));
+  EXPECT_EQ(c->CenterY(), std::lround(bounded * (cy - 160) + (300 - 400) / 2.0) + 400);
 
   // With painting suppressed the view changes without a repaint.
   c->SetMagFactor(1);
