@@ -189,7 +189,11 @@ TEST(NumLabFormat, DateTimePatterns) {
   // Before 1899 the fraction still is the time of day.
   EXPECT_EQ(dt(-1.25, "yyyy-mm-dd hh:nn"), "1899-12-29 06:00");
   // A time that rounds up to midnight belongs to the next day.
-  EXPECT_EQ(dt(jan14 + 0.9999999999, "d hh:nn:ss"), "15 00:00:00");
+  EXPECT_EQ(dt(jan14 + 0.9999999999, "d hh:nn:ss.zzz"), "15 00:00:00.000");
+  // Milliseconds: one or two letters unpadded, three padded.
+  EXPECT_EQ(dt(jan14 + 0.005 / 86400, "z zz zzz"), "5 5 005");
+  // Only the whole word is a 12-hour marker; a near miss is text.
+  EXPECT_EQ(dt(jan14 + 0.75, "h:nn x/p"), "18:00 x/p");
   EXPECT_EQ(dt(jan14, "yyyy 'open"), "2004 open");
   EXPECT_EQ(dt(jan14, ""), "");
   // Dates outside the years 1 to 9999 cannot be shown.
