@@ -387,6 +387,7 @@ TEST(PolChartCrossHairs, EdgesOfTheAreaLessTheShadow) {
       {TpcCrossHair::chPolar, 0, 0, 1, {{110, 90}, {200, 90}}, 1},
       {TpcCrossHair::chPolar, 1.5, 0, 1, {{110, 90}, {222, 90}}, 0}, // ray end beyond the edge
       {TpcCrossHair::chPolar, 1, 90, 1, {}, 1},                      // ray end on the edge
+      {TpcCrossHair::chPolar, 1, 90, 3, {}, 1}, // a wide ray is left out there too
   };
   for (const Case &k : cases) {
     TestChart t(240, 200);
