@@ -76,9 +76,16 @@ QScrollBar *makeScrollBar(QWidget *parent, const char *name, QRect geometry, int
   return bar;
 }
 
+// The presets' captions: the layout's symbol font, else a font with the Greek letters.
+QFont symbolFont() {
+  QFont symbol = formFont();
+  symbol.setFamilies(installedFirst({QStringLiteral("Symbol"), QStringLiteral("DejaVu Sans")}));
+  return symbol;
+}
+
 // Speed buttons take no keyboard focus; each has a shortcut, named in its tool tip.
 QToolButton *makePreset(QWidget *parent, const char *name, int left, const QString &caption,
-                        int number, const QString &toolTip) {
+                        int number, const QString &toolTip, const QFont &font) {
   auto *button = new QToolButton(parent);
   button->setToolTip(toolTip);
   button->setObjectName(QLatin1String(name));
@@ -87,9 +94,7 @@ QToolButton *makePreset(QWidget *parent, const char *name, int left, const QStri
   // After the caption: setting a caption replaces the shortcut with its mnemonic.
   button->setShortcut(QKeySequence(Qt::ALT | Qt::Key(Qt::Key_0 + number)));
   button->setFocusPolicy(Qt::NoFocus);
-  QFont symbol = formFont();
-  symbol.setFamilies(installedFirst({QStringLiteral("Symbol"), QStringLiteral("DejaVu Sans")}));
-  button->setFont(symbol);
+  button->setFont(font);
   return button;
 }
 
@@ -207,17 +212,19 @@ void createReadoutsAndBars(TFrmRadPattern &form, LayoutLoader &loader) {
 }
 
 void createPresets(TFrmRadPattern &form) {
-  // Without a symbol font the Greek letter itself is shown.
+  // Without a symbol font the Greek letter itself is shown. One font for all five: each
+  // lookup of the installed families costs a walk of the font database.
+  const QFont symbol = symbolFont();
   form.SBLamda4 = makePreset(&form, "SBLamda4", 488, QStringLiteral("λ/4"), 1,
-                             QStringLiteral("GL_Preset quarter wavelength"));
+                             QStringLiteral("GL_Preset quarter wavelength"), symbol);
   form.SBLamda2 = makePreset(&form, "SBLamda2", 540, QStringLiteral("λ/2"), 2,
-                             QStringLiteral("GL_Preset half wavelength"));
+                             QStringLiteral("GL_Preset half wavelength"), symbol);
   form.SB3Lamda4 = makePreset(&form, "SB3Lamda4", 592, QStringLiteral("3λ/4"), 3,
-                              QStringLiteral("GL_Preset three quarter wavelength"));
+                              QStringLiteral("GL_Preset three quarter wavelength"), symbol);
   form.SBarLamda = makePreset(&form, "SBarLamda", 644, QStringLiteral("λ"), 4,
-                              QStringLiteral("GL_Preset one wavelength"));
+                              QStringLiteral("GL_Preset one wavelength"), symbol);
   form.SB2Lamda = makePreset(&form, "SB2Lamda", 696, QStringLiteral("2λ"), 5,
-                             QStringLiteral("GL_Preset two wavelengths"));
+                             QStringLiteral("GL_Preset two wavelengths"), symbol);
 }
 
 TMemo *createInfoMemo(QWidget *parent, QWidget *after) {

@@ -31,20 +31,6 @@ void ChartMapping::PolarToScreen(int &X, int &Y, double R, double Phi) const {
   placePolar(*this, X, Y, R, std::cos(theta), std::sin(theta));
 }
 
-namespace {
-
-// roundToInt for a number within the int range: ties to even, without branching on the
-// fraction, which changes at random from one point of a curve to the next.
-inline int roundCoordinate(double v) {
-  const auto f = static_cast<std::int64_t>(std::floor(v));
-  const double diff = v - static_cast<double>(f); // exact: f is v without its fraction
-  const std::int64_t up =
-      static_cast<std::int64_t>(diff > 0.5) | (static_cast<std::int64_t>(diff == 0.5) & (f & 1));
-  return static_cast<int>(f + up);
-}
-
-} // namespace
-
 // Also built for AVX2 machines: the replay maps thousands of points between raster painting
 // calls, and plain SSE code runs many times slower in the vector state painting leaves.
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
@@ -60,8 +46,8 @@ void placePolar(const ChartMapping &m, int &X, int &Y, double R, double cosTheta
   const double y = m.offsetY + m.scaleY * d * m.rotSign * sinTheta;
   // A coordinate that cannot be computed (no radius, no direction, or an infinite radius
   // times a zero scale) is the centre's rather than the corner's, where NaN would round to.
-  X = std::isnan(x) ? roundToInt(m.offsetX) : roundCoordinate(std::clamp(x, -kLimit, kLimit));
-  Y = std::isnan(y) ? roundToInt(m.offsetY) : roundCoordinate(std::clamp(y, -kLimit, kLimit));
+  X = std::isnan(x) ? roundToInt(m.offsetX) : roundToInt(std::clamp(x, -kLimit, kLimit));
+  Y = std::isnan(y) ? roundToInt(m.offsetY) : roundToInt(std::clamp(y, -kLimit, kLimit));
 }
 
 // ---- the angle table -----------------------------------------------------------------------
