@@ -57,15 +57,22 @@ void TGlossan2000::TranslateObject(QObject *obj) {
 void TGlossan2000::TranslateProperty(QObject *obj, int propertyIndex) {
   const QMetaObject *meta = obj->metaObject();
   const QMetaProperty prop = meta->property(propertyIndex);
-  // A redeclaration in a subclass hides the base class's property of the same name.
-  if (meta->indexOfProperty(prop.name()) != propertyIndex || !prop.isReadable())
+  const QMetaType type = prop.metaType();
+  const bool text = type.id() == QMetaType::QString;
+  const bool lines = type.id() == QMetaType::QStringList;
+  const bool held = type.flags() & QMetaType::PointerToQObject;
+  // Only these kinds are translated: the name search below is the walk's costliest step, and
+  // most of a widget's properties are numbers, flags and geometry.
+  if (!(text || lines || held) || !prop.isReadable())
     return;
-  const int type = prop.metaType().id();
-  if (type == QMetaType::QString)
+  // A redeclaration in a subclass hides the base class's property of the same name.
+  if (meta->indexOfProperty(prop.name()) != propertyIndex)
+    return;
+  if (text)
     translateText(obj, prop);
-  else if (type == QMetaType::QStringList)
+  else if (lines)
     translateLines(obj, prop);
-  else if (prop.metaType().flags() & QMetaType::PointerToQObject)
+  else
     enterHeldObject(prop.read(obj).value<QObject *>());
 }
 
