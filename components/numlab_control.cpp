@@ -285,7 +285,10 @@ void TNumLab::mouseReleaseEvent(QMouseEvent *event) {
 
 void TNumLab::resizeEvent(QResizeEvent *event) {
   QWidget::resizeEvent(event);
-  Paint();
+  // A label about to be shown gets its size first and its show event right after, which
+  // paints; so does one whose window is shown later.
+  if (isVisible())
+    Paint();
 }
 
 void TNumLab::showEvent(QShowEvent *event) {

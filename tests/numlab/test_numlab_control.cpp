@@ -130,16 +130,20 @@ TEST_F(NumLab, SetterRulesClampIgnoreAndRepaintOnlyOnChange) {
   EXPECT_EQ(screenTransfers([&] { lab->SetColorScheme(Nuvra::csBWG); }), 0u);
   // Enabled always refreshes, even when unchanged.
   EXPECT_EQ(screenTransfers([&] { lab->SetEnabled(true); }), 1u);
+  lab->resize(150, 24); // while its parent is not shown: it paints when it is
   // A hidden label paints nothing.
   lab->hide();
   EXPECT_EQ(screenTransfers([&] { lab->SetValue(7); }), 0u);
   EXPECT_EQ(lab->Value(), 7);
-  // Shown again, it catches up as soon as it appears.
-  EXPECT_GE(screenTransfers([&] {
+  // Shown again, it catches up as soon as it appears, in one paint.
+  EXPECT_EQ(screenTransfers([&] {
               lab->show();
               parent.show();
             }),
             1u);
+  const QImage shown = lab->grab().toImage();
+  lab->Paint();
+  EXPECT_EQ(shown, lab->grab().toImage()); // showing painted it at its new size
 }
 
 TEST_F(NumLab, SizeHintsHoldTheBoxOneRowAndTheRightText) {
