@@ -30,9 +30,11 @@ DEFAULTS = {
     "components/polchart_overlay.cpp": CHART,
     "components/polchart_mouse.cpp": CHART,
     "components/numlab_format.cpp": NUMLAB,
+    "components/numlab_control.cpp": NUMLAB,
     "app/Pattern.cpp": (["test_app_pattern"], "^test_app_pattern$"),
     "serverlink/message_stream.cpp": (["serverlink_stream_tests"], "^serverlink_stream_tests$"),
     "translation/glossan_table.cpp": (["test_translation"], "^test_translation$"),
+    "translation/glossan_walk.cpp": (["test_translation"], "^test_translation$"),
 }
 
 SWAPS = {
