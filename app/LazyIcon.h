@@ -7,6 +7,13 @@
 
 #include <QIcon>
 #include <QString>
+#include <initializer_list>
 
 // A null icon when the file holds no image QImageReader can read.
 QIcon lazyFileIcon(const QString &fileName);
+
+// An icon of several PNG files, one picture each (the sizes of one icon), read as PNG outright
+// and decoded together when a pixmap is first asked for. Left to QIcon::addFile, they were
+// decoded at once, and guessing their format loaded every image plugin Qt finds. Files that
+// cannot be read are left out; a null icon when none can.
+QIcon lazyPngIcon(std::initializer_list<const char *> files);

@@ -5,6 +5,8 @@
 #include <QPixmap>
 #include <QtCore/qresource.h>
 
+#include "LazyIcon.h"
+
 // Q_INIT_RESOURCE must be used outside any namespace.
 static void initResourcesOnce() { Q_INIT_RESOURCE(resources); }
 
@@ -15,11 +17,8 @@ void initDipolixResources() {
 
 QIcon dipolixAppIcon() {
   initDipolixResources();
-  QIcon icon;
-  for (const char *file : {resources::kAppIcon16, resources::kAppIcon32, resources::kAppIcon48,
-                           resources::kAppIcon64, resources::kAppIcon128, resources::kAppIcon256})
-    icon.addFile(QString::fromLatin1(file));
-  return icon;
+  return lazyPngIcon({resources::kAppIcon16, resources::kAppIcon32, resources::kAppIcon48,
+                      resources::kAppIcon64, resources::kAppIcon128, resources::kAppIcon256});
 }
 
 namespace {

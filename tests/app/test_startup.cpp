@@ -154,8 +154,9 @@ TEST_F(StartUp, IconFromTheWorkAreaWhenTheTableNamesOne) {
   QFile::remove(dir + QStringLiteral("not-an-image.png"));
 }
 
-// The named icon is decoded on first use, yet gives what QIcon(fileName) gives, and keeps
-// its picture when the file goes away.
+// The named icon and the built-in one are decoded on first use, yet give what QIcon gives
+// them decoded at once, for every size and mode; the named one keeps its picture when the file
+// goes away.
 TEST(StartUpIcon, DecodedLaterTheSameAsAtOnce) {
   QTemporaryDir dir;
   const QString file = dir.filePath(QStringLiteral("icon.png"));
@@ -164,18 +165,30 @@ TEST(StartUpIcon, DecodedLaterTheSameAsAtOnce) {
     for (int x = 0; x < image.width(); ++x)
       image.setPixel(x, y, qRgba(x * 5, y * 7, 200, 40 + x + y));
   ASSERT_TRUE(image.save(file));
-  const QIcon eager(file);
-  const QIcon lazy = lazyFileIcon(file);
-  ASSERT_FALSE(lazy.isNull());
+  initDipolixResources();
+  QIcon builtInAtOnce;
+  for (const char *name : {resources::kAppIcon16, resources::kAppIcon32, resources::kAppIcon48,
+                           resources::kAppIcon64, resources::kAppIcon128, resources::kAppIcon256})
+    builtInAtOnce.addFile(QString::fromLatin1(name));
+  const struct {
+    QIcon lazy, eager;
+  } icons[] = {{lazyFileIcon(file), QIcon(file)}, {dipolixAppIcon(), builtInAtOnce}};
   QFile::remove(file);
-  for (QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled, QIcon::Active}) {
-    EXPECT_EQ(lazy.availableSizes(mode), eager.availableSizes(mode)) << mode;
-    for (QSize size : {QSize(16, 16), QSize(48, 32), QSize(100, 100), QSize(24, 40)}) {
-      EXPECT_EQ(lazy.actualSize(size, mode), eager.actualSize(size, mode)) << mode;
-      EXPECT_EQ(lazy.pixmap(size, mode).toImage(), eager.pixmap(size, mode).toImage()) << mode;
+  for (const auto &[lazy, eager] : icons) {
+    ASSERT_FALSE(lazy.isNull());
+    for (QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled, QIcon::Active}) {
+      EXPECT_EQ(lazy.availableSizes(mode), eager.availableSizes(mode)) << mode;
+      for (int side : {8, 16, 20, 24, 33, 48, 50, 64, 100, 128, 129, 256, 300}) {
+        for (QSize size : {QSize(side, side), QSize(side, side * 2 / 3)}) {
+          EXPECT_EQ(lazy.actualSize(size, mode), eager.actualSize(size, mode)) << mode << side;
+          EXPECT_EQ(lazy.pixmap(size, mode).toImage(), eager.pixmap(size, mode).toImage())
+              << mode << side;
+        }
+      }
     }
   }
   EXPECT_TRUE(lazyFileIcon(dir.filePath(QStringLiteral("missing.png"))).isNull());
+  EXPECT_TRUE(lazyPngIcon({":/no/such.png"}).isNull());
 }
 
 TEST(StartUpOrder, AboutBoxComesFirstWithThePatternAlreadyComputed) {
