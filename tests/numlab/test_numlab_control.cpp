@@ -127,6 +127,10 @@ TEST_F(NumLab, SetterRulesClampIgnoreAndRepaintOnlyOnChange) {
   EXPECT_EQ(screenTransfers([&] { lab->SetPrecision(-5); }), 0u);
   EXPECT_EQ(screenTransfers([&] { lab->SetFrameStyle(Nuvra::fsLowered); }), 0u);
   EXPECT_EQ(screenTransfers([&] { lab->SetComma(true); }), 1u);
+  EXPECT_EQ(screenTransfers([&] { lab->SetLabelWidth(-10); }), 0u);
+  EXPECT_EQ(screenTransfers([&] { lab->SetLabelWidth(60); }), 1u);
+  EXPECT_EQ(screenTransfers([&] { lab->SetLeftSpace(0); }), 1u); // no left text column
+  EXPECT_EQ(lab->LeftSpace(), 0);
   EXPECT_EQ(screenTransfers([&] { lab->SetColorScheme(Nuvra::csBWG); }), 0u);
   // Enabled always refreshes, even when unchanged.
   EXPECT_EQ(screenTransfers([&] { lab->SetEnabled(true); }), 1u);

@@ -33,9 +33,10 @@ class Readout : public QWidget {
   Q_PROPERTY(QString LeftText MEMBER LeftText)
   Q_PROPERTY(QString RightText MEMBER RightText)
   Q_PROPERTY(QString Status READ Status) // read-only: never written
+  Q_PROPERTY(QString Name MEMBER Name)   // the layout's name, as objectName: never translated
 public:
   using QWidget::QWidget;
-  QString LeftText, RightText;
+  QString LeftText, RightText, Name;
   QString Status() const { return QStringLiteral("GL_Exit"); }
 };
 
@@ -114,6 +115,7 @@ TEST(GlossanWalk, MarkedCaptionsAndTitlesOfOwnedWidgets) {
   auto *readout = new Readout(&form);
   readout->LeftText = "GL_Lambda";
   readout->RightText = "Pi";
+  readout->Name = "GL_Exit";
 
   g->TranslateComponent(&form);
   EXPECT_EQ(form.windowTitle(), QStringLiteral("Diagramm"));
@@ -127,6 +129,7 @@ TEST(GlossanWalk, MarkedCaptionsAndTitlesOfOwnedWidgets) {
   EXPECT_EQ(nested->toolTip(), QStringLiteral("Beenden"));
   EXPECT_EQ(readout->LeftText, QStringLiteral("Wellen"));
   EXPECT_EQ(readout->RightText, QStringLiteral("Pi"));
+  EXPECT_EQ(readout->Name, QStringLiteral("GL_Exit"));
 
   // A second pass finds no more markers and changes nothing.
   g->AutoCreateItlFile = true;
@@ -170,6 +173,10 @@ TEST(GlossanWalk, CollectionsAndScaleSettingsAreEntered) {
   EXPECT_EQ(seen[0], &view);
   EXPECT_EQ(seen[1], view.columns.items[0].get());
   EXPECT_EQ(seen[2], &view.columns.items[0]->axis);
+  // Entered objects are left again: a later walk enters them anew.
+  view.columns.items[2]->axis.Title = "GL_Info";
+  g->TranslateObject(&view);
+  EXPECT_EQ(view.columns.items[2]->axis.Title, QStringLiteral("Information"));
 }
 
 TEST(GlossanWalk, DepthFirstAndDoTranslateFalse) {
