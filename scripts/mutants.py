@@ -140,12 +140,16 @@ def line_mutants(code):
 
 def all_mutants(path):
     lines = path.read_text(encoding="utf-8").split("\n")
+    codes = code_mask(lines)
     result = []
-    for no, (line, code) in enumerate(zip(lines, code_mask(lines)), start=1):
+    for no, (line, code) in enumerate(zip(lines, codes), start=1):
         for col, end, repl, kind in sorted(set(line_mutants(code))):
             orig = line[col:end]
             inner = orig[orig.index("(") + 1:-1] if kind == "rounding" and "(" in orig else orig
             new = repl.replace("{}", inner)
+            # The only statement of an if, else or loop: an empty one would not build (-Werror).
+            if kind == "dropped call" and no > 1 and re.search(r"(\)|\belse)\s*$", codes[no - 2]):
+                new = "{}"
             result.append({"line": no, "col": col, "end": end, "orig": orig, "new": new,
                            "kind": kind, "text": line.strip()})
     return result
