@@ -32,6 +32,7 @@ DEFAULTS = {
     "components/numlab_format.cpp": NUMLAB,
     "components/numlab_control.cpp": NUMLAB,
     "app/Pattern.cpp": (["test_app_pattern"], "^test_app_pattern$"),
+    "app/LazyIcon.cpp": (["test_app_startup", "test_aboutbox"], "^test_app_startup$|^test_aboutbox$"),
     "serverlink/message_stream.cpp": (["serverlink_stream_tests"], "^serverlink_stream_tests$"),
     "translation/glossan_table.cpp": (["test_translation"], "^test_translation$"),
     "translation/glossan_walk.cpp": (["test_translation"], "^test_translation$"),
