@@ -127,6 +127,10 @@ TEST_F(NumLab, SetterRulesClampIgnoreAndRepaintOnlyOnChange) {
   EXPECT_EQ(screenTransfers([&] { lab->SetPrecision(-5); }), 0u);
   EXPECT_EQ(screenTransfers([&] { lab->SetFrameStyle(Nuvra::fsLowered); }), 0u);
   EXPECT_EQ(screenTransfers([&] { lab->SetComma(true); }), 1u);
+  EXPECT_EQ(screenTransfers([&] { lab->SetDisplayType(lab->DisplayType()); }), 0u);
+  EXPECT_EQ(screenTransfers([&] { lab->SetDisplayType(TNumLab::dtExp); }), 1u);
+  EXPECT_EQ(screenTransfers([&] { lab->SetForcePlusSign(lab->ForcePlusSign()); }), 0u);
+  EXPECT_EQ(screenTransfers([&] { lab->SetForcePlusSign(!lab->ForcePlusSign()); }), 1u);
   EXPECT_EQ(screenTransfers([&] { lab->SetLabelWidth(-10); }), 0u);
   EXPECT_EQ(screenTransfers([&] { lab->SetLabelWidth(60); }), 1u);
   EXPECT_EQ(screenTransfers([&] { lab->SetLeftSpace(0); }), 1u); // no left text column
