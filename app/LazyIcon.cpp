@@ -101,8 +101,11 @@ QIcon lazyFileIcon(const QString &fileName) {
   QImageReader reader(&buffer, QFileInfo(fileName).suffix().toLatin1());
   reader.setAutoDetectImageFormat(false);
   if (!reader.canRead()) {
+    // Guessed from the content alone: a plugin that reads the format the suffix names would
+    // otherwise be taken on the name and fail on the content.
     buffer.seek(0);
     reader.setDevice(&buffer);
+    reader.setFormat(QByteArray());
     reader.setAutoDetectImageFormat(true);
     if (!reader.canRead())
       return {};

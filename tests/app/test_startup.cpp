@@ -165,6 +165,16 @@ TEST(StartUpIcon, DecodedLaterTheSameAsAtOnce) {
     for (int x = 0; x < image.width(); ++x)
       image.setPixel(x, y, qRgba(x * 5, y * 7, 200, 40 + x + y));
   ASSERT_TRUE(image.save(file));
+  const QString misnamed = dir.filePath(QStringLiteral("icon.jpg")); // a PNG all the same
+  ASSERT_TRUE(image.save(misnamed, "PNG"));
+  // Pictures of other shapes, where Qt's choice of picture shows in the actual size.
+  QList<QByteArray> shapes;
+  QIcon shapesAtOnce;
+  for (QSize size : {QSize(40, 20), QSize(20, 40), QSize(30, 30)}) {
+    shapes << dir.filePath(QStringLiteral("shape%1.png").arg(shapes.size())).toLocal8Bit();
+    ASSERT_TRUE(image.scaled(size).save(QString::fromLocal8Bit(shapes.last())));
+    shapesAtOnce.addFile(QString::fromLocal8Bit(shapes.last()));
+  }
   initDipolixResources();
   QIcon builtInAtOnce;
   for (const char *name : {resources::kAppIcon16, resources::kAppIcon32, resources::kAppIcon48,
@@ -172,8 +182,13 @@ TEST(StartUpIcon, DecodedLaterTheSameAsAtOnce) {
     builtInAtOnce.addFile(QString::fromLatin1(name));
   const struct {
     QIcon lazy, eager;
-  } icons[] = {{lazyFileIcon(file), QIcon(file)}, {dipolixAppIcon(), builtInAtOnce}};
+  } icons[] = {{lazyFileIcon(file), QIcon(file)},
+               {lazyFileIcon(misnamed), QIcon(misnamed)},
+               {dipolixAppIcon(), builtInAtOnce},
+               {lazyPngIcon({shapes[0].constData(), shapes[1].constData(), shapes[2].constData()}),
+                shapesAtOnce}};
   QFile::remove(file);
+  QFile::remove(misnamed);
   for (const auto &[lazy, eager] : icons) {
     ASSERT_FALSE(lazy.isNull());
     for (QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled, QIcon::Active}) {
