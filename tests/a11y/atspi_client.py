@@ -7,6 +7,7 @@ import sys
 import time
 
 import pyatspi
+from gi.repository import GLib
 
 PID = int(sys.argv[1])
 failures = []
@@ -104,13 +105,33 @@ charts = find(frame, pyatspi.ROLE_IMAGE, "Radiation pattern")
 check(len(charts) == 1 and charts[0].description.startswith("Main lobes toward 90° and 270°;"),
       "chart described: %r" % (charts and charts[0].description))
 
-# Move the distance as a screen reader's user would, through the Value interface.
+# Move the distance as a screen reader's user would, through the Value interface; the
+# read-out tells listeners that its text changed, so that a screen reader speaks it.
+changed_texts = []
+
+
+def on_text_changed(event):
+    if event.source is not None and event.source.name == "Distance between Aerials":
+        changed_texts.append(event.type)
+
+
+pyatspi.Registry.registerEventListener(on_text_changed, "object:text-changed")
 bar = [b for b in bars if b.name.startswith("Distance")][0]
 value = bar.queryValue()
 check(abs(value.maximumValue - 5.0) < 1e-9, "distance in wavelengths up to 5")
 value.currentValue = 1.5
 check(bool(wait_for(lambda: distance and text_of(distance) == "1.500 Lambda", "the read-out", 5)),
       "read-out follows the scroll bar: %r" % (distance and text_of(distance)))
+
+
+def text_change_heard():
+    GLib.MainContext.default().iteration(False)
+    return changed_texts
+
+
+check(bool(wait_for(text_change_heard, "the read-out's text-changed event", 5)),
+      "read-out announces its new text: %r" % changed_texts)
+pyatspi.Registry.deregisterEventListener(on_text_changed, "object:text-changed")
 check(bool(wait_for(lambda: charts and "beamwidth" in charts[0].description and
                     not charts[0].description.startswith("Main lobes toward 90° and 270°;"),
                     "the new description", 5)),

@@ -1,5 +1,6 @@
 // Properties, setter rules, the drawing list and when the chart repaints.
 #include <QCoreApplication>
+#include <QMetaProperty>
 #include <QResizeEvent>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -250,6 +251,48 @@ TEST(PolChartModel, RepaintRule) {
   EXPECT_EQ(paints(rec), 6u);
 }
 
+// A value other than the property's current one, as a layout would write it.
+QVariant otherValue(const QMetaProperty &prop, const QVariant &now) {
+  if (prop.isFlagType())
+    return now.toInt() ^ prop.enumerator().value(1);
+  if (prop.isEnumType())
+    return prop.enumerator().value(now.toInt() == prop.enumerator().value(0) ? 1 : 0);
+  switch (prop.metaType().id()) {
+  case QMetaType::Bool: return !now.toBool();
+  case QMetaType::Int: return now.toInt() + 1;
+  case QMetaType::UInt: return now.toUInt() + 1;
+  default: return now.toDouble() / 2 + 0.25; // every range, angle and factor takes it
+  }
+}
+
+// Every property the grid, the scale, the colours or the mapping depend on repaints the chart
+// once when it changes, written by name as a layout writes it.
+TEST(PolChartModel, EachLookPropertyRepaintsOnce) {
+  TestChart t;
+  TPolChart &c = *t.chart;
+  for (const char *name :
+       {"AngleBtwRays",     "AngleOffset",     "CenterX",          "CenterY",
+        "ChartColor",       "DecPlacePhi",     "DecPlaceRad",      "GridColor",
+        "GridStyleAngular", "GridStyleRadial", "LabelModeAngular", "LabelModeRadial",
+        "MagFactor",        "RangeHigh",       "RangeLow",         "RotationDir",
+        "ScaleColor",       "ShadowBakColor",  "ShadowColor",      "ShadowStyle",
+        "ShadowWidth",      "TextAlignment",   "TextBkColor",      "TextBkStyle",
+        "TextFontStyle",    "UseDegrees"}) {
+    const QMetaProperty prop = c.metaObject()->property(c.metaObject()->indexOfProperty(name));
+    ASSERT_TRUE(prop.isValid()) << name;
+    const QVariant before = prop.read(&c);
+    CanvasRecorder rec;
+    ASSERT_TRUE(prop.write(&c, otherValue(prop, before))) << name;
+    EXPECT_NE(prop.read(&c), before) << name;
+    EXPECT_EQ(paints(rec), 1u) << name;
+  }
+  EXPECT_EQ(c.RotationDir(), C::rdCounterCW);
+  // Each cross-hair property is one of the four the chart owns.
+  EXPECT_EQ(c.property("CrossHair3").value<TpcCrossHair *>(), c.crossHair(3));
+  EXPECT_EQ(c.CrossHair3(), c.crossHair(3));
+  EXPECT_NE(c.CrossHair3(), c.CrossHair2());
+}
+
 TEST(PolChartModel, NoPaintWhileSuppressedLoadingOrInvisible) {
   TestChart t(200, 200, false);
   TPolChart &c = *t.chart;
@@ -319,6 +362,11 @@ TEST(PolChartModel, FirstShowCreatesTheWindow) {
   EXPECT_EQ(c.screenImage().size(), c.size());
   const QImage shot = c.grab().toImage();
   EXPECT_EQ(shot.pixelColor(1, 1), c.screenImage().pixelColor(1, 1));
+  // Only the first showing creates the window: a suppression set later outlives hide and show.
+  c.SetSuppressPaint(true);
+  c.hide();
+  c.show();
+  EXPECT_TRUE(c.SuppressPaint());
 }
 
 TEST(PolChartItems, SettersNotifyAndFontIsOwned) {
@@ -336,6 +384,17 @@ TEST(PolChartItems, SettersNotifyAndFontIsOwned) {
   label.SetFont(other);
   label.fontObject().setBold(true); // direct changes notify nobody
   EXPECT_EQ(notes, 4);
+  // Every published property of a label and a cross-hair notifies once, even unchanged.
+  TpcCrossHair hair;
+  hair.OnChange = [&](QObject *) { ++notes; };
+  for (QObject *object : {static_cast<QObject *>(&label), static_cast<QObject *>(&hair)}) {
+    const QMetaObject *meta = object->metaObject();
+    for (int i = QObject::staticMetaObject.propertyCount(); i < meta->propertyCount(); ++i) {
+      notes = 0;
+      ASSERT_TRUE(meta->property(i).write(object, meta->property(i).read(object)));
+      EXPECT_EQ(notes, 1) << meta->property(i).name();
+    }
+  }
   EXPECT_EQ(label.Font().family(), QStringLiteral("Liberation Mono"));
   EXPECT_TRUE(label.Font().bold());
 }
