@@ -15,5 +15,6 @@ QIcon lazyFileIcon(const QString &fileName);
 // An icon of several PNG files, one picture each (the sizes of one icon), read as PNG outright
 // and decoded together when a pixmap is first asked for. Left to QIcon::addFile, they were
 // decoded at once, and guessing their format loaded every image plugin Qt finds. Files that
-// cannot be read are left out; a null icon when none can.
+// cannot be read are left out; a null icon when none can. Names are Latin-1, as the
+// compiled-in resources' are.
 QIcon lazyPngIcon(std::initializer_list<const char *> files);

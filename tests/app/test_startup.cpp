@@ -171,9 +171,9 @@ TEST(StartUpIcon, DecodedLaterTheSameAsAtOnce) {
   QList<QByteArray> shapes;
   QIcon shapesAtOnce;
   for (QSize size : {QSize(40, 20), QSize(20, 40), QSize(30, 30)}) {
-    shapes << dir.filePath(QStringLiteral("shape%1.png").arg(shapes.size())).toLocal8Bit();
-    ASSERT_TRUE(image.scaled(size).save(QString::fromLocal8Bit(shapes.last())));
-    shapesAtOnce.addFile(QString::fromLocal8Bit(shapes.last()));
+    shapes << dir.filePath(QStringLiteral("shape%1.png").arg(shapes.size())).toLatin1();
+    ASSERT_TRUE(image.scaled(size).save(QString::fromLatin1(shapes.last())));
+    shapesAtOnce.addFile(QString::fromLatin1(shapes.last()));
   }
   initDipolixResources();
   QIcon builtInAtOnce;
