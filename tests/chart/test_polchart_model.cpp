@@ -287,10 +287,15 @@ TEST(PolChartModel, EachLookPropertyRepaintsOnce) {
     EXPECT_EQ(paints(rec), 1u) << name;
   }
   EXPECT_EQ(c.RotationDir(), C::rdCounterCW);
-  // Each cross-hair property is one of the four the chart owns.
-  EXPECT_EQ(c.property("CrossHair3").value<TpcCrossHair *>(), c.crossHair(3));
-  EXPECT_EQ(c.CrossHair3(), c.crossHair(3));
-  EXPECT_NE(c.CrossHair3(), c.CrossHair2());
+  // Each cross-hair property reads and writes its own one of the four the chart owns.
+  for (int i = 1; i <= 4; ++i) {
+    const QByteArray name = "CrossHair" + QByteArray::number(i);
+    EXPECT_EQ(c.property(name).value<TpcCrossHair *>(), c.crossHair(i)) << i;
+    TpcCrossHair src;
+    src.SetPosRad(i / 10.0);
+    ASSERT_TRUE(c.setProperty(name, QVariant::fromValue(&src))) << i;
+    EXPECT_EQ(c.crossHair(i)->PosRad(), i / 10.0) << i;
+  }
 }
 
 TEST(PolChartModel, NoPaintWhileSuppressedLoadingOrInvisible) {

@@ -505,6 +505,8 @@ TEST(PolChartMouse, ClickDoubleClickAndCanResize) {
   c->OnCanResize = [](QObject *, int &w, int &h, bool &resize) {
     resize = w <= 400;
     h = std::min(h, 150);
+    if (w == 7) // a handler's negative size becomes an empty one
+      w = h = -5;
   };
   int resizes = 0;
   c->OnResize = [&](QObject *) { ++resizes; };
@@ -520,4 +522,6 @@ TEST(PolChartMouse, ClickDoubleClickAndCanResize) {
   EXPECT_EQ(c->size(), QSize(300, 150)) << "refused";
   EXPECT_EQ(resizes, 2) << "OnResize sees only the agreed sizes";
   EXPECT_EQ(c->mapping().scaleX, 150 / 2.0);
+  resizeTo({7, 7});
+  EXPECT_EQ(c->size(), QSize(0, 0));
 }
