@@ -13,6 +13,7 @@
 #include "Accessibility.h"
 #include "Glossan2000.h"
 #include "Nuvra_NumLab.h"
+#include "Nuvra_urllab.h"
 #include "PatternAnalysis.h"
 #include "PatternDescription.h"
 #include "TMemo.h"
@@ -74,6 +75,45 @@ TEST_F(Access, ScrollBarValueIsReadAndSetInTheUsersUnit) {
   EXPECT_EQ(form.SBarL->value(), 10000);
   of(form.SBarPhaseDiff)->valueInterface()->setCurrentValue(0.5);
   EXPECT_EQ(form.SBarPhaseDiff->value(), 3142);
+}
+
+// The component interfaces: the owner's name wins over the caption, the spoken value has a
+// unit only when there is one, the text interface has no selection or caret, and the link's
+// press action clicks it.
+TEST_F(Access, ComponentInterfacesSayWhatTheyShow) {
+  TNumLab *label = form.NumLabL;
+  QAccessibleInterface *readout = of(label);
+  label->setAccessibleDescription(QStringLiteral("How far apart"));
+  EXPECT_EQ(readout->text(QAccessible::Description), QStringLiteral("How far apart"));
+  label->setAccessibleName(QStringLiteral("Spacing"));
+  EXPECT_EQ(readout->text(QAccessible::Name), QStringLiteral("Spacing"));
+  QAccessibleTextInterface *text = readout->textInterface();
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(text->selectionCount(), 0);
+  EXPECT_EQ(text->offsetAtPoint(QPoint(2, 2)), -1);
+  int start = -1, end = -1;
+  text->attributes(3, &start, &end);
+  EXPECT_EQ(start, 0);
+  EXPECT_EQ(end, text->characterCount());
+  text->selection(0, &start, &end);
+  EXPECT_EQ(start, 0);
+  EXPECT_EQ(end, 0);
+  label->SetRightText(QString());
+  EXPECT_EQ(readout->text(QAccessible::Value), label->displayText());
+  label->SetRightText(QStringLiteral("Lambda"));
+  label->SetEmpty(true);
+  EXPECT_EQ(readout->text(QAccessible::Value), QString());
+
+  TUrlLab link;
+  link.setText(QStringLiteral("Home page"));
+  int clicks = 0;
+  link.OnClick = [&](QObject *) { ++clicks; }; // no address: a click opens nothing
+  QAccessibleActionInterface *actions = of(&link)->actionInterface();
+  ASSERT_NE(actions, nullptr);
+  actions->doAction(QAccessibleActionInterface::setFocusAction());
+  EXPECT_EQ(clicks, 0);
+  actions->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_EQ(clicks, 1);
 }
 
 TEST_F(Access, DescriptionFollowsTheDistanceOnceItSettles) {

@@ -201,6 +201,40 @@ TEST_F(Fixture, ClickIsAPressAndAReleaseInsideTheLabel) {
   // A release without a press in the label is no click either.
   QTest::mouseRelease(&lab, Qt::LeftButton, {}, QPoint(10, 8));
   EXPECT_EQ(clicks, 1);
+  // From the keyboard: Return, Enter (also the keypad's) and Space; no other key, no chord.
+  const struct {
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    int clicks;
+  } keys[] = {{Qt::Key_Return, {}, 1},
+              {Qt::Key_Enter, Qt::KeypadModifier, 1},
+              {Qt::Key_Space, {}, 1},
+              {Qt::Key_A, {}, 0},
+              {Qt::Key_Return, Qt::ControlModifier, 0}};
+  for (const auto &k : keys) {
+    const int before = clicks;
+    QTest::keyClick(&lab, k.key, k.modifiers);
+    EXPECT_EQ(clicks - before, k.clicks) << k.key;
+  }
+}
+
+// Presses of other buttons are not the link's: they go on to the parent (a context menu, say).
+TEST(UrlLabClick, OtherButtonsGoOnToTheParent) {
+  struct PressCounter : QObject {
+    int presses = 0;
+    bool eventFilter(QObject *, QEvent *event) override {
+      presses += event->type() == QEvent::MouseButtonPress;
+      return false;
+    }
+  } counter;
+  QWidget parent;
+  parent.installEventFilter(&counter);
+  TUrlLab lab(&parent);
+  lab.resize(100, 16);
+  QTest::mousePress(&lab, Qt::RightButton, {}, QPoint(10, 8));
+  EXPECT_EQ(counter.presses, 1);
+  QTest::mousePress(&lab, Qt::LeftButton, {}, QPoint(10, 8));
+  EXPECT_EQ(counter.presses, 1);
 }
 
 TEST_F(Fixture, ErrorLeavesTheMouseHandlerForTheApplicationsHandler) {
