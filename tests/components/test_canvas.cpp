@@ -93,6 +93,22 @@ TEST(Canvas, ThinLinesKeepTheStartAndLeaveOutTheEndInEveryDirection) {
     }
 }
 
+// Where a shallow line runs exactly between two rows, its middle pixel stays on the row it
+// started from, whichever way it is drawn; the screenshots depend on this choice.
+TEST(Canvas, ThinLinesKeepToTheirStartingRowOnATie) {
+  const struct {
+    QPoint from, to, middle, notMiddle;
+  } cases[] = {{{5, 5}, {7, 6}, {6, 5}, {6, 6}}, {{7, 6}, {5, 5}, {6, 6}, {6, 5}}};
+  for (const auto &c : cases) {
+    Surface s;
+    s.canvas.SetPenColor(clBlack);
+    s.canvas.MoveTo(c.from.x(), c.from.y());
+    s.canvas.LineTo(c.to.x(), c.to.y());
+    EXPECT_EQ(s.at(c.middle.x(), c.middle.y()), kBlack) << c.from.x();
+    EXPECT_EQ(s.at(c.notMiddle.x(), c.notMiddle.y()), kWhite) << c.from.x();
+  }
+}
+
 // A closed outline drawn against the clock: each corner is drawn exactly once, so an
 // exclusive-or pen leaves no gap and no doubled pixel, and the dotted pen keeps its rhythm.
 TEST(Canvas, ClosedPolylineDrawsEachCornerOnce) {
@@ -120,7 +136,7 @@ TEST(Canvas, ClosedPolylineDrawsEachCornerOnce) {
 // elsewhere; both ways give the same picture for every pen style and mode.
 TEST(Canvas, ThinLinesSetDirectlyMatchThePaintersPoints) {
   std::mt19937 rng(3);
-  for (int round = 0; round < 40; ++round) {
+  for (int round = 0; round < 400; ++round) {
     std::vector<QPoint> pts;
     for (int i = 0; i < 6; ++i)
       pts.emplace_back(static_cast<int>(rng() % 30) - 5, static_cast<int>(rng() % 30) - 5);
@@ -146,9 +162,10 @@ TEST(Canvas, ThinLinesSetDirectlyMatchThePaintersPoints) {
 // line drawn wholly on a larger image, seen through a window of the smaller one's size.
 TEST(Canvas, LinesReachingBeyondTheImageKeepTheirPartOnIt) {
   const std::pair<QPoint, QPoint> lines[] = {
-      {{-6, 3}, {12, 9}},   {{12, 9}, {-6, 3}},  {{25, 4}, {3, 15}},   {{3, 15}, {25, 4}},
-      {{5, -7}, {9, 12}},   {{9, 25}, {14, 2}},  {{-4, -4}, {24, 24}}, {{-3, 10}, {23, 10}},
-      {{10, -3}, {10, 23}}, {{-8, 2}, {-1, 30}},
+      {{-6, 3}, {12, 9}},   {{12, 9}, {-6, 3}},   {{25, 4}, {3, 15}},   {{3, 15}, {25, 4}},
+      {{5, -7}, {9, 12}},   {{9, 25}, {14, 2}},   {{-4, -4}, {24, 24}}, {{-3, 10}, {23, 10}},
+      {{10, -3}, {10, 23}}, {{-8, 2}, {-1, 30}},  {{-3, 0}, {23, 0}},   {{0, -3}, {0, 23}},
+      {{-3, 19}, {23, 19}}, {{19, 23}, {19, -3}}, // along each edge
   };
   for (const auto &[from, to] : lines) {
     Surface small;
@@ -204,6 +221,26 @@ TEST(Canvas, TextBackgroundFollowsTheBrush) {
   EXPECT_EQ(clear.at(0, 0), kWhite);
   EXPECT_GT(s.canvas.TextWidth(QStringLiteral("WW")), s.canvas.TextWidth(QStringLiteral("W")));
   EXPECT_GT(s.canvas.TextHeight(QStringLiteral("W")), 10);
+  // Text in a clip rectangle: a solid brush fills the whole rectangle, a clear one nothing.
+  s.canvas.TextRect(QRect(10, 10, 6, 6), 10, 10, QString());
+  EXPECT_EQ(s.at(15, 15), kRed);
+  clear.canvas.TextRect(QRect(10, 10, 6, 6), 10, 10, QString());
+  EXPECT_EQ(clear.at(15, 15), kWhite);
+}
+
+TEST(Canvas, FontStylesEachSetTheirOwnFlag) {
+  namespace N = Nuvra;
+  for (const Nuvra::TFontStyles styles :
+       {Nuvra::TFontStyles(), Nuvra::TFontStyles(N::fsBold), Nuvra::TFontStyles(N::fsItalic),
+        Nuvra::TFontStyles(N::fsUnderline), Nuvra::TFontStyles(N::fsStrikeOut),
+        Nuvra::TFontStyles(N::fsBold) | N::fsStrikeOut}) {
+    const QFont f = makeFont(QStringLiteral("Liberation Sans"), 0, styles);
+    EXPECT_EQ(f.bold(), styles.testFlag(N::fsBold));
+    EXPECT_EQ(f.italic(), styles.testFlag(N::fsItalic));
+    EXPECT_EQ(f.underline(), styles.testFlag(N::fsUnderline));
+    EXPECT_EQ(f.strikeOut(), styles.testFlag(N::fsStrikeOut));
+    EXPECT_EQ(f.pixelSize(), 1); // never below one pixel
+  }
 }
 
 TEST(Canvas, ExclusiveOrDrawnTwiceRestoresThePicture) {
@@ -239,6 +276,7 @@ TEST(Canvas, RecorderSeesCallsWithTheStateInForce) {
   TCanvas canvas(QStringLiteral("rec")); // no target: calls are only recorded
   canvas.SetPenColor(clRed);
   canvas.SetPenStyle(Nuvra::psDot);
+  canvas.SetPenWidth(3);
   canvas.MoveTo(1, 2);
   canvas.LineTo(3, 4);
   canvas.Ellipse(1, 2, 3, 4);
@@ -248,6 +286,7 @@ TEST(Canvas, RecorderSeesCallsWithTheStateInForce) {
   EXPECT_EQ(line.penColor, clRed);
   EXPECT_EQ(line.penStyle, Nuvra::psDot);
   EXPECT_EQ(rec.count(CanvasOp::Ellipse, QStringLiteral("other")), 0u);
+  EXPECT_EQ(rec.count(CanvasOp::SetPenWidth, QStringLiteral("rec")), 1u);
 }
 
 TEST(Colors, SystemAndRgbValues) {
