@@ -34,7 +34,7 @@ DEFAULTS = {
     # The paint also tells assistive tools what changed: the screen-reader test hears it.
     "components/numlab_paint.cpp": (NUMLAB[0] + ["dipolix"], NUMLAB[1] + "|^test_a11y_atspi$"),
     "components/polchart_model.cpp": CHART,
-    "components/polchart_items.cpp": CHART,
+    "components/polchart_annotations.cpp": CHART,
     "components/Nuvra_canvas.cpp": (CHART[0] + ["test_canvas"], CHART[1] + "|^test_canvas$"),
     "components/urllab.cpp": (["test_urllab", "test_aboutbox"], "^test_urllab$|^test_aboutbox$"),
     "components/accessible.cpp": (["test_app_access", "dipolix"],
