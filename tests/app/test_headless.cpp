@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <utility>
 
 #include "CommandLine.h"
 #include "Headless.h"
@@ -38,6 +39,16 @@ TEST(HeadlessArgs, ValuesBecomeScrollBarPositions) {
   EXPECT_EQ(r.options.chartSize, QSize(640, 480));
   EXPECT_EQ(r.options.dpi, 300);
   EXPECT_DOUBLE_EQ(r.options.scale, 1.0);
+  // Both ends of the size and resolution ranges are taken.
+  for (const auto &[size, dpi] :
+       {std::pair{QSize(50, 8000), 30}, std::pair{QSize(8000, 50), 2400}}) {
+    r = parse({"--chart", "c.png", "--size",
+               QStringLiteral("%1x%2").arg(size.width()).arg(size.height()), "--dpi",
+               QString::number(dpi)});
+    ASSERT_EQ(r.action, cmdline::Action::Headless) << r.text.toStdString();
+    EXPECT_EQ(r.options.chartSize, size);
+    EXPECT_EQ(r.options.dpi, dpi);
+  }
   r = parse({"--screenshot", "a.png", "--scale", "9"});
   EXPECT_DOUBLE_EQ(r.options.scale, 4.0);
   r = parse({"--screenshot", "a.png", "--scale", "0.1"});
@@ -75,6 +86,12 @@ TEST(HeadlessArgs, BadArgumentsAreOneLineErrorsNamingThem) {
       {{"--chart", "a.png", "--size", "640"}, "640"},
       {{"--screenshot", "a.png", "--size", "640x480"}, "--size"},
       {{"--chart", "a.png", "--dpi", "0"}, "--dpi"},
+      {{"--chart", "a.png", "--size", "49x50"}, "49x50"},
+      {{"--chart", "a.png", "--size", "50x49"}, "50x49"},
+      {{"--chart", "a.png", "--size", "8001x50"}, "8001x50"},
+      {{"--chart", "a.png", "--size", "50x8001"}, "50x8001"},
+      {{"--chart", "a.png", "--dpi", "29"}, "\"29\""},
+      {{"--chart", "a.png", "--dpi", "2401"}, "2401"},
       {{"--export-csv", "x", "stray"}, "stray"},
       {{"--screenshot", "x.png", "--scale", "big"}, "big"},
   };

@@ -182,11 +182,12 @@ void checkAgainstSearch(int p, int q) {
               static_cast<double>(10 * std::log10(rho(front) / rho(front + 180.0L))), 1e-6);
 }
 
-// Corners: kd a whole multiple of π (p = 1000, 2000, 10000), lobes exactly on the axis
-// (p = 2000, 10000 in phase; p = 500 in quadrature towards 180°), half power touched exactly
-// on the axis (p = 500 in phase), no half power at all (p = 1), both ends of the phase bar.
+// Corners: kd a whole multiple of π (p = 1000, 2000, 10000) and just past one (p = 3001),
+// lobes exactly on the axis (p = 2000, 10000 in phase; p = 500 in quadrature towards 180°),
+// half power touched exactly on the axis (p = 500 in phase), no half power at all (p = 1),
+// both ends of the phase bar.
 TEST(PatternAnalysis, AgreesWithDenseSearch) {
-  for (int p : {1, 500, 1000, 2000, 2345, 7777, 10000})
+  for (int p : {1, 500, 1000, 2000, 2345, 3001, 7777, 10000})
     for (int q : {0, 1234, 3142, 6283})
       checkAgainstSearch(p, q);
 }

@@ -52,6 +52,7 @@ struct Case {
   const char *error; // part of the expected message; nullptr when the write must succeed
   // Checks the folder afterwards.
   std::function<void(const QByteArray &dir)> verify;
+  SafeWriter::Links links = SafeWriter::Links::Follow;
 };
 
 const QByteArray kNew = "new contents";
@@ -143,6 +144,21 @@ const Case kCases[] = {
        EXPECT_EQ(readAll(d + '/' + QByteArray(255, 'm')), kNew);
        EXPECT_EQ(entries(d), 1);
      }},
+    {"links refused: a new file is still written", [](auto &d) { return d + "/made.itl"; }, nullptr,
+     [](auto &d) { EXPECT_EQ(readAll(d + "/made.itl"), kNew); }, SafeWriter::Links::Refuse},
+    {"links refused: the link and its target stay",
+     [](auto &d) {
+       put(d + "/victim", "precious", 0600);
+       EXPECT_EQ(::symlink("victim", (d + "/x.itl").constData()), 0);
+       return d + "/x.itl";
+     },
+     "symbolic link",
+     [](auto &d) {
+       EXPECT_EQ(readAll(d + "/victim"), "precious");
+       EXPECT_TRUE(S_ISLNK(modeOf(d + "/x.itl")));
+       EXPECT_EQ(entries(d), 2);
+     },
+     SafeWriter::Links::Refuse},
     {"name bytes that are not UTF-8", [](auto &d) { return d + "/\xff\xfe-\xe9.csv"; }, nullptr,
      [](auto &d) {
        EXPECT_EQ(readAll(d + "/\xff\xfe-\xe9.csv"), kNew);
@@ -156,8 +172,8 @@ TEST(SafeWriter, EveryKindOfPath) {
     QTemporaryDir tmp;
     const QByteArray dir = QFile::encodeName(tmp.path());
     const QByteArray path = c.setup(dir);
-    const QString checked = SafeWriter::check(path);
-    const QString written = SafeWriter::write(path, kNew);
+    const QString checked = SafeWriter::check(path, c.links);
+    const QString written = SafeWriter::write(path, kNew, c.links);
     if (c.error) {
       EXPECT_TRUE(written.contains(QLatin1String(c.error))) << written.toStdString();
       if (!checked.isEmpty()) { // whether a FIFO has a reader shows only when writing
@@ -231,12 +247,31 @@ TEST(SafeWriter, AFailedWriteKeepsTheOldFile) {
   EXPECT_EQ(entries(QFile::encodeName(tmp.path())), 1);
 }
 
+// A program started with standard input closed gets descriptor 0 for the first file it opens.
+TEST(SafeWriter, WritesWithStandardInputClosed) {
+  QTemporaryDir tmp;
+  const QByteArray path = QFile::encodeName(tmp.path()) + "/a.csv";
+  const int saved = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 3);
+  ASSERT_GE(saved, 0);
+  ::close(STDIN_FILENO);
+  const QString written = SafeWriter::write(path, kNew);
+  ::dup2(saved, STDIN_FILENO);
+  ::close(saved);
+  EXPECT_EQ(written, QString());
+  EXPECT_EQ(readAll(path), kNew);
+}
+
 TEST(SafeWriter, ArgumentBytesSurviveTheTextRoundTrip) {
-  for (const QByteArray &arg : {QByteArray("plain.png"), QByteArray("gr\xc3\xbc\xc3\x9f.svg"),
-                                QByteArray("\xff\xfe.csv"), QByteArray("mix\xc3\xbc\xe9.pdf")}) {
-    EXPECT_EQ(SafeWriter::pathFromText(SafeWriter::textFromArgument(arg)), arg);
+  // The lowest and highest bytes that are not ASCII, alone and among valid UTF-8.
+  for (const QByteArray &arg :
+       {QByteArray("plain.png"), QByteArray("gr\xc3\xbc\xc3\x9f.svg"), QByteArray("\xff\xfe.csv"),
+        QByteArray("mix\xc3\xbc\xe9.pdf"), QByteArray("a\x80.png"), QByteArray("\xff")}) {
+    EXPECT_EQ(SafeWriter::pathFromText(SafeWriter::textFromArgument(arg)), arg)
+        << arg.toHex().constData();
   }
   EXPECT_EQ(SafeWriter::textFromArgument("gr\xc3\xbc\xc3\x9f"), QStringLiteral("grüß"));
+  // A carried byte beside text from elsewhere (a name typed into a dialog): the text is UTF-8.
+  EXPECT_EQ(SafeWriter::pathFromText(QStringLiteral("\u00e9/") + QChar(0xDCFF)), "\xc3\xa9/\xff");
 }
 
 } // namespace
