@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
+#include <utility>
 
 #include "Accessibility.h"
 #include "Glossan2000.h"
@@ -156,6 +157,27 @@ TEST(PatternDescription, SaysWhereTheLobesAndNullsPoint) {
   for (const auto &c : cases)
     EXPECT_EQ(pattern::describe(pattern::analyse(c.p, c.q)), QString::fromUtf8(c.text))
         << c.p << "," << c.q;
+}
+
+// Analyses handed in by other callers: the edge of silence, directions measured the other way
+// round, a beamwidth list that is present but empty.
+TEST(PatternDescription, DescribesAnyAnalysisItIsHanded) {
+  pattern::Analysis justAudible;
+  justAudible.maxRho = 1e-6;
+  justAudible.omnidirectional = true;
+  pattern::Analysis silent = justAudible;
+  silent.maxRho = 0.99e-6;
+  pattern::Analysis clockwise;
+  clockwise.maxRho = 1;
+  clockwise.mainLobesDeg = {-90, 359.6};
+  clockwise.halfPowerBeamwidthDeg.emplace();
+  const std::pair<pattern::Analysis, const char *> cases[] = {
+      {justAudible, "Equal radiation in all directions."},
+      {silent, "No radiation in any direction."},
+      {clockwise, "Main lobes toward 270\u00b0 and 0\u00b0; no nulls."},
+  };
+  for (const auto &[analysis, text] : cases)
+    EXPECT_EQ(pattern::describe(analysis), QString::fromUtf8(text));
 }
 
 TEST(PatternDescription, SpeaksTheLanguageOfTheTable) {
