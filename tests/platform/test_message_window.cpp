@@ -11,7 +11,9 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QScopeGuard>
@@ -574,6 +576,48 @@ TEST(RuntimeDir, FallbackIsAFolderNoOtherUserCanOccupy) {
   // Without a cache folder of ours, the occupied name is refused rather than used.
   p.cacheDir.clear();
   EXPECT_THROW(runtimeDirectory(p), ERuntimeDirError);
+}
+
+// The cache folder is named after the host, in characters safe in a file name and at most 64
+// of them, and is made together with a missing cache folder; an earlier pick leaves the cache
+// alone.
+TEST(RuntimeDir, CacheFolderIsNamedAfterTheHostAndMadeWithItsParent) {
+  QTemporaryDir temp(QDir::tempPath() + QStringLiteral("/rdXXXXXX")); // short: the name must fit
+  const QString t = temp.path();
+  const QString expected = t + QStringLiteral("/c/dipolix-lab_1_x") + QString(57, QLatin1Char('h'));
+  if (QFile::encodeName(expected).size() > maxRuntimeDirectoryLength())
+    GTEST_SKIP() << "the temporary folder's path is too long for this test";
+  QDir(t).mkpath(QStringLiteral("xdg"));
+  ::chmod(QFile::encodeName(t + "/xdg").constData(), 0700);
+  RuntimePlaces p;
+  p.uid = ::geteuid();
+  p.runUserDir = t + QStringLiteral("/none");
+  p.tmpDir = t + QStringLiteral("/tmp");
+  p.cacheDir = t + QStringLiteral("/c"); // missing, inside a folder of ours
+  p.hostName = QStringLiteral("lab/1 x") + QString(70, QLatin1Char('h'));
+  p.xdgRuntimeDir = t + QStringLiteral("/xdg");
+  EXPECT_EQ(runtimeDirectory(p), t + QStringLiteral("/xdg/dipolix"));
+  EXPECT_FALSE(QFileInfo::exists(p.cacheDir));
+  p.xdgRuntimeDir.clear();
+  EXPECT_EQ(runtimeDirectory(p), expected);
+  EXPECT_TRUE(QFileInfo(expected).isDir());
+}
+
+// The longest runtime folder the limit admits still takes a window's socket.
+TEST(RuntimeDir, TheLongestAdmittedFolderTakesASocket) {
+  const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+  const auto restore = qScopeGuard([&] { qputenv("XDG_RUNTIME_DIR", saved); });
+  QTemporaryDir temp;
+  QByteArray base = QFile::encodeName(temp.path()) + '/';
+  const qsizetype pad =
+      maxRuntimeDirectoryLength() - base.size() - qsizetype(sizeof "/dipolix" - 1);
+  ASSERT_GT(pad, 0);
+  base += QByteArray(pad, 'r');
+  ASSERT_EQ(::mkdir(base.constData(), 0700), 0);
+  qputenv("XDG_RUNTIME_DIR", base);
+  ASSERT_EQ(QFile::encodeName(runtimeDirectory()).size(), maxRuntimeDirectoryLength());
+  OwnWindow window(QStringLiteral("longest"));
+  EXPECT_NE(window.handle, 0u);
 }
 
 // Only the same user reaches a window. As root this test plays the other user itself: a
