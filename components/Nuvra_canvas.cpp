@@ -178,13 +178,13 @@ bool dashOn(std::span<const int> runs, int pos) {
 
 } // namespace
 
-void TCanvas::rasterise(QPoint a, QPoint b, std::vector<QPoint> &out, int &dashPos) const {
+void TCanvas::rasterise(QPoint a, QPoint b, const QRect &bounds, std::vector<QPoint> &out,
+                        int &dashPos) const {
   const std::span<const int> runs = dashRuns(m_penStyle);
   const bool solid = runs.empty(); // spares the per-pixel dash call of the common pen
   const int dx = std::abs(b.x() - a.x()), dy = std::abs(b.y() - a.y());
   const int sx = a.x() < b.x() ? 1 : -1, sy = a.y() < b.y() ? 1 : -1;
   const int steps = std::max(dx, dy);
-  const QRect bounds = m_target->rect();
   // Only pixels on the image are kept; a line wholly beside it is only counted for the dashes.
   // Plain comparisons rather than QRect's out-of-line calls: this runs for every segment.
   const bool beside =
@@ -228,10 +228,11 @@ void TCanvas::rasterise(QPoint a, QPoint b, std::vector<QPoint> &out, int &dashP
   }
 }
 
-// Sets the walked pixels straight in the image where that gives what the painter would: an
-// unshared 32-bit image without clipping, painted with an opaque copy or exclusive-or pen.
+// Sets the walked pixels straight in the image where that gives what the painter would: the
+// canvas's own painter (a caller's may carry state of its own, such as opacity) on an unshared
+// 32-bit image without clipping, painted with an opaque copy or exclusive-or pen.
 bool TCanvas::setPixelsDirectly(const QPainter &p) const {
-  if (p.hasClipping() || !m_target->isDetached())
+  if (m_external || p.hasClipping() || !m_target->isDetached())
     return false;
   const QImage::Format f = m_target->format();
   return f == QImage::Format_RGB32 || f == QImage::Format_ARGB32_Premultiplied;
@@ -240,9 +241,11 @@ bool TCanvas::setPixelsDirectly(const QPainter &p) const {
 void TCanvas::strokeThin(QPainter &p, std::span<const QPoint> pts) {
   m_pixels.clear();
   int dashPos = 0;
+  // The painter's own image: a caller's painter (figures, prints) may paint on one too.
+  const QRect bounds = static_cast<const QImage *>(p.device())->rect();
   for (std::size_t i = 1; i < pts.size(); ++i)
     if (pts[i] != pts[i - 1]) // a repeated point draws nothing
-      rasterise(pts[i - 1], pts[i], m_pixels, dashPos);
+      rasterise(pts[i - 1], pts[i], bounds, m_pixels, dashPos);
   if (m_pixels.empty())
     return;
   if (!setPixelsDirectly(p)) {

@@ -146,8 +146,9 @@ private:
   // True when thin lines are set pixel by pixel (see strokeThin).
   bool thinLines(const QPainter &p) const;
   void applyPointPen(QPainter &p);
-  // Appends the pixels of a one-pixel line from `a` up to, not including, `b`.
-  void rasterise(QPoint a, QPoint b, std::vector<QPoint> &out, int &dashPos) const;
+  // Appends the pixels inside `bounds` of a one-pixel line from `a` up to, not including, `b`.
+  void rasterise(QPoint a, QPoint b, const QRect &bounds, std::vector<QPoint> &out,
+                 int &dashPos) const;
   bool setPixelsDirectly(const QPainter &p) const;
   void strokeThin(QPainter &p, std::span<const QPoint> pts);
   void applyBrush(QPainter &p);

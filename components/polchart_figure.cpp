@@ -1,6 +1,5 @@
 // The chart alone on any paint device: the same drawing pass as the chart bitmap, without
 // the shadow and the cross-hairs, which belong to the control on screen.
-#include "Nuvra_backbuffer.h"
 #include "Nuvra_polchart.h"
 #include "polchart_p.h"
 
@@ -13,11 +12,11 @@ QSize TCustomPolChart::chartSize() const {
 }
 
 void TCustomPolChart::renderChart(QPainter &painter) {
-  // The background pass takes its size from the bitmap.
-  if (d->m_chart.deviceIndependentSize().toSize() != chartSize())
-    fitBackBuffer(d->m_chart, chartSize(), devicePixelRatioF());
   TCanvas canvas(QStringLiteral("figure"));
   painter.save();
+  // As the bitmap is filled before it: the background pass's rectangle leaves out the last
+  // row and column, which would otherwise show the page through.
+  painter.fillRect(QRect(QPoint(0, 0), chartSize()), colorToQColor(d->m_chartColor));
   canvas.setPainter(&painter);
   canvas.SetFont(font());
   int lastTextHeight = 0;

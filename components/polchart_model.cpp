@@ -43,8 +43,7 @@ TCustomPolChart::TCustomPolChart(QWidget *parent)
     d->m_textLabels[static_cast<std::size_t>(i)] = label;
   }
   d->m_frame = QImage(width(), height(), QImage::Format_RGB32);
-  d->m_chart = QImage(std::max(0, width() - d->m_shadowWidth + 1),
-                      std::max(0, height() - d->m_shadowWidth + 1), QImage::Format_RGB32);
+  d->m_chart = QImage(chartSize(), QImage::Format_RGB32);
 }
 
 TCustomPolChart::~TCustomPolChart() {

@@ -184,7 +184,7 @@ void PolChartPrivate::renderStatic(TCanvas &cv, int &lastTextHeight) {
   cv.SetPenMode(Nuvra::pmCopy);
   cv.SetBrushColor(m_chartColor);
   cv.SetPenColor(m_chartColor);
-  const QSize area = m_chart.deviceIndependentSize().toSize();
+  const QSize area = q->chartSize();
   cv.Rectangle(0, 0, area.width() - 1, area.height() - 1);
   drawGrid(cv, lastTextHeight);
 }
@@ -277,7 +277,7 @@ void PolChartPrivate::paintStaticLayer(int &lastTextHeight) {
     lastTextHeight = m_static.lastTextHeight;
     return;
   }
-  const int W = q->width(), H = q->height(), w = m_shadowWidth;
+  const int W = q->width(), H = q->height();
   const qreal ratio = q->devicePixelRatioF();
   m_frameSource = -1;
   if (!m_frame.isDetached())
@@ -287,10 +287,9 @@ void PolChartPrivate::paintStaticLayer(int &lastTextHeight) {
   m_frameCanvas.setTarget(&m_frame);
   drawShadow(m_frameCanvas);
 
-  const QSize chartSize(std::max(0, W - w + 1), std::max(0, H - w + 1));
   if (!m_chart.isDetached())
     m_chart = QImage();
-  fitBackBuffer(m_chart, chartSize, ratio);
+  fitBackBuffer(m_chart, q->chartSize(), ratio);
   m_chart.fill(colorToQColor(m_chartColor));
   m_chartCanvas.setTarget(&m_chart);
   m_chartCanvas.SetFont(q->font());

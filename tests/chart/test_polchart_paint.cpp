@@ -3,10 +3,12 @@
 #include <QColor>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QPainter>
 #include <cmath>
 #include <functional>
 #include <gtest/gtest.h>
 #include <random>
+#include <utility>
 
 #include "chart_test_util.h"
 
@@ -396,4 +398,45 @@ TEST(PolChartPaint, ProgramPaintIsShownOnce) {
   EXPECT_EQ(counter.count, 1);
   QCoreApplication::processEvents();
   EXPECT_EQ(counter.count, 1);
+}
+
+// The chart on any paint device (figures, prints) draws what the control's chart bitmap holds:
+// at the control's present size, even before a repaint, in the chart's font, and leaving the
+// caller's painter as it was.
+TEST(PolChartPixels, RenderedChartIsTheChartBitmap) {
+  TestChart t(220, 180);
+  t->setFont(makeFont(QStringLiteral("Liberation Sans"), 14));
+  t->SetChartColor(clCream); // the background pass must cover the whole picture
+  t->MoveTo(0.5, 0);
+  for (int i = 1; i <= 360; ++i)
+    t->DrawTo(0.5 + 0.4 * std::sin(i / 20.0), i);
+  t->ShowGraf();
+  t->Paint();
+  t->SetAutoRedraw(false); // the bitmap keeps its size until the next repaint
+  const QPen callersPen(Qt::green, 3);
+  const QFont callersFont = makeFont(QStringLiteral("Liberation Mono"), 31);
+  for (const auto &[size, shadow] :
+       {std::pair{QSize(220, 180), 0}, std::pair{QSize(260, 150), 4}}) {
+    SCOPED_TRACE(testing::Message() << size.width() << "x" << size.height() << " " << shadow);
+    t->resize(size);
+    t->SetShadowWidth(shadow);
+    // The picture leaves out the shadow; the bottom-right corner pixel is the chart's.
+    ASSERT_EQ(t->chartSize(), size - QSize(shadow - 1, shadow - 1));
+    QImage rendered(t->chartSize(), QImage::Format_RGB32);
+    rendered.fill(Qt::magenta);
+    QPainter painter(&rendered);
+    painter.setPen(callersPen);
+    painter.setFont(callersFont);
+    t->renderChart(painter);
+    EXPECT_EQ(painter.pen(), callersPen);
+    EXPECT_EQ(painter.font(), callersFont);
+    painter.end();
+    t->Paint();
+    ASSERT_EQ(t->chartBitmap().size(), rendered.size());
+    int differ = 0;
+    for (int y = 0; y < rendered.height(); ++y)
+      for (int x = 0; x < rendered.width(); ++x)
+        differ += rendered.pixel(x, y) != t->chartBitmap().pixel(x, y);
+    EXPECT_EQ(differ, 0);
+  }
 }
