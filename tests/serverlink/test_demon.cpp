@@ -174,7 +174,9 @@ TEST_F(DemonTest, LoadedReadsTheLanguageFileBesideTheProgramAndTranslatesTheOwne
   auto c = MakeClient(endings, Env({}, program), &owner);
   c->SetUseMarloServer(false);
   c->SetMultiStart(true);
+  c->BeginLoading(); // as a layout loader does
   c->Loaded();
+  EXPECT_FALSE(c->IsLoading());
   EXPECT_EQ(owner.Caption, QStringLiteral("Grüß Gott"));
   EXPECT_EQ(c->Translator->Translate(QStringLiteral("hello")), QStringLiteral("Grüß Gott"));
   c.reset(); // owned by the test, not by the owner
@@ -308,6 +310,21 @@ TEST_F(DispatchTest, QuitWithoutServerDownLogsOffOnTheWay) {
   RunDeferredDeletes();
   EXPECT_FALSE(guard);
   EXPECT_EQ(std::count(server->Received.begin(), server->Received.end(), mcLogoff), 1);
+}
+
+// A message that arrives while the component logs off on its way out reaches no handler.
+TEST_F(DispatchTest, MessagesDuringTheLogoffReachNoHandler) {
+  int notified = 0;
+  demon->OnParamsChange = [&](TkdbCustomDemon *) { ++notified; };
+  const THandle window = demon->WindowHandle();
+  server->Script = [&](TQuillonMessageStream &msg) -> std::optional<QByteArray> {
+    if (msg.MsgCode == mcLogoff)
+      server->Send(window, mcParams, QByteArray("/other/labprog\r\nlate.dat"));
+    return std::nullopt;
+  };
+  delete guard.data();
+  EXPECT_EQ(std::count(server->Received.begin(), server->Received.end(), mcLogoff), 1);
+  EXPECT_EQ(notified, 0);
 }
 
 TEST_F(DispatchTest, RefusedQuitKeepsTheProgramAndTheReceivedValue) {

@@ -287,6 +287,8 @@ TEST_F(ProcessTest, SecondStartHandsItsParametersToTheFirstInstance) {
       {program, QStringLiteral("Lab Program"), QStringLiteral("0"), QStringLiteral("three")});
   EXPECT_TRUE(PumpUntil([&] { return third.state() == QProcess::NotRunning; }));
   EXPECT_EQ(third.exitCode(), 0);
+  // What it wrote before it ended is not lost with its buffers.
+  EXPECT_EQ(third.readAllStandardOutput(), "starting\n");
 }
 
 TEST(ServerCore, ServesOnlyFilesInsideItsFolder) {
