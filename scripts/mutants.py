@@ -23,6 +23,7 @@ ROOT = Path(__file__).resolve().parent.parent
 CHART = (["test_polchart", "test_polchart_interaction", "test_polchart_robustness"],
          "^test_polchart")
 NUMLAB = (["test_numlab", "test_numlab_robustness"], "^test_numlab")
+PLATFORM_WINDOW = (["platform_window_test", "platform_peer"], "^platform_window_test$")
 DEFAULTS = {
     "components/polchart_mapping.cpp": CHART,
     "components/polchart_grid.cpp": CHART,
@@ -44,6 +45,26 @@ DEFAULTS = {
     "serverlink/message_stream.cpp": (["serverlink_stream_tests"], "^serverlink_stream_tests$"),
     "translation/glossan_table.cpp": (["test_translation"], "^test_translation$"),
     "translation/glossan_walk.cpp": (["test_translation"], "^test_translation$"),
+    "translation/glossan_strings.cpp": (["test_translation"], "^test_translation$"),
+    "components/polchart_figure.cpp": (CHART[0] + ["test_app_figures", "test_app_headless",
+                                                   "dipolix"],
+                                       CHART[1] + "|^test_app_figures$|^test_app_headless$"),
+    "app/PatternAnalysis.cpp": (["test_app_pattern_analysis", "test_app_pattern_views"],
+                                "^test_app_pattern_analysis$|^test_app_pattern_views$"),
+    "app/PatternDescription.cpp": (["test_app_access", "test_app_pattern_views"],
+                                   "^test_app_access$|^test_app_pattern_views$"),
+    "app/CommandLine.cpp": (["test_app_headless", "dipolix"], "^test_app_headless$"),
+    "app/PngEncoder.cpp": (["test_app_headless", "test_app_figures", "dipolix"],
+                           "^test_app_headless$|^test_app_figures$"),
+    "platform/SafeWriter.cpp": (["platform_safe_writer_test"], "^platform_safe_writer_test$"),
+    "platform/RuntimeDir.cpp": PLATFORM_WINDOW,
+    "platform/WindowFiles.cpp": PLATFORM_WINDOW,
+    "platform/MessageWindow.cpp": PLATFORM_WINDOW,
+    # The second start's exit is seen only from another process.
+    "serverlink/demon_custom.cpp": (["serverlink_demon_tests", "serverlink_process_tests",
+                                     "sl_client_helper", "quillon-server",
+                                     "quillon-server-testing"],
+                                    "^serverlink_demon_tests$|^serverlink_process_tests$"),
 }
 
 SWAPS = {
