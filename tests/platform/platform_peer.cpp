@@ -31,6 +31,7 @@ enum Code : std::uint32_t {
   kBurst = 6,    // sends block-many messages (code 100 + i) back to the sender first
   kCount = 10,   // result: messages handled so far (this one excluded)
   kQuit = 11,    // destroys its own window inside the handler, then the process ends
+  kLeave = 12,   // the process ends with its window still there
   kHello = 50,   // cross: announces the peer's window to the test
   kDone = 51,    // cross: the peer has finished its sends
   kFinish = 52,  // cross: the test has finished too, the peer may end
@@ -81,6 +82,7 @@ std::int64_t serveHandler(const CopyDataMessage &m) {
     platform::destroyWindow(m.window);
     g_quit = true;
     return 11;
+  case kLeave: g_quit = true; return 12;
   default: ++g_handled; return m.code;
   }
 }

@@ -9,9 +9,9 @@
 #include "RuntimeEnvironment.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -183,6 +183,20 @@ TEST(MessageWindow, ReceiverDyingWhileTheSenderWaitsFailsTheSend) {
   EXPECT_LT(elapsed, 5000);
   std::printf("receiver killed 200 ms into the send: the send failed after %lld ms\n",
               static_cast<long long>(elapsed));
+}
+
+// A process that ends without destroying its window takes the window's files along.
+TEST(MessageWindow, AnEndingProcessLeavesNoWindowFiles) {
+  PeerProcess peer({"serve", kPeerClass, "Leaving"});
+  const WindowHandle handle = peer.readHandle();
+  ASSERT_NE(handle, 0u);
+  const QString files =
+      RuntimeEnvironment::runtimePath() + "/w" + QString::number(handle, 16).rightJustified(8, '0');
+  ASSERT_TRUE(QFile::exists(files) && QFile::exists(files + ".s"));
+  EXPECT_TRUE(sendCopyData(handle, 0, 12, {})); // the peer's "leave"
+  EXPECT_EQ(peer.wait(), 0);
+  EXPECT_FALSE(QFile::exists(files));
+  EXPECT_FALSE(QFile::exists(files + ".s"));
 }
 
 TEST(MessageWindow, SendsInBothDirectionsAtTheSameMomentAllComplete) {
@@ -443,6 +457,8 @@ TEST(MessageWindow, ClassesRegisterOncePerProcess) {
   EXPECT_FALSE(registerWindowClass(QStringLiteral("onceclass")));
   EXPECT_EQ(lastError(), EEXIST);
   EXPECT_FALSE(lastErrorText().isEmpty());
+  EXPECT_FALSE(registerWindowClass(QString()));
+  EXPECT_EQ(lastError(), EINVAL);
   EXPECT_EQ(createWindow(QStringLiteral("NeverRegistered"), {}), 0u);
   const WindowHandle w = createWindow(QStringLiteral("OnceClass"), QStringLiteral("n"));
   ASSERT_NE(w, 0u);
