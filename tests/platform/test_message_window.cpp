@@ -619,21 +619,29 @@ TEST(RuntimeDir, CacheFolderIsNamedAfterTheHostAndMadeWithItsParent) {
   EXPECT_TRUE(QFileInfo(expected).isDir());
 }
 
-// The longest runtime folder the limit admits still takes a window's socket.
-TEST(RuntimeDir, TheLongestAdmittedFolderTakesASocket) {
+// The longest runtime folder whose sockets still fit a socket address is admitted, and takes a
+// window's socket.
+TEST(RuntimeDir, TheLongestFittingFolderIsAdmittedAndTakesASocket) {
+  // "/w" + 8 hex digits + ".s" and the terminating zero must fit the address.
+  const qsizetype longest =
+      qsizetype(sizeof(sockaddr_un{}.sun_path)) - 1 - qsizetype(sizeof "/w12345678.s" - 1);
   const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
   const auto restore = qScopeGuard([&] { qputenv("XDG_RUNTIME_DIR", saved); });
   QTemporaryDir temp;
   QByteArray base = QFile::encodeName(temp.path()) + '/';
-  const qsizetype pad =
-      maxRuntimeDirectoryLength() - base.size() - qsizetype(sizeof "/dipolix" - 1);
+  const qsizetype pad = longest - base.size() - qsizetype(sizeof "/dipolix" - 1);
   ASSERT_GT(pad, 0);
   base += QByteArray(pad, 'r');
   ASSERT_EQ(::mkdir(base.constData(), 0700), 0);
   qputenv("XDG_RUNTIME_DIR", base);
-  ASSERT_EQ(QFile::encodeName(runtimeDirectory()).size(), maxRuntimeDirectoryLength());
+  ASSERT_EQ(runtimeDirectory(), QFile::decodeName(base) + QStringLiteral("/dipolix"));
   OwnWindow window(QStringLiteral("longest"));
   EXPECT_NE(window.handle, 0u);
+  // One byte more and the folder is passed over (only looked at: nothing is made).
+  const QByteArray longer = base + 'r';
+  ASSERT_EQ(::mkdir(longer.constData(), 0700), 0);
+  qputenv("XDG_RUNTIME_DIR", longer);
+  EXPECT_NE(runtimeDirectoryPath(), QFile::decodeName(longer) + QStringLiteral("/dipolix"));
 }
 
 // Only the same user reaches a window. As root this test plays the other user itself: a
