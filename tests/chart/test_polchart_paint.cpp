@@ -8,7 +8,9 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <random>
+#include <tuple>
 #include <utility>
+#include <vector>
 
 #include "chart_test_util.h"
 
@@ -413,17 +415,29 @@ TEST(PolChartPixels, RenderedChartIsTheChartBitmap) {
   t->ShowGraf();
   t->Paint();
   t->SetAutoRedraw(false); // the bitmap keeps its size until the next repaint
+  // The label handler sees the same labels at the same places in both.
+  std::vector<std::tuple<int, QString, int, int>> labels;
+  t->OnBeforeDrawScaleLabel = [&](QObject *, TCanvas *&, C::TpcScaleKind kind, QString &text, int x,
+                                  int y) { labels.emplace_back(kind, text, x, y); };
   const QPen callersPen(Qt::green, 3);
   const QFont callersFont = makeFont(QStringLiteral("Liberation Mono"), 31);
-  for (const auto &[size, shadow] :
-       {std::pair{QSize(220, 180), 0}, std::pair{QSize(260, 150), 4}}) {
+  // The last step leaves the radial labels alone, without an angle label before them.
+  const struct {
+    QSize size;
+    int shadow;
+    C::TpcAngLabelMode angleLabels;
+  } steps[] = {
+      {{220, 180}, 0, C::almDegrees}, {{260, 150}, 4, C::almDegrees}, {{231, 197}, 2, C::almNone}};
+  for (const auto &[size, shadow, angleLabels] : steps) {
     SCOPED_TRACE(testing::Message() << size.width() << "x" << size.height() << " " << shadow);
     t->resize(size);
     t->SetShadowWidth(shadow);
+    t->SetLabelModeAngular(angleLabels);
     // The picture leaves out the shadow; the bottom-right corner pixel is the chart's.
     ASSERT_EQ(t->chartSize(), size - QSize(shadow - 1, shadow - 1));
     QImage rendered(t->chartSize(), QImage::Format_RGB32);
     rendered.fill(Qt::magenta);
+    labels.clear();
     QPainter painter(&rendered);
     painter.setPen(callersPen);
     painter.setFont(callersFont);
@@ -431,7 +445,10 @@ TEST(PolChartPixels, RenderedChartIsTheChartBitmap) {
     EXPECT_EQ(painter.pen(), callersPen);
     EXPECT_EQ(painter.font(), callersFont);
     painter.end();
+    const auto figureLabels = labels;
+    labels.clear();
     t->Paint();
+    EXPECT_EQ(labels, figureLabels);
     ASSERT_EQ(t->chartBitmap().size(), rendered.size());
     int differ = 0;
     for (int y = 0; y < rendered.height(); ++y)

@@ -208,6 +208,29 @@ TEST(Canvas, BrushColourMakesAClearBrushSolid) {
   EXPECT_EQ(s.at(9, 9), kWhite); // hollow
 }
 
+// A pen or brush change after drawing applies to what is drawn next.
+TEST(Canvas, WidthAndFillFollowTheirLatestSettings) {
+  Surface s;
+  s.canvas.SetPenColor(clBlack);
+  s.canvas.SetPenWidth(3);
+  s.canvas.MoveTo(2, 4);
+  s.canvas.LineTo(18, 4);
+  s.canvas.SetPenWidth(7);
+  s.canvas.MoveTo(2, 13);
+  s.canvas.LineTo(18, 13);
+  EXPECT_EQ(s.at(10, 10), kBlack); // three pixels above the second line's middle
+  EXPECT_EQ(s.at(10, 16), kBlack);
+  EXPECT_EQ(s.at(10, 8), kWhite);
+  Surface fill;
+  fill.canvas.SetBrushColor(clRed);
+  fill.canvas.FillRect(QRect(2, 2, 5, 5));
+  EXPECT_EQ(fill.at(6, 6), kRed);
+  EXPECT_EQ(fill.at(7, 7), kWhite);
+  fill.canvas.SetBrushStyle(Nuvra::bsClear);
+  fill.canvas.FillRect(QRect(10, 10, 5, 5));
+  EXPECT_EQ(fill.at(12, 12), kWhite);
+}
+
 TEST(Canvas, TextBackgroundFollowsTheBrush) {
   Surface s;
   s.canvas.SetFont(makeFont(QStringLiteral("Liberation Sans"), 13));
@@ -287,6 +310,9 @@ TEST(Canvas, RecorderSeesCallsWithTheStateInForce) {
   EXPECT_EQ(line.penStyle, Nuvra::psDot);
   EXPECT_EQ(rec.count(CanvasOp::Ellipse, QStringLiteral("other")), 0u);
   EXPECT_EQ(rec.count(CanvasOp::SetPenWidth, QStringLiteral("rec")), 1u);
+  canvas.SetFont(makeFont(QStringLiteral("Liberation Sans"), 9));
+  ASSERT_EQ(rec.count(CanvasOp::SetFont, QStringLiteral("rec")), 1u);
+  EXPECT_EQ(rec.of(CanvasOp::SetFont).front().text, QStringLiteral("Liberation Sans"));
 }
 
 TEST(Colors, SystemAndRgbValues) {
