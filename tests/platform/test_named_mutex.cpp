@@ -5,9 +5,13 @@
 #include "PeerProcess.h"
 #include "RuntimeEnvironment.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <thread>
+#include <utility>
 
 using namespace platform;
 
@@ -51,7 +55,9 @@ TEST(NamedMutex, ExclusiveWithinAndAcrossProcesses) {
   }
   EXPECT_TRUE(closeMutex(mine));
   EXPECT_FALSE(closeMutex(mine));
-  EXPECT_EQ(openMutex(name), 0u);
+  EXPECT_EQ(lastError(), EBADF);
+  EXPECT_EQ(openMutex(name), 0u); // its file stays, but nobody holds it
+  EXPECT_EQ(lastError(), ENOENT);
 
   PeerProcess holder({"mutex", name});
   ASSERT_EQ(holder.readLine(), "LOCKED");
@@ -117,4 +123,35 @@ TEST(NamedMutex, TwoTakersAtTheSameMomentGiveOneWinner) {
   }
   EXPECT_EQ(oneWinner, trials);
   std::printf("mutex race: exactly one winner in %d of %d trials\n", oneWinner, trials);
+}
+
+// Different names are different mutexes, however their odd characters are written in a file
+// name; and what stands for a mutex is private to its user.
+TEST(NamedMutex, DifferentNamesNeverShareALock) {
+  const std::pair<const char *, const char *> pairs[] = {
+      {"QL_x*", "QL_x:"},     // escaped bytes differing only in their high half's top bit
+      {"QL_x Z", "QL_x%20Z"}, // an escape and the text it would be written as
+      {"QL_a\xc3\xa9", "QL_a\xc3\xa8"},
+  };
+  for (const auto &[a, b] : pairs) {
+    SCOPED_TRACE(a);
+    const MutexHandle first = createMutex(QString::fromUtf8(a));
+    ASSERT_NE(first, 0u);
+    const MutexHandle second = createMutex(QString::fromUtf8(b));
+    EXPECT_NE(second, 0u);
+    closeMutex(second);
+    closeMutex(first);
+  }
+  const MutexHandle m = createMutex(QStringLiteral("QL_mode"));
+  ASSERT_NE(m, 0u);
+  struct stat info {};
+  ASSERT_EQ(::stat(QFile::encodeName(RuntimeEnvironment::runtimePath() + "/m-QL_mode").constData(),
+                   &info),
+            0);
+  EXPECT_EQ(info.st_mode & 07777, 0600u);
+  closeMutex(m);
+  // A name that cannot be a file there (a folder stands in its place) fails with the reason.
+  ASSERT_TRUE(QDir(RuntimeEnvironment::runtimePath()).mkpath(QStringLiteral("m-QL_folder")));
+  EXPECT_EQ(createMutex(QStringLiteral("QL_folder")), 0u);
+  EXPECT_EQ(lastError(), EISDIR);
 }
