@@ -109,11 +109,19 @@ TEST_F(ProcessTest, RequestReplyCycle) {
   auto srvEntity = c->QueryEntityByHandle(c->ServerEntity->WindowHandle);
   ASSERT_TRUE(srvEntity);
   EXPECT_EQ(srvEntity->Title, QStringLiteral("Quillon server"));
+  auto selfByHandle = c->QueryEntityByHandle(c->WindowHandle());
+  ASSERT_TRUE(selfByHandle);
+  EXPECT_EQ(selfByHandle->Title, QStringLiteral("Lab Program"));
   EXPECT_FALSE(c->QueryEntityByTitle(QStringLiteral("nobody")));
 
   EXPECT_GT(c->RunProgram(QStringLiteral("/bin/true"), QString(), false, 0), 0);
   // The program is the server's child: its end is waited for, its code is not ours to know.
   EXPECT_EQ(c->RunProgram(QStringLiteral("/bin/sh"), QStringLiteral("-c \"exit 3\""), true, 0), -1);
+  const QString ended = dir.filePath(QStringLiteral("ended"));
+  EXPECT_EQ(c->RunProgram(QStringLiteral("/bin/sh"),
+                          QStringLiteral("-c \"sleep 0.2; : > %1\"").arg(ended), true, 0),
+            -1);
+  EXPECT_TRUE(QFile::exists(ended)) << "the wait lasts until the program has ended";
   EXPECT_THROW(c->RunProgram(dir.filePath(QStringLiteral("none")), QString(), false, 0), EQuillon);
 
   delete c;
@@ -121,6 +129,7 @@ TEST_F(ProcessTest, RequestReplyCycle) {
   const QString log = server.Log();
   EXPECT_TRUE(log.contains(QStringLiteral("received mcLogon (4098) from"))) << log.toStdString();
   EXPECT_TRUE(log.contains(QStringLiteral("received mcLogoff (4099)"))) << log.toStdString();
+  EXPECT_FALSE(log.contains(QStringLiteral("rejected"))) << "the log-off names who leaves";
 }
 
 TEST_F(ProcessTest, ServerKilledInTheMiddleOfARequestMakesItFailAndTheProgramGoesOn) {
@@ -337,6 +346,33 @@ TEST(ServerCore, ServesOnlyFilesInsideItsFolder) {
   o.filesFolder = QStringLiteral("/");
   EXPECT_EQ(QuillonServer(o, out).mapFileName(QStringLiteral("/usr/bin/dipolix")),
             QStringLiteral("/dipolix"));
+}
+
+// A file larger than one read is served whole, and one of exactly the largest size a message
+// carries is served too, behind what the reply already holds.
+TEST(ServerCore, ServesLargeFilesWholeUpToTheLimit) {
+  QTemporaryDir d;
+  QByteArray pattern(3 * (1 << 20) + 17, Qt::Uninitialized);
+  for (qsizetype i = 0; i < pattern.size(); ++i)
+    pattern[i] = static_cast<char>(i * 7 % 251);
+  QFile big(d.filePath(QStringLiteral("big")));
+  ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.write(pattern) == pattern.size());
+  big.close();
+  QFile limit(d.filePath(QStringLiteral("limit")));
+  ASSERT_TRUE(limit.open(QIODevice::WriteOnly) &&
+              limit.resize(QuillonServer::kMaxServedFileSize)); // sparse: no disk space
+  limit.close();
+  QString log;
+  QTextStream out(&log);
+  QuillonServerOptions o;
+  o.filesFolder = d.path();
+  const QuillonServer s(o, out);
+  QByteArray bytes("head");
+  ASSERT_TRUE(s.readServedFile(QStringLiteral("big"), bytes));
+  EXPECT_TRUE(bytes == "head" + pattern);
+  bytes = "head";
+  ASSERT_TRUE(s.readServedFile(QStringLiteral("limit"), bytes));
+  EXPECT_EQ(bytes.size(), 4 + QuillonServer::kMaxServedFileSize);
 }
 
 } // namespace
