@@ -278,15 +278,17 @@ TEST_F(InTempDir, GeneratedFileListsMissingKeysThenTheTable) {
     g.Translate("Radiation Pattern");
     g.Translate("Exit");
     g.Translate(QStringLiteral("\u00c4nderung"));
+    g.Translate("bare\nfeed"); // a lone line break cannot stay inside one record
   }
   const QByteArray written = ReadAll("dipolix.itl");
   EXPECT_EQ(written, QByteArray("[Radiation Pattern]=Radiation Pattern|$$\r\n"
                                 "[\xc4nderung]=\xc4nderung|$$\r\n"
+                                "[bare feed]=bare feed|$$\r\n"
                                 "[exit]=Beenden|$$\r\n"
                                 "[info]=Zeile 1\\nZeile 2 \xfc|$$\r\n"));
   // The file reads back as the table it was written from.
-  EXPECT_EQ(Parse(written).second, QStringList({"Radiation Pattern", "\u00c4nderung", "Beenden",
-                                                "Zeile 1\r\nZeile 2 \u00fc"}));
+  EXPECT_EQ(Parse(written).second, QStringList({"Radiation Pattern", "\u00c4nderung", "bare feed",
+                                                "Beenden", "Zeile 1\r\nZeile 2 \u00fc"}));
 
   // No file without the switch, and the existing one stays as it was.
   {
@@ -310,12 +312,19 @@ TEST_F(InTempDir, SymbolicLinksAreNeverWrittenThrough) {
     EXPECT_FALSE(glossan::WriteItlFile(name, {"[a]=b|$$"}, &error)) << name;
     EXPECT_TRUE(error.contains("symbolic link")) << qPrintable(error);
   }
-  { // the same through the destructor
+  static QString warned;
+  warned.clear();
+  const QtMessageHandler previous = qInstallMessageHandler(
+      [](QtMsgType, const QMessageLogContext &, const QString &text) { warned += text; });
+  { // the same through the destructor, which says why
     TGlossan2000 g(QString{});
     g.programPath = QStringLiteral("/usr/lib/program.exe");
     g.AutoCreateItlFile = true;
     g.Translate("missing");
   }
+  qInstallMessageHandler(previous);
+  EXPECT_TRUE(warned.contains("not written") && warned.contains("symbolic link"))
+      << qPrintable(warned);
   EXPECT_EQ(ReadAll("victim.txt"), QByteArray("precious"));
   EXPECT_TRUE(QFileInfo("program.itl").isSymLink());
   EXPECT_FALSE(QFileInfo::exists("nowhere.txt"));
