@@ -24,6 +24,8 @@ CHART = (["test_polchart", "test_polchart_interaction", "test_polchart_robustnes
          "^test_polchart")
 NUMLAB = (["test_numlab", "test_numlab_robustness"], "^test_numlab")
 PLATFORM_WINDOW = (["platform_window_test", "platform_peer"], "^platform_window_test$")
+SERVER = (["serverlink_process_tests", "quillon-server", "quillon-server-testing",
+           "sl_client_helper"], "^serverlink_process_tests$")
 DEFAULTS = {
     "components/polchart_mapping.cpp": CHART,
     "components/polchart_grid.cpp": CHART,
@@ -60,6 +62,15 @@ DEFAULTS = {
     "platform/RuntimeDir.cpp": PLATFORM_WINDOW,
     "platform/WindowFiles.cpp": PLATFORM_WINDOW,
     "platform/MessageWindow.cpp": PLATFORM_WINDOW,
+    "platform/NamedMutex.cpp": (["platform_mutex_test", "platform_peer"], "^platform_mutex_test$"),
+    "translation/glossan_itlfile.cpp": (["test_translation"], "^test_translation$"),
+    "app/Headless.cpp": (["test_app_headless", "test_app_figures", "dipolix"],
+                         "^test_app_headless$|^test_app_figures$"),
+    "app/Figures.cpp": (["test_app_headless", "test_app_figures", "dipolix"],
+                        "^test_app_headless$|^test_app_figures$"),
+    "tools/quillon-server/QuillonServer.cpp": SERVER,
+    "serverlink/demon_requests.cpp": (["serverlink_demon_tests"] + SERVER[0],
+                                      "^serverlink_demon_tests$|" + SERVER[1]),
     # The second start's exit is seen only from another process.
     "serverlink/demon_custom.cpp": (["serverlink_demon_tests", "serverlink_process_tests",
                                      "sl_client_helper", "quillon-server",
