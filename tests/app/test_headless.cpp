@@ -1,15 +1,22 @@
 // The headless modes: argument checking, the CSV export and the real program's exit codes.
 #include <QDir>
+#include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPainter>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QWidget>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <utility>
 
 #include "CommandLine.h"
+#include "Figures.h"
 #include "Headless.h"
 #include "Nuvra_polchart.h"
 #include "Pattern.h"
@@ -154,6 +161,66 @@ TEST(HeadlessPng, KeepsPixelsResolutionAlphaAndDepth) {
   }
 }
 
+// What a textbook author relies on in each format: the size, the stated resolution, a
+// drawing that starts at the picture's corner, a complete file. The picture's right half is
+// black; the PDF is checked through poppler's own reader and rasteriser.
+TEST(HeadlessFigures, EachFormatKeepsSizeResolutionAndPlace) {
+  auto paint = [](QPainter &p) { p.fillRect(QRect(150, 0, 150, 150), Qt::black); };
+  QImage png;
+  ASSERT_TRUE(png.loadFromData(figures::render(figures::Format::Png, {300, 150}, 300, paint)));
+  EXPECT_EQ(png.size(), QSize(300, 150));
+  EXPECT_EQ(png.dotsPerMeterX(), 11811); // 300 dots per inch
+  EXPECT_EQ(png.pixelColor(225, 75), QColor(Qt::black));
+  EXPECT_EQ(png.pixelColor(75, 75), QColor(Qt::white));
+
+  const QByteArray svg = figures::render(figures::Format::Svg, {300, 150}, 300, paint);
+  EXPECT_TRUE(svg.contains("viewBox=\"0 0 300 150\"")) << svg.left(600).constData();
+  EXPECT_TRUE(svg.contains("<title>Dipolix</title>"));
+
+  const QByteArray pdf = figures::render(figures::Format::Pdf, {300, 150}, 300, paint);
+  EXPECT_TRUE(pdf.trimmed().endsWith("%%EOF"));
+  const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+  const QString pdfinfo = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));
+  if (pdftoppm.isEmpty() || pdfinfo.isEmpty())
+    GTEST_SKIP() << "pdftoppm and pdfinfo (poppler-utils) are not installed";
+  QTemporaryDir dir;
+  QFile file(dir.filePath(QStringLiteral("f.pdf")));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(pdf) == pdf.size());
+  file.close();
+  auto run = [](const QString &program, const QStringList &args) {
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(30000);
+    return p.readAllStandardOutput();
+  };
+  EXPECT_TRUE(run(pdfinfo, {file.fileName()}).simplified().contains("Page size: 72 x 36 pts"));
+  QImage page;
+  ASSERT_TRUE(page.loadFromData(run(pdftoppm, {"-r", "300", file.fileName()}), "PPM"));
+  EXPECT_EQ(page.size(), QSize(300, 150));
+  EXPECT_EQ(page.pixelColor(225, 75), QColor(Qt::black));
+  EXPECT_EQ(page.pixelColor(75, 75), QColor(Qt::white));
+  EXPECT_EQ(page.pixelColor(151, 1), QColor(Qt::black)); // no margin moves it
+}
+
+// The chart's PNG figure shows the chart as it is now: resized for a figure size, repainted or
+// not.
+TEST(HeadlessFigures, ChartPngFollowsTheChartsSize) {
+  QWidget parent; // an unshown parent: the chart counts as visible and paints
+  auto *chart = new TPolChart(&parent);
+  chart->resize(200, 200);
+  chart->CreateWnd();
+  chart->SetRangeLow(-1);
+  chart->SetAutoRedraw(false);
+  pattern::plot(*chart, 1000, 0);
+  chart->Paint();
+  chart->resize(260, 180); // as --size does, without a repaint
+  QImage figure;
+  ASSERT_TRUE(figure.loadFromData(figures::chart(figures::Format::Png, *chart, 96)));
+  EXPECT_EQ(figure.size(), chart->chartSize());
+  chart->Paint();
+  EXPECT_EQ(figure, chart->chartBitmap().convertToFormat(figure.format()));
+}
+
 TEST(HeadlessReport, JsonShape) {
   const QStringList keys = {"directivity_dbi",  "distance_wavelengths",
                             "front_to_back_db", "half_power_beamwidth_deg",
@@ -218,7 +285,11 @@ TEST_F(Program, WritesScreenshotAndCsv) {
   EXPECT_EQ(image.size(), QSize(752, 460));
   QFile f(csv);
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-  EXPECT_EQ(f.readAll().count('\n'), 1 + 360 * 5 + 1); // b = 5
+  // The very table of a chart drawn at both positions asked for.
+  TPolChart chart;
+  chart.SetRangeLow(-1);
+  pattern::plot(chart, 4000, 6283);
+  EXPECT_EQ(f.readAll(), headless::csv(chart));
 }
 
 TEST_F(Program, WritesReportToStandardOutput) {
@@ -261,10 +332,18 @@ TEST_F(Program, ScaledScreenshotIsDrawnAtDeviceResolution) {
   EXPECT_GT(split, blocks * 3 / 4);
 }
 
+// Refused before anything is written (a missing folder), or only when writing (a FIFO nobody
+// reads): either way the run fails.
 TEST_F(Program, UnwritableFileIsReported) {
-  QByteArray err;
-  EXPECT_NE(run({"--export-csv", dir.filePath("no/such/dir/x.csv")}, &err), 0);
-  EXPECT_TRUE(err.contains("cannot write"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("fifo.png")).constData(), 0600), 0);
+  for (const char *option : {"--export-csv", "--report", "--screenshot-about"}) {
+    for (const QString &path : {dir.filePath("no/such/dir/x.png"), dir.filePath("fifo.png")}) {
+      SCOPED_TRACE(testing::Message() << option << " " << path.toStdString());
+      QByteArray err;
+      EXPECT_EQ(run({option, path}, &err), 1);
+      EXPECT_TRUE(err.contains("cannot write")) << err.constData();
+    }
+  }
 }
 
 TEST_F(Program, UnusableRuntimeFolderIsAClearErrorNotACrash) {
