@@ -13,7 +13,7 @@ TEST(GlossanStrings, FindNthCountsOccurrencesBehindEachOther) {
   EXPECT_EQ(FindNth(u"ab", u"xabab", 2, 1, false), 2); // an occurrence right at the start
   EXPECT_EQ(FindNth(u"ab", u"xabab", 0, 1, false), 2); // a start below 1 counts as 1
   EXPECT_EQ(FindNth(u"ab", u"xabab", -5, 1, false), 2);
-  EXPECT_EQ(FindNth(u"aa", u"aaaa", 1, 2, false), 3);   // not overlapping
+  EXPECT_EQ(FindNth(u"aa", u"aaaa", 1, 2, false), 3); // not overlapping
   EXPECT_EQ(FindNth(u"AB", u"xabab", 1, 1, false), 0);
   EXPECT_EQ(FindNth(u"AB", u"xabab", 1, 2, true), 4);
   EXPECT_EQ(FindNth(u"ab", u"xab", 99, 1, false), 0);
