@@ -132,6 +132,43 @@ TEST_F(ProcessTest, RequestReplyCycle) {
   EXPECT_FALSE(log.contains(QStringLiteral("rejected"))) << "the log-off names who leaves";
 }
 
+// A participant that logs on without naming its window is known by the window it wrote from.
+TEST_F(ProcessTest, ALogOnWithoutAWindowTakesTheSendersWindow) {
+  ServerProcess server(QStringLiteral("nameless"), dir.filePath(QStringLiteral("srv")));
+  ASSERT_TRUE(server.Ready) << server.Log().toStdString();
+  const THandle serverWindow = FindServerWindow({QStringLiteral("/serverhandle=nameless")});
+  ASSERT_NE(serverWindow, 0u);
+  const QString cls = QStringLiteral("NamelessClass");
+  platform::registerWindowClass(cls);
+  const LocalTimeStamp queryStamp{3, 4};
+  std::unique_ptr<TEntity> found;
+  const THandle mine = platform::createWindow(
+      cls, QString(), [&](const platform::CopyDataMessage &m) -> std::int64_t {
+        auto reply = DecodeFrame(nullptr, static_cast<std::int32_t>(m.code), m.sender, m.data);
+        if (reply && reply->MsgCode == mcReply && reply->TimeStamp == queryStamp)
+          found = ReadEntityReply(nullptr, *reply);
+        return 0;
+      });
+  ASSERT_NE(mine, 0u);
+  TEntity nameless; // its window stays 0
+  nameless.Title = QStringLiteral("Nameless");
+  nameless.FileName = QStringLiteral("/opt/nameless");
+  TMemoryStream logon;
+  nameless.WriteToStream(logon);
+  EXPECT_TRUE(platform::sendCopyData(serverWindow, mine, mcLogon,
+                                     EncodeFrameBlock(LocalTimeStamp{1, 2}, logon.Memory())));
+  TMemoryStream query;
+  query.WriteByte(qeByTitle);
+  query.WriteString(nameless.Title);
+  EXPECT_TRUE(platform::sendCopyData(serverWindow, mine, mcQueryEntity,
+                                     EncodeFrameBlock(queryStamp, query.Memory())));
+  EXPECT_TRUE(PumpUntil([&] { return found != nullptr; }));
+  ASSERT_TRUE(found);
+  EXPECT_EQ(found->WindowHandle, mine);
+  platform::destroyWindow(mine);
+  platform::unregisterWindowClass(cls);
+}
+
 TEST_F(ProcessTest, ServerKilledInTheMiddleOfARequestMakesItFailAndTheProgramGoesOn) {
   int passed = 0;
   const int rounds = 5;
