@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "chart_test_util.h"
+#include "event_counter.h"
 
 using C = TCustomPolChart;
 using P = std::vector<QPoint>;
@@ -385,13 +386,7 @@ TEST(PolChartPaint, ProgramPaintIsShownOnce) {
   BareChart b;
   b.t.parent.show();
   QCoreApplication::processEvents();
-  struct PaintCounter : QObject {
-    int count = 0;
-    bool eventFilter(QObject *, QEvent *e) override {
-      count += e->type() == QEvent::Paint;
-      return false;
-    }
-  } counter;
+  EventCounter counter(QEvent::Paint);
   b->installEventFilter(&counter);
   b->MoveTo(0.5, 0);
   b->DrawTo(0.5, 90);

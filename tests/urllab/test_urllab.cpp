@@ -11,6 +11,7 @@
 
 #include "Nuvra_urllab.h"
 #include "Shell.h"
+#include "event_counter.h"
 
 namespace {
 
@@ -220,21 +221,15 @@ TEST_F(Fixture, ClickIsAPressAndAReleaseInsideTheLabel) {
 
 // Presses of other buttons are not the link's: they go on to the parent (a context menu, say).
 TEST(UrlLabClick, OtherButtonsGoOnToTheParent) {
-  struct PressCounter : QObject {
-    int presses = 0;
-    bool eventFilter(QObject *, QEvent *event) override {
-      presses += event->type() == QEvent::MouseButtonPress;
-      return false;
-    }
-  } counter;
+  EventCounter counter(QEvent::MouseButtonPress);
   QWidget parent;
   parent.installEventFilter(&counter);
   TUrlLab lab(&parent);
   lab.resize(100, 16);
   QTest::mousePress(&lab, Qt::RightButton, {}, QPoint(10, 8));
-  EXPECT_EQ(counter.presses, 1);
+  EXPECT_EQ(counter.count, 1);
   QTest::mousePress(&lab, Qt::LeftButton, {}, QPoint(10, 8));
-  EXPECT_EQ(counter.presses, 1);
+  EXPECT_EQ(counter.count, 1);
 }
 
 TEST_F(Fixture, ErrorLeavesTheMouseHandlerForTheApplicationsHandler) {
