@@ -26,6 +26,10 @@ NUMLAB = (["test_numlab", "test_numlab_robustness"], "^test_numlab")
 PLATFORM_WINDOW = (["platform_window_test", "platform_peer"], "^platform_window_test$")
 SERVER = (["serverlink_process_tests", "quillon-server", "quillon-server-testing",
            "sl_client_helper"], "^serverlink_process_tests$")
+SERVERLINK_ALL = (["serverlink_stream_tests", "serverlink_demon_tests"] + SERVER[0],
+                  "^serverlink_stream_tests$|^serverlink_demon_tests$|" + SERVER[1])
+APP_VIEWS = (["test_app_pattern_views", "test_app_chart_menu", "test_app_access"],
+             "^test_app_pattern_views$|^test_app_chart_menu$|^test_app_access$")
 DEFAULTS = {
     "components/polchart_mapping.cpp": CHART,
     "components/polchart_grid.cpp": CHART,
@@ -76,6 +80,24 @@ DEFAULTS = {
                                      "sl_client_helper", "quillon-server",
                                      "quillon-server-testing"],
                                     "^serverlink_demon_tests$|^serverlink_process_tests$"),
+    "serverlink/request_parse.cpp": SERVERLINK_ALL,
+    "serverlink/entity.cpp": SERVERLINK_ALL,
+    "platform/MessageFrame.cpp": (PLATFORM_WINDOW[0] + SERVER[0],
+                                  PLATFORM_WINDOW[1] + "|" + SERVER[1]),
+    "platform/ProcessWait.cpp": (["platform_services_test"] + SERVER[0],
+                                 "^platform_services_test$|" + SERVER[1]),
+    "platform/Shell.cpp": (["platform_services_test"] + SERVER[0],
+                           "^platform_services_test$|" + SERVER[1]),
+    "platform/Cp1252.cpp": (["platform_text_test", "test_translation"],
+                            "^platform_text_test$|^test_translation$"),
+    "translation/glossan_translate.cpp": (["test_translation", "serverlink_demon_tests"],
+                                          "^test_translation$|^serverlink_demon_tests$"),
+    "app/PatternReport.cpp": (["test_app_headless", "dipolix"], "^test_app_headless$"),
+    "app/ChartView.cpp": APP_VIEWS,
+    "app/FactsWindow.cpp": APP_VIEWS,
+    "app/UnitScrollBar.cpp": (["test_app_access", "test_app_pattern"],
+                              "^test_app_access$|^test_app_pattern$"),
+    "components/Nuvra_nuvrabase.cpp": (CHART[0] + ["test_canvas"], CHART[1] + "|^test_canvas$"),
 }
 
 SWAPS = {
