@@ -185,8 +185,9 @@ struct QuillonRequest {
   bool wait = false;         // mcRunProgram
   std::int32_t mode = 0;     // mcRunProgram
 };
-// Reads the body of a client-to-server code from position 0. False when the code is not a
-// request or the body does not hold what the code requires (nothing is then to be done).
+// Reads the body of a client-to-server code from position 0 and leaves it there. False when
+// the code is not a request or the body does not hold what the code requires (nothing is then
+// to be done).
 bool ParseRequest(std::int32_t code, TMemoryStream &body, QuillonRequest &out);
 
 // Where the component takes its start-up facts from; the defaults read the running program.

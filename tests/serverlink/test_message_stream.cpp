@@ -213,8 +213,10 @@ TEST(Requests, EveryCodeParsesItsLayoutAndRefusesCutBodies) {
   for (const Case &c : cases) {
     TQuillonMessageStream body(nullptr);
     body.SetMemory(c.body);
+    body.SetPosition(c.body.size()); // left at its end by an earlier reader
     QuillonRequest r;
     ASSERT_TRUE(ParseRequest(c.code, body, r)) << c.code;
+    EXPECT_EQ(body.Position(), 0) << c.code;
     for (qsizetype cut = 0; cut < c.body.size(); ++cut) {
       body.SetMemory(c.body.left(cut));
       EXPECT_FALSE(ParseRequest(c.code, body, r)) << c.code << " cut at " << cut;
