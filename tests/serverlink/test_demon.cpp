@@ -53,6 +53,9 @@ TEST_F(DemonTest, ConstructionCreatesTheHiddenWindowAndFillsTheOwnEntity) {
       MakeClient(endings, Env({QStringLiteral("/serverhandle=x"), QStringLiteral("data.txt")}));
   EXPECT_NE(c->WindowHandle(), 0u);
   EXPECT_TRUE(c->OwnEntity->WindowExists());
+  TEntity gone(nullptr);
+  gone.WindowHandle = c->WindowHandle() ^ 1; // no window has that handle
+  EXPECT_FALSE(gone.WindowExists());
   EXPECT_EQ(c->OwnEntity->WindowHandle, c->WindowHandle());
   EXPECT_EQ(c->OwnEntity->FileName, QStringLiteral("/opt/lab/labprog"));
   EXPECT_EQ(c->OwnEntity->Title, QStringLiteral("Lab Program"));
@@ -487,12 +490,24 @@ TEST_F(DispatchTest, SenderEntityFieldsAreFetchedFromTheServerOnFirstUse) {
                           QStringLiteral("Peer"));
     return std::nullopt;
   };
-  QString title;
-  demon->OnGotAMessage = [&](TkdbCustomDemon *, TQuillonMessageStream &msg) {
-    title = msg.SenderEntity->GetTitle();
-  };
-  Send(5001, QByteArray());
-  EXPECT_EQ(title, QStringLiteral("Peer"));
+  // One query fills both fields, whichever is asked for first.
+  for (const bool fileFirst : {true, false}) {
+    QString first, title, file;
+    int queries = 0;
+    demon->OnGotAMessage = [&](TkdbCustomDemon *, TQuillonMessageStream &msg) {
+      const std::size_t before = server->Received.size();
+      TEntity &sender = *msg.SenderEntity;
+      first = fileFirst ? sender.GetFileName() : sender.GetTitle();
+      title = sender.GetTitle();
+      file = sender.GetFileName();
+      queries = static_cast<int>(server->Received.size() - before);
+    };
+    Send(5001, QByteArray());
+    EXPECT_EQ(first, fileFirst ? QStringLiteral("/bin/peer") : QStringLiteral("Peer"));
+    EXPECT_EQ(title, QStringLiteral("Peer"));
+    EXPECT_EQ(file, QStringLiteral("/bin/peer"));
+    EXPECT_EQ(queries, 1) << fileFirst;
+  }
 }
 
 TEST_F(DispatchTest, SameMillisecondRequestsTakeTheFirstPendingReplyOfThatStamp) {

@@ -102,6 +102,19 @@ TEST(Entity, RecordHasTheDocumentedBytesAndRoundTrips) {
 
   back.FileName = QStringLiteral("/home/ann/lab/dipolix");
   EXPECT_EQ(back.GetMutexName(), QStringLiteral("QL_dipolix"));
+
+  // Taking over another record copies all of it; nothing, or itself, changes nothing.
+  back.MutexHandle = 7;
+  TEntity copy(nullptr);
+  copy.Assign(&back);
+  for (const TEntity *t : {&copy, &back}) {
+    const_cast<TEntity *>(t)->Assign(nullptr);
+    const_cast<TEntity *>(t)->Assign(t);
+    EXPECT_EQ(t->WindowHandle, 68140u);
+    EXPECT_EQ(t->MutexHandle, 7u);
+    EXPECT_EQ(t->FileName, back.FileName);
+    EXPECT_EQ(t->Title, QStringLiteral("X"));
+  }
 }
 
 TEST(Entity, CutRecordRaisesAndChangesNothing) {
