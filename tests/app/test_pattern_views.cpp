@@ -54,7 +54,14 @@ struct Window : ::testing::Test {
 TEST(DecibelScale, KeepsOnlyWholeTensWithTheUnit) {
   const struct {
     const char *in, *out;
-  } cases[] = {{"-30", "-30 dB"}, {"-24", ""}, {"-6", ""}, {"0", "0 dB"}, {"-10", "-10 dB"}};
+  } cases[] = {{"-30", "-30 dB"},
+               {"-24", ""},
+               {"-6", ""},
+               {"0", "0 dB"},
+               {"-10", "-10 dB"},
+               // a rounding error on either side of a whole ten still reads as that ten
+               {"-29.9999999999", "-30 dB"},
+               {"-30.0000000001", "-30 dB"}};
   for (const auto &c : cases) {
     QString label = QString::fromLatin1(c.in);
     EXPECT_TRUE(chartview::decibelScaleLabel(label));
@@ -68,6 +75,8 @@ TEST(DecibelScale, KeepsOnlyWholeTensWithTheUnit) {
 TEST_F(Window, DecibelViewAndBack) {
   EXPECT_FALSE(form.decibelView()); // the layout's linear view by default
   EXPECT_TRUE(labels(TCustomPolChart::skRadial).isEmpty());
+  for (int i = 1; i <= 3; ++i) // a program may have used the labels at pixel positions
+    form.PCRicht->TextLabel(i)->SetAttachToData(false);
   form.decibelAction()->trigger();
   ASSERT_TRUE(form.decibelView());
   EXPECT_EQ(form.PCRicht->RangeLow(), -30.0);
@@ -80,7 +89,14 @@ TEST_F(Window, DecibelViewAndBack) {
     if (form.PCRicht->TextLabel(i)->Mode() != TpcTextLabel::tlOff)
       captions << form.PCRicht->TextLabel(i)->Caption();
   EXPECT_EQ(captions, (QStringList{"-10 dB", "-20 dB", "-3 dB"}));
-  EXPECT_EQ(form.PCRicht->TextLabel(3)->PosRad(), -3.0);
+  // On their rings, held there by the data: up the chart, and the -3 dB one to the upper right.
+  const struct { double r, phi; } places[] = {{-10.0, 270.0}, {-20.0, 270.0}, {-3.0, 300.0}};
+  for (int i = 1; i <= 3; ++i) {
+    const TpcTextLabel *label = form.PCRicht->TextLabel(i);
+    EXPECT_EQ(label->PosRad(), places[i - 1].r) << i;
+    EXPECT_EQ(label->PosPhi(), places[i - 1].phi) << i;
+    EXPECT_TRUE(label->AttachToData()) << i;
+  }
   // At 90° for half a wavelength in phase: full power on the rim; at 0° a null at the centre.
   EXPECT_EQ(form.PCRicht->item(4 + 2 * 90).R, 0.0);
   EXPECT_EQ(form.PCRicht->item(4).R, -30.0);
@@ -89,6 +105,7 @@ TEST_F(Window, DecibelViewAndBack) {
   form.decibelAction()->trigger();
   EXPECT_FALSE(form.decibelView());
   EXPECT_EQ(form.PCRicht->RangeLow(), -1.0);
+  EXPECT_EQ(form.PCRicht->RangeHigh(), 1.0);
   EXPECT_TRUE(labels(TCustomPolChart::skRadial).isEmpty());
   EXPECT_EQ(labels(TCustomPolChart::skAngular).first(), QStringLiteral("0\u00b0"));
   EXPECT_EQ(circles(), QList<double>{static_cast<double>(std::sqrt(2.0L) - 1.0L)});
@@ -148,6 +165,60 @@ TEST_F(Window, FactsWindowFollowsTheScrollBarsAndIsAccessible) {
   EXPECT_EQ(relations.first().first->text(QAccessible::Name), QStringLiteral("Directivity:"));
   pattern::Analysis unbounded;
   EXPECT_EQ(factTexts(unbounded, kSame).at(5), QStringLiteral("\u221e dB"));
+}
+
+TEST(FactsWindow, ShowsTheFactsOfEveryPositionPairInRowsOfFixedSize) {
+  FactsWindow facts([](const QString &key) { return QStringLiteral("<%1>").arg(key); });
+  facts.show();
+  EXPECT_EQ(facts.windowTitle(), QStringLiteral("<Pattern facts>"));
+  // Each position on its own changes what is shown, and going back shows the old facts again.
+  const std::pair<int, int> positions[] = {
+      {1000, 0}, {3000, 0}, {3000, 3141}, {1000, 3141}, {pattern::kDistanceMax, 0}, {1000, 0}};
+  for (const auto &[p, q] : positions) {
+    facts.setPattern(p, q);
+    const QStringList expected = factTexts(
+        pattern::analyse(p, q), [](const QString &k) { return QStringLiteral("<%1>").arg(k); });
+    for (int row = 0; row < 6; ++row) {
+      QLabel *value = facts.ValueLabel(row);
+      EXPECT_EQ(value->text(), expected[row]) << p << ' ' << q << " row " << row;
+      const QRect needed =
+          value->fontMetrics().boundingRect(QRect(0, 0, 10000, 10000), 0, value->text());
+      EXPECT_LE(needed.width(), value->contentsRect().width()) << "row " << row << " clipped";
+    }
+  }
+  // Rows named for scripts and tools, laid out top to bottom. The lists
+  // (lobes, nulls, beamwidths) get the room of the longest list, the others one line.
+  for (int row = 0; row < 6; ++row) {
+    QLabel *value = facts.ValueLabel(row);
+    EXPECT_EQ(value->objectName(), QStringLiteral("Fact%1").arg(row));
+    const int lines = row == 0 || row == 2 || row == 3 ? 4 : 1;
+    const QFontMetrics fm = value->fontMetrics();
+    EXPECT_GE(value->contentsRect().height(), lines * fm.height()) << row;
+    EXPECT_LE(value->contentsRect().height(), lines * fm.lineSpacing()) << row;
+    if (row > 0) {
+      EXPECT_GT(value->y(), facts.ValueLabel(row - 1)->y()) << row;
+    }
+  }
+  facts.setPattern(pattern::kDistanceMax, 0); // the most lobes there are
+  QLabel *lobes = facts.ValueLabel(0);
+  const QRect needed =
+      lobes->fontMetrics().boundingRect(QRect(0, 0, 10000, 10000), 0, lobes->text());
+  EXPECT_LE(needed.height(), lobes->contentsRect().height());
+  EXPECT_LT(lobes->contentsRect().height(), needed.height() + lobes->fontMetrics().lineSpacing());
+}
+
+TEST(FactsWindow, TextsShowTheirDigits) {
+  pattern::Analysis a;
+  a.mainLobesDeg = {0.04, 12.34, 20, 30, 40, 50, 60};
+  a.maxRho = 0.123456;
+  a.halfPowerBeamwidthDeg = std::vector<double>{};
+  a.directivityDbi = 3.14159;
+  a.frontToBackDb = 12.3456;
+  EXPECT_EQ(
+      factTexts(a, kSame),
+      (QStringList{QStringLiteral("0.0°, 12.3°, 20.0°, 30.0°, 40.0°, 50.0°,\n60.0°"),
+                   QStringLiteral("ρ = 0.1235"), QStringLiteral("none"), QStringLiteral("none"),
+                   QStringLiteral("3.14 dBi"), QStringLiteral("12.35 dB")}));
 }
 
 // DIPOLIX_TEST_DATA names the tests folder or one below it; app/lang lies beside the tests.
