@@ -1,5 +1,7 @@
 // The canvas adapter's drawing conventions, checked on real pixels: the controls' coordinates
 // are only right if these hold.
+#include <QGuiApplication>
+#include <QPalette>
 #include <gtest/gtest.h>
 
 #include "Nuvra_canvas.h"
@@ -319,9 +321,33 @@ TEST(Colors, SystemAndRgbValues) {
   EXPECT_EQ(colorToQColor(clRed), QColor(255, 0, 0));
   EXPECT_EQ(colorToQColor(clNavy), QColor(0, 0, 128));
   EXPECT_EQ(colorToRGB(clCream), clCream);
-  // System colours resolve to something real and stable.
-  EXPECT_EQ(colorToQColor(clBtnFace), colorToQColor(clBtnFace));
-  EXPECT_TRUE(colorToQColor(clBtnFace).isValid());
+  EXPECT_EQ(colorToRGB(0x7F123456u), 0x123456u) << "only the low three bytes are a colour";
+  // System colours follow the application's palette, each from its own role and group.
+  const QPalette saved = QGuiApplication::palette();
+  QPalette pal = saved;
+  const struct {
+    TColor system;
+    QPalette::ColorGroup group;
+    QPalette::ColorRole role;
+    QColor color;
+  } roles[] = {
+      {0x80000005u, QPalette::All, QPalette::Base, QColor(1, 2, 3)},
+      {clWindowText, QPalette::All, QPalette::WindowText, QColor(4, 5, 6)},
+      {clBtnFace, QPalette::All, QPalette::Button, QColor(7, 8, 9)},
+      {clBtnShadow, QPalette::All, QPalette::Dark, QColor(10, 11, 12)},
+      {clGrayText, QPalette::Disabled, QPalette::WindowText, QColor(13, 14, 15)},
+      {clBtnHighlight, QPalette::All, QPalette::Light, QColor(16, 17, 18)},
+  };
+  for (const auto &r : roles)
+    pal.setColor(r.group, r.role, r.color);
+  QGuiApplication::setPalette(pal);
+  for (const auto &r : roles) {
+    EXPECT_EQ(colorToQColor(r.system), r.color) << std::hex << r.system;
+    const TColor rgb = colorToRGB(r.system);
+    EXPECT_EQ(QColor(int(rgb & 0xFF), int(rgb >> 8 & 0xFF), int(rgb >> 16)), r.color);
+  }
+  EXPECT_EQ(colorToQColor(0x80000001u), QColor(0, 0, 0)) << "a system colour without a role";
+  QGuiApplication::setPalette(saved);
 }
 
 } // namespace
