@@ -70,6 +70,28 @@ TEST_F(Keyboard, ScrollBarKeysMoveByTheirStepsAndRecomputeOnce) {
   }
 }
 
+// The style draws no focus on scroll bars: the program's own frame, one pixel inside the edge,
+// is the only difference focus makes.
+TEST_F(Keyboard, FocusedScrollBarShowsAFrameInsideItsEdge) {
+  for (QScrollBar *bar : {form.SBarL, form.SBarPhaseDiff}) {
+    // Styles frame only focus that keys moved, so Tab walks there; one more Tab leaves.
+    for (int i = 0; i < 30 && !bar->hasFocus(); ++i)
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_TRUE(bar->hasFocus());
+    const QImage focused = bar->grab().toImage();
+    QTest::keyClick(bar, Qt::Key_Tab);
+    ASSERT_FALSE(bar->hasFocus());
+    const QImage plain = bar->grab().toImage();
+    ASSERT_EQ(plain.size(), focused.size());
+    QRect changed;
+    for (int y = 0; y < plain.height(); ++y)
+      for (int x = 0; x < plain.width(); ++x)
+        if (plain.pixel(x, y) != focused.pixel(x, y))
+          changed |= QRect(x, y, 1, 1);
+    EXPECT_EQ(changed, bar->rect().adjusted(1, 1, -1, -1)) << bar->objectName().toStdString();
+  }
+}
+
 TEST_F(Keyboard, PresetShortcutsMoveTheDistance) {
   // A shortcut "presses" the button for a moment, as a click would.
   QTest::keySequence(&form, QKeySequence(QStringLiteral("Alt+3")));
