@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QUrl>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <thread>
@@ -84,8 +85,12 @@ TEST(ProcessWait, ChildExitCodesAndOtherProcessesEnd) {
   EXPECT_TRUE(waitForProcess(h, 5000));
   EXPECT_EQ(exitCode(h), 7);
   EXPECT_EQ(exitCode(h), 7); // kept after reaping
+  EXPECT_TRUE(waitForProcess(h, 0)) << "a reaped child has ended";
   EXPECT_TRUE(closeProcess(h));
   EXPECT_EQ(exitCode(h), std::nullopt);
+  setLastError(0);
+  EXPECT_FALSE(closeProcess(h));
+  EXPECT_EQ(lastError(), EBADF);
 
   const pid_t killed = ::fork();
   if (killed == 0) {
@@ -95,6 +100,7 @@ TEST(ProcessWait, ChildExitCodesAndOtherProcessesEnd) {
   const ProcessHandle k = openProcess(killed);
   EXPECT_FALSE(waitForProcess(k, 20));
   EXPECT_EQ(lastError(), ETIMEDOUT);
+  errno = EINTR; // left over from an earlier call
   EXPECT_EQ(exitCode(k), kStillActive);
   ::kill(killed, SIGKILL);
   EXPECT_TRUE(waitForProcess(k));
@@ -112,7 +118,47 @@ TEST(ProcessWait, ChildExitCodesAndOtherProcessesEnd) {
   EXPECT_TRUE(waitForProcess(g, 5000));
   EXPECT_EQ(exitCode(g), kExitCodeUnknown);
   closeProcess(g);
-  EXPECT_EQ(openProcess(0), 0u);
+  for (const pid_t none : {0, -1}) {
+    setLastError(0);
+    EXPECT_EQ(openProcess(none), 0u);
+    EXPECT_EQ(lastError(), ESRCH);
+  }
+}
+
+// A signal that interrupts the wait does not end it: the wait goes on to the process's end.
+TEST(ProcessWait, SignalsDuringTheWaitAreSurvived) {
+  struct sigaction quiet {
+  }, old{};
+  quiet.sa_handler = [](int) {};
+  ::sigaction(SIGUSR1, &quiet, &old);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::usleep(300 * 1000);
+    ::_exit(3);
+  }
+  const ProcessHandle h = openProcess(child);
+  ASSERT_NE(h, 0u);
+  const pthread_t waiter = ::pthread_self();
+  std::thread nudge([waiter] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ::pthread_kill(waiter, SIGUSR1);
+  });
+  EXPECT_TRUE(waitForProcess(h, 5000));
+  nudge.join();
+  EXPECT_EQ(exitCode(h), 3);
+  closeProcess(h);
+  ::sigaction(SIGUSR1, &old, nullptr);
+}
+
+// The text a started program wrote to `path`, once it is there and complete.
+QByteArray writtenBy(const QString &path) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!QFile::exists(path) && timer.elapsed() < 5000)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll().trimmed() : QByteArray("(not written)");
 }
 
 TEST(Shell, StartsProgramsWithoutAShellAndMapsFailures) {
@@ -123,31 +169,86 @@ TEST(Shell, StartsProgramsWithoutAShellAndMapsFailures) {
   const int ok = shell::execute("open", "/bin/sh",
                                 QStringLiteral("-c \"echo $# $1 > '%1'\" zero \"a b\" c").arg(out));
   EXPECT_GT(ok, 32);
+  EXPECT_EQ(writtenBy(out), "2 a b");
+  // Found on PATH. Its end is collected by a thread of ours, which is gone once it ends.
+  const auto threads = [] {
+    return QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
+  };
+  const qsizetype before = threads();
+  EXPECT_GT(shell::execute("", "true", ""), 32);
   QElapsedTimer timer;
   timer.start();
-  while (!QFile::exists(out) && timer.elapsed() < 5000)
+  while (threads() > before && timer.elapsed() < 5000)
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  QFile f(out);
-  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-  EXPECT_EQ(f.readAll().trimmed(), "2 a b");
+  EXPECT_EQ(threads(), before);
 
-  EXPECT_GT(shell::execute("", "true", ""), 32); // found on PATH
-  EXPECT_EQ(shell::execute("", dir.path() + "/missing", ""), 2);
-  EXPECT_EQ(shell::execute("", dir.path() + "/no/such/folder/prog", ""), 3);
-  EXPECT_EQ(shell::execute("", "no-such-program-anywhere-xyz", ""), 2);
   const QString text = dir.path() + "/text";
   QFile t(text);
   ASSERT_TRUE(t.open(QIODevice::WriteOnly));
   t.write("\x01\x02\x03garbage");
   t.close();
+  t.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  // The desktop's numbers: 2 file not found, 3 path not found, 5 access denied, 8 out of
+  // memory, 11 bad format, 31 no association.
+  const struct {
+    const char *verb;
+    QString file, params;
+    int code;
+  } failures[] = {
+      {"", dir.path() + "/missing", "", 2},
+      {"", "no-such-program-anywhere-xyz", "", 2},
+      {"", dir.path() + "/no/such/folder/prog", "", 3},
+      {"", text + "/prog", "", 3},                             // a file on the way
+      {"", dir.path(), "", 5},                                 // a folder; refused to root as well
+      {"", "/bin/true", QString(200000, QLatin1Char('x')), 8}, // one argument beyond the limit
+      {"", text, "", 11},
+      {"print", "/bin/true", "", 31},
+      {"", "  ", "", 2},
+  };
+  for (const auto &f : failures)
+    EXPECT_EQ(shell::execute(f.verb, f.file, f.params), f.code) << f.file.left(80).toStdString();
   if (::geteuid() != 0) { // root may execute files without an execute bit
+    t.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
     EXPECT_EQ(shell::execute("", text, ""), 5);
   }
-  t.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-  EXPECT_EQ(shell::execute("", text, ""), 11);
-  EXPECT_LE(shell::execute("print", "/bin/true", ""), 32);
+}
 
+// A started program begins with default signal handling, whatever this process ignores or
+// blocks: a pipeline it runs must end when its reader goes.
+TEST(Shell, StartedProgramsBlockAndIgnoreNothing) {
+  QTemporaryDir dir;
+  const QString out = dir.path() + "/status";
+  struct sigaction ignore {
+  }, oldPipe{};
+  ignore.sa_handler = SIG_IGN;
+  ::sigaction(SIGPIPE, &ignore, &oldPipe);
+  sigset_t usr1, oldMask;
+  sigemptyset(&usr1);
+  sigaddset(&usr1, SIGUSR1);
+  ::pthread_sigmask(SIG_BLOCK, &usr1, &oldMask);
+  // cp reads its own status.
+  const int rc = shell::execute("", "cp", QStringLiteral("/proc/self/status \"%1\"").arg(out));
+  ::pthread_sigmask(SIG_SETMASK, &oldMask, nullptr);
+  ::sigaction(SIGPIPE, &oldPipe, nullptr);
+  ASSERT_GT(rc, 32);
+  const QByteArray status = writtenBy(out);
+  const auto mask = [&](const char *name) {
+    const QByteArray key = QByteArray("\n") + name + ":";
+    const qsizetype at = status.indexOf(key);
+    bool ok = false;
+    const qulonglong bits =
+        status.mid(at + key.size(), status.indexOf('\n', at + 1) - at - key.size())
+            .trimmed()
+            .toULongLong(&ok, 16);
+    EXPECT_TRUE(at >= 0 && ok) << name;
+    return bits;
+  };
+  EXPECT_EQ(mask("SigBlk"), 0u);
+  EXPECT_EQ(mask("SigIgn") & (1ull << (SIGPIPE - 1)), 0u);
+}
+
+TEST(Shell, DesktopAddressesAndTheHook) {
+  QTemporaryDir dir;
   // Web addresses go to the desktop, whatever their case.
   UrlCatcher catcher;
   QDesktopServices::setUrlHandler("https", &catcher, "open");
