@@ -30,6 +30,8 @@ SERVERLINK_ALL = (["serverlink_stream_tests", "serverlink_demon_tests"] + SERVER
                   "^serverlink_stream_tests$|^serverlink_demon_tests$|" + SERVER[1])
 APP_VIEWS = (["test_app_pattern_views", "test_app_chart_menu", "test_app_access"],
              "^test_app_pattern_views$|^test_app_chart_menu$|^test_app_access$")
+APP_WINDOW = (["test_app_pattern", "test_app_startup", "test_app_access", "test_app_chart_menu"],
+              "^test_app_pattern$|^test_app_startup$|^test_app_access$|^test_app_chart_menu$")
 DEFAULTS = {
     "components/polchart_mapping.cpp": CHART,
     "components/polchart_grid.cpp": CHART,
@@ -98,6 +100,14 @@ DEFAULTS = {
     "app/UnitScrollBar.cpp": (["test_app_access", "test_app_pattern"],
                               "^test_app_access$|^test_app_pattern$"),
     "components/Nuvra_nuvrabase.cpp": (CHART[0] + ["test_canvas"], CHART[1] + "|^test_canvas$"),
+    "serverlink/demon_client.cpp": SERVERLINK_ALL,
+    "serverlink/discovery.cpp": SERVERLINK_ALL,
+    "app/Accessibility.cpp": (["test_app_access", "dipolix"], "^test_app_access$|^test_a11y_atspi$"),
+    "app/AboutBox.cpp": (["test_aboutbox", "test_app_access"], "^test_aboutbox$|^test_app_access$"),
+    "app/mainfrm_views.cpp": APP_VIEWS,
+    "app/mainfrm_menu.cpp": APP_VIEWS,
+    "app/mainfrm_handlers.cpp": APP_WINDOW,
+    "app/mainfrm_startup.cpp": APP_WINDOW,
 }
 
 SWAPS = {

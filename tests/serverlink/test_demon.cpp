@@ -157,12 +157,16 @@ TEST_F(DemonTest, WorkAreaWithoutServerIsTheProgramFolder) {
 }
 
 TEST_F(DemonTest, LanguageFileNameFollowsTheProgramFileName) {
-  EXPECT_EQ(TkdbDemonClient::languageFileName(QStringLiteral("/opt/lab/dipolix")),
-            QStringLiteral("/opt/lab/dipolix.itl"));
-  EXPECT_EQ(TkdbDemonClient::languageFileName(QStringLiteral("/opt/lab/program.exe")),
-            QStringLiteral("/opt/lab/program.itl"));
-  EXPECT_EQ(TkdbDemonClient::languageFileName(QStringLiteral("/opt/lab.d/prog.x")),
-            QStringLiteral("/opt/lab.d/pr.itl"));
+  const std::pair<const char *, const char *> cases[] = {
+      {"/opt/lab/dipolix", "/opt/lab/dipolix.itl"},
+      {"/opt/lab/program.exe", "/opt/lab/program.itl"},
+      {"/opt/lab.d/prog.x", "/opt/lab.d/pr.itl"},
+      {"/opt/lab./prog", "/opt/lab./prog.itl"}, // the dot before the slash is the folder's
+      {"a.b", ".itl"},                          // fewer than four characters to lose
+  };
+  for (const auto &[program, file] : cases)
+    EXPECT_EQ(TkdbDemonClient::languageFileName(QString::fromLatin1(program)),
+              QString::fromLatin1(file));
 }
 
 TEST_F(DemonTest, LoadedReadsTheLanguageFileBesideTheProgramAndTranslatesTheOwner) {
