@@ -1,6 +1,5 @@
 #include "UnitScrollBar.h"
 
-#include <QAccessible>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
 #include <algorithm>
@@ -11,11 +10,8 @@ UnitScrollBar::UnitScrollBar(double unitPerPosition, const QString &unit, QWidge
   setFocusPolicy(Qt::StrongFocus);
   // Right and Up raise the value, Left and Down lower it, as on a slider.
   setInvertedControls(false);
-  // Assistive tools hear the new value in the user's unit, not in positions.
-  connect(this, &QScrollBar::valueChanged, this, [this] {
-    QAccessibleValueChangeEvent event(this, userValue());
-    QAccessible::updateAccessibility(&event);
-  });
+  // The slider tells assistive tools of a new value itself; they read it through the value
+  // interface, in the user's unit. A second event would have it read out twice.
 }
 
 void UnitScrollBar::setUserValue(double v) {

@@ -115,7 +115,28 @@ def on_text_changed(event):
         changed_texts.append(event.type)
 
 
+# The chart tells listeners when its description changes, so that a screen reader reads it.
+described = []
+
+
+def on_description_changed(event):
+    if event.source is not None and event.source.getRole() == pyatspi.ROLE_IMAGE:
+        described.append(event.type)
+
+
+# So does the scroll bar when its value changes.
+moved = []
+
+
+def on_value_changed(event):
+    if event.source is not None and event.source.getRole() == pyatspi.ROLE_SCROLL_BAR:
+        moved.append(event.source.queryValue().currentValue)
+
+
 pyatspi.Registry.registerEventListener(on_text_changed, "object:text-changed")
+pyatspi.Registry.registerEventListener(on_description_changed,
+                                       "object:property-change:accessible-description")
+pyatspi.Registry.registerEventListener(on_value_changed, "object:property-change:accessible-value")
 bar = [b for b in bars if b.name.startswith("Distance")][0]
 value = bar.queryValue()
 check(abs(value.maximumValue - 5.0) < 1e-9, "distance in wavelengths up to 5")
@@ -132,6 +153,17 @@ def text_change_heard():
 check(bool(wait_for(text_change_heard, "the read-out's text-changed event", 5)),
       "read-out announces its new text: %r" % changed_texts)
 pyatspi.Registry.deregisterEventListener(on_text_changed, "object:text-changed")
+check(bool(wait_for(lambda: text_change_heard() and described, "the description's event", 5)),
+      "chart announces its new description: %r" % described)
+quiet_until = time.monotonic() + 0.5  # a second announcement would make it be read twice
+while time.monotonic() < quiet_until:
+    GLib.MainContext.default().iteration(False)
+    time.sleep(0.01)
+check(len(described) == 1, "one announcement per new description: %r" % described)
+check(moved == [1.5], "one announcement of the new value, in wavelengths: %r" % moved)
+pyatspi.Registry.deregisterEventListener(on_value_changed, "object:property-change:accessible-value")
+pyatspi.Registry.deregisterEventListener(on_description_changed,
+                                         "object:property-change:accessible-description")
 check(bool(wait_for(lambda: charts and "beamwidth" in charts[0].description and
                     not charts[0].description.startswith("Main lobes toward 90° and 270°;"),
                     "the new description", 5)),
