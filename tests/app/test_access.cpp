@@ -131,6 +131,26 @@ TEST_F(Access, DescriptionFollowsTheDistanceOnceItSettles) {
   EXPECT_EQ(announced.size(), 1);
 }
 
+// The first description comes at once, from any position (0 is the circle); a new language
+// renews the one shown at once; changes while the pattern moves wait until it settles.
+TEST(ChartSpeaker, DescribesAtOnceFirstAndAgainInANewLanguage) {
+  QWidget chart;
+  speech::ChartSpeaker speaker(&chart);
+  QSignalSpy announced(&speaker, &speech::ChartSpeaker::described);
+  speaker.setTexts({}); // nothing to describe yet
+  EXPECT_TRUE(chart.accessibleDescription().isEmpty());
+  speaker.patternChanged(0, 0);
+  EXPECT_EQ(chart.accessibleDescription(), QStringLiteral("Equal radiation in all directions."));
+  pattern::DescriptionTexts texts;
+  texts.even = QStringLiteral("Rundum gleich.");
+  speaker.setTexts(texts);
+  EXPECT_EQ(chart.accessibleDescription(), texts.even);
+  speaker.patternChanged(1000, 0);
+  EXPECT_EQ(chart.accessibleDescription(), texts.even) << "not while it may still move";
+  EXPECT_TRUE(QTest::qWaitFor([&] { return announced.size() == 3; }, 3000));
+  EXPECT_TRUE(chart.accessibleDescription().startsWith(QStringLiteral("Main lobes toward 90")));
+}
+
 // Expected texts worked out by hand from ρ = cos²((kd·cos θ + δ)/2) and checked by a dense
 // numerical search of the pattern.
 TEST(PatternDescription, SaysWhereTheLobesAndNullsPoint) {
