@@ -2,6 +2,7 @@
 // own range and label machinery, the tool tip under the pointer, the facts window and the
 // memo text that announces them.
 #include <QAccessible>
+#include <QAction>
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -165,6 +166,18 @@ TEST_F(Window, FactsWindowFollowsTheScrollBarsAndIsAccessible) {
   EXPECT_EQ(relations.first().first->text(QAccessible::Name), QStringLiteral("Directivity:"));
   pattern::Analysis unbounded;
   EXPECT_EQ(factTexts(unbounded, kSame).at(5), QStringLiteral("\u221e dB"));
+
+  // A tool window beside the main window, named for scripts, where the window's shortcuts work.
+  EXPECT_TRUE(facts->windowFlags().testFlag(Qt::Tool));
+  EXPECT_EQ(form.findChild<QAction *>(QStringLiteral("ActFacts")), form.factsAction());
+  EXPECT_EQ(form.findChild<QAction *>(QStringLiteral("ActDecibels")), form.decibelAction());
+  EXPECT_TRUE(facts->actions().contains(form.factsAction()));
+  EXPECT_TRUE(facts->actions().contains(form.decibelAction()));
+  // The decibel view set by the program shows as the menu entry's tick.
+  form.setDecibelView(true);
+  EXPECT_TRUE(form.decibelAction()->isChecked());
+  form.setDecibelView(false);
+  EXPECT_FALSE(form.decibelAction()->isChecked());
 }
 
 TEST(FactsWindow, ShowsTheFactsOfEveryPositionPairInRowsOfFixedSize) {
