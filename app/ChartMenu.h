@@ -23,6 +23,10 @@ QMimeData *imageData(TPolChart &chart);
 // success, else the one-line reason.
 QString save(TPolChart &chart, const QString &path);
 
+// The name a save dialog's answer stands for: one typed without extension takes that of the
+// chosen type, whose filter ends in "(*.ext)".
+QString withChosenType(const QString &path, const QString &filter);
+
 // The chart as large as the printer's page allows, its proportions kept.
 void print(TPolChart &chart, QPrinter &printer);
 

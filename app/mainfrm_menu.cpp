@@ -40,15 +40,12 @@ void saveDialog(TFrmRadPattern &window) {
                                tr(window, "PDF document") + QStringLiteral(" (*.pdf)"),
                                tr(window, "CSV table") + QStringLiteral(" (*.csv)")};
   QString filter = filters[0];
-  QString path = QFileDialog::getSaveFileName(&window, tr(window, "Save image as…"),
-                                              QStringLiteral("pattern.png"),
-                                              filters.join(QStringLiteral(";;")), &filter);
+  const QString path = QFileDialog::getSaveFileName(&window, tr(window, "Save image as…"),
+                                                    QStringLiteral("pattern.png"),
+                                                    filters.join(QStringLiteral(";;")), &filter);
   if (path.isEmpty())
     return;
-  const QString ext = filter.section(QStringLiteral("(*"), 1).chopped(1);
-  if (QFileInfo(path).suffix().isEmpty())
-    path += ext; // a name typed without extension takes the chosen type's
-  const QString error = save(*window.PCRicht, path);
+  const QString error = save(*window.PCRicht, withChosenType(path, filter));
   if (!error.isEmpty())
     QMessageBox::warning(&window, QApplication::applicationName(), error);
 }
@@ -96,6 +93,12 @@ QMimeData *imageData(TPolChart &chart) {
   data->setData(QStringLiteral("image/svg+xml"), figures::chart(figures::Format::Svg, chart, 96));
   data->setImageData(QImage::fromData(png, "PNG"));
   return data;
+}
+
+QString withChosenType(const QString &path, const QString &filter) {
+  if (!QFileInfo(path).suffix().isEmpty())
+    return path;
+  return path + filter.section(QStringLiteral("(*"), 1).chopped(1);
 }
 
 QString save(TPolChart &chart, const QString &path) {

@@ -52,6 +52,21 @@ TEST_F(ChartMenu, SaveWritesTheFormatTheNameAsks) {
   EXPECT_FALSE(QFile::exists(dir.filePath("c.gif")));
 }
 
+TEST(SaveDialog, ANameWithoutExtensionTakesTheChosenTypes) {
+  const struct {
+    const char *path, *filter, *result;
+  } cases[] = {
+      {"/t/a", "PNG image (*.png)", "/t/a.png"},
+      {"/t/b", "CSV table (*.csv)", "/t/b.csv"},
+      {"/t/a.svg", "PNG image (*.png)", "/t/a.svg"},        // the typed extension wins
+      {"/t/x.d/c", "PDF document (*.pdf)", "/t/x.d/c.pdf"}, // a dot in the folder is not one
+      {"/t/d", "Bild (PNG) (*.png)", "/t/d.png"},           // a translation with brackets
+  };
+  for (const auto &c : cases)
+    EXPECT_EQ(chartmenu::withChosenType(QString::fromUtf8(c.path), QString::fromUtf8(c.filter)),
+              QString::fromUtf8(c.result));
+}
+
 TEST_F(ChartMenu, CopyOffersPngAndSvg) {
   std::unique_ptr<QMimeData> data(chartmenu::imageData(*window.PCRicht));
   EXPECT_TRUE(data->data("image/png").startsWith("\x89PNG"));
