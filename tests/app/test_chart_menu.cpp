@@ -1,9 +1,11 @@
 // The chart's context menu: its entries, and what copying, saving and printing produce.
 #include <QAction>
 #include <QFile>
+#include <QImage>
 #include <QMenu>
 #include <QMimeData>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QTemporaryDir>
@@ -14,6 +16,16 @@
 #include "mainfrm.h"
 
 namespace {
+
+// Pixels per inch a figure states: a PNG's pHYs, an SVG's view box over its width in mm.
+double pngDpi(const QByteArray &png) { return QImage::fromData(png).dotsPerMeterX() * 0.0254; }
+double svgDpi(const QByteArray &svg) {
+  const QRegularExpressionMatch m =
+      QRegularExpression(R"(width="([0-9.]+)mm".*viewBox="0 0 ([0-9.]+) )",
+                         QRegularExpression::DotMatchesEverythingOption)
+          .match(QString::fromUtf8(svg));
+  return m.hasMatch() ? m.captured(2).toDouble() / (m.captured(1).toDouble() / 25.4) : 0;
+}
 
 struct ChartMenu : ::testing::Test {
   TFrmRadPattern window{/*headless=*/true};
@@ -47,6 +59,8 @@ TEST_F(ChartMenu, SaveWritesTheFormatTheNameAsks) {
     EXPECT_EQ(chartmenu::save(*window.PCRicht, dir.filePath(c.name)), QString()) << c.name;
     EXPECT_TRUE(contents(c.name).startsWith(c.magic)) << c.name;
   }
+  EXPECT_NEAR(pngDpi(contents("c.png")), 96, 0.1); // the screen's resolution
+  EXPECT_NEAR(svgDpi(contents("c.svg")), 96, 0.1);
   const QString error = chartmenu::save(*window.PCRicht, dir.filePath("c.gif"));
   EXPECT_TRUE(error.contains(".csv")) << error.toStdString();
   EXPECT_FALSE(QFile::exists(dir.filePath("c.gif")));
@@ -72,6 +86,8 @@ TEST_F(ChartMenu, CopyOffersPngAndSvg) {
   EXPECT_TRUE(data->data("image/png").startsWith("\x89PNG"));
   EXPECT_TRUE(data->data("image/svg+xml").contains("<polyline"));
   EXPECT_TRUE(data->hasImage());
+  EXPECT_NEAR(pngDpi(data->data("image/png")), 96, 0.1);
+  EXPECT_NEAR(svgDpi(data->data("image/svg+xml")), 96, 0.1);
 }
 
 TEST_F(ChartMenu, PrintFillsThePage) {
