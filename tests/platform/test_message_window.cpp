@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
+#include <QtEndian>
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <map>
@@ -76,6 +77,55 @@ int connectRaw(WindowHandle target) {
 }
 
 } // namespace
+
+// What a frame must hold to be taken: the magic and version, a target, and a block no larger
+// than the limit; a reply with a known status.
+TEST(MessageFrames, HeadersAndRepliesAreTakenOnlyWhenWellFormed) {
+  frame::Header h;
+  const QByteArray good = frame::encodeRequest({7, 9, 3, 0}, "abc");
+  ASSERT_TRUE(frame::decodeHeader(good.constData(), h));
+  EXPECT_EQ(h.target, 7u);
+  EXPECT_EQ(h.sender, 9u);
+  EXPECT_EQ(h.code, 3u);
+  EXPECT_EQ(h.length, 3u);
+  const auto patched = [&](int at, std::uint32_t value) {
+    QByteArray bytes = good;
+    qToLittleEndian(value, bytes.data() + at);
+    return bytes;
+  };
+  const struct {
+    QByteArray bytes;
+    bool taken;
+  } headers[] = {
+      {patched(0, frame::kReplyMagic), false},
+      {patched(4, 2), false},
+      {patched(8, 0), false},
+      {patched(20, frame::kMaxBlock), true},
+      {patched(20, frame::kMaxBlock + 1), false},
+  };
+  for (const auto &c : headers) {
+    frame::Header out{1, 1, 1, 1};
+    EXPECT_EQ(frame::decodeHeader(c.bytes.constData(), out), c.taken)
+        << c.bytes.toHex().toStdString();
+    if (!c.taken) {
+      EXPECT_EQ(out.target, 1u) << "a refused header changes nothing";
+    }
+  }
+
+  for (const std::uint32_t status : {frame::kStatusHandled, frame::kStatusNoWindow, 2u}) {
+    QByteArray reply = frame::encodeReply(status, -5);
+    std::uint32_t s = 99;
+    std::int64_t r = 0;
+    EXPECT_EQ(frame::decodeReply(reply.constData(), s, r), status != 2u) << status;
+    EXPECT_EQ(s, status != 2u ? status : 99u);
+    qToLittleEndian(frame::kRequestMagic, reply.data());
+    EXPECT_FALSE(frame::decodeReply(reply.constData(), s, r));
+  }
+  std::uint32_t s = 0;
+  std::int64_t r = 0;
+  ASSERT_TRUE(frame::decodeReply(frame::encodeReply(1, -5).constData(), s, r));
+  EXPECT_EQ(r, -5);
+}
 
 TEST(MessageWindow, FindSendAndReplyDuringTheRequestAcrossProcesses) {
   PeerProcess peer({"serve", kPeerClass, "Peer One"});
