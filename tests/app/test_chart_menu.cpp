@@ -37,6 +37,14 @@ struct ChartMenu : ::testing::Test {
   }
 };
 
+// The program's window brings its menu; a headless one, which nobody clicks, does not.
+TEST(ChartMenuOfTheWindow, ShownWindowsHaveItHeadlessOnesNot) {
+  for (const bool headless : {false, true}) {
+    TFrmRadPattern window{headless};
+    EXPECT_EQ(window.findChild<QMenu *>(QStringLiteral("ChartMenu")) != nullptr, !headless);
+  }
+}
+
 TEST_F(ChartMenu, OpensFromMouseAndKeyboard) {
   QMenu *menu = chartmenu::install(window);
   QStringList texts;

@@ -16,6 +16,7 @@
 #include "AboutBox.h"
 #include "Cp1252.h"
 #include "LazyIcon.h"
+#include "MarloDemon.h"
 #include "Nuvra_NumLab.h"
 #include "Nuvra_urllab.h"
 #include "Resources.h"
@@ -31,6 +32,12 @@ void writeLanguage(const QString &records) {
   QFile f(languageFile());
   ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
   f.write(cp1252::encode(records));
+}
+
+// Whether the window's server link allows more instances and records missing texts.
+std::pair<bool, bool> linkRules(const TFrmRadPattern &w) {
+  const TkdbDemonClient *demon = w.cliDemon;
+  return demon ? std::pair(demon->MultiStart(), demon->AutoCreateItlFile()) : std::pair(true, true);
 }
 
 struct StartUp : ::testing::Test {
@@ -98,6 +105,7 @@ TEST_F(StartUp, WithoutLanguageFileMarkersAreDroppedAndTwoLinksShow) {
   EXPECT_EQ(about->UrlLabHomepage->URL(), QStringLiteral("HomePageURL"));
   EXPECT_EQ(about->LblWebSite->text(), TFrmAbout::webSiteTextEnglish());
   EXPECT_EQ(form->PCRicht->Count(), 723); // the first pattern is there
+  EXPECT_EQ(linkRules(*form), std::pair(true, false)) << "a headless rendering runs beside it";
 }
 
 TEST_F(StartUp, TranslatedHomePageShowsThreeLinksAndGermanTexts) {
@@ -237,6 +245,9 @@ TEST(StartUpOrder, AboutBoxComesFirstWithThePatternAlreadyComputed) {
   form.BButInfo->click();
   EXPECT_TRUE(shownAgain);
   EXPECT_EQ(recomputed.count(), 1);
+  // The program keeps to one instance and writes no list of missing texts; a headless
+  // rendering runs beside it.
+  EXPECT_EQ(linkRules(form), std::pair(false, false));
 }
 
 } // namespace
