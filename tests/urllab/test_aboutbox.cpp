@@ -1,6 +1,5 @@
 // The About box: its layout, the show handler's choice of two or three links, closing, focus
 // and the headless rendering.
-#include <QApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -86,21 +85,21 @@ TEST(AboutBox, FontsAndColours) {
 
 TEST(AboutBox, HomePageLinkOnlyWhenItsCaptionWasTranslated) {
   TFrmAbout box;
-  for (const QString &caption : {QStringLiteral("HomePage"), QString()}) {
-    box.UrlLabHomepage->setText(caption);
+  // Any caption but the untranslated key or nothing, "homepage" in other letters too, shows
+  // three links; a showing without one hides the link again.
+  const struct {
+    const char *caption;
+    bool shown;
+  } cases[] = {{"Homepage", true}, {"HomePage", false}, {"Startseite", true}, {"", false}};
+  for (const auto &c : cases) {
+    box.UrlLabHomepage->setText(QString::fromUtf8(c.caption));
     box.FormShow();
-    EXPECT_TRUE(box.UrlLabHomepage->isHidden()) << caption.toStdString();
-    EXPECT_EQ(linkTop(box.UrlLabNuvraSuite), 16);
-    EXPECT_EQ(linkTop(box.UrlLabSimulations), 32);
-  }
-  // Any other caption, "homepage" in other letters too, shows three links.
-  for (const QString &caption : {QStringLiteral("Homepage"), QStringLiteral("Startseite")}) {
-    box.UrlLabHomepage->setText(caption);
-    box.FormShow();
-    EXPECT_FALSE(box.UrlLabHomepage->isHidden()) << caption.toStdString();
-    EXPECT_EQ(linkTop(box.UrlLabNuvraSuite), 8);
-    EXPECT_EQ(linkTop(box.UrlLabSimulations), 24);
-    EXPECT_EQ(linkTop(box.UrlLabHomepage), 40);
+    EXPECT_EQ(box.UrlLabHomepage->isHidden(), !c.shown) << c.caption;
+    EXPECT_EQ(linkTop(box.UrlLabNuvraSuite), c.shown ? 8 : 16);
+    EXPECT_EQ(linkTop(box.UrlLabSimulations), c.shown ? 24 : 32);
+    if (c.shown) {
+      EXPECT_EQ(linkTop(box.UrlLabHomepage), 40);
+    }
   }
 }
 
@@ -143,6 +142,9 @@ TEST(AboutBox, OnlyOkAndTheLinksTakeTheFocusAndEscapeDoesNotClose) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
   QTest::keyClick(&box, Qt::Key_Escape);
   EXPECT_TRUE(box.isVisible());
+  box.BButOK->setFocus();
+  QTest::keyClick(&box, Qt::Key_Return); // other keys still reach the dialog
+  EXPECT_TRUE(box.isHidden());
 }
 
 TEST(AboutBox, RendersTheClientAreaAsAtStartUp) {
@@ -174,6 +176,14 @@ TEST(AboutBox, LanguageTextsBeginWithTheFixedSentences) {
   // Each paragraph has its two further sentences.
   EXPECT_EQ(TFrmAbout::descriptionEnglish().count(QLatin1String(". ")), 2);
   EXPECT_EQ(TFrmAbout::descriptionGerman().count(QLatin1String(". ")), 2);
+  // Either language fits its place, broken into lines.
+  TFrmAbout box;
+  QLabel *label = box.LblDescription;
+  for (const QString &text : {TFrmAbout::descriptionEnglish(), TFrmAbout::descriptionGerman()}) {
+    label->setText(text);
+    EXPECT_LE(label->minimumSizeHint().width(), label->width());
+    EXPECT_LE(label->heightForWidth(label->width()), label->height());
+  }
 }
 
 TEST(Resources, ProgramIconAndGlyphsAreCompiledIn) {
