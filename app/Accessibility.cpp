@@ -91,9 +91,8 @@ void ChartSpeaker::flush() {
   m_described = true;
   if (text == m_chart->accessibleDescription())
     return;
+  // The widget tells assistive tools itself; a second event would have it read out twice.
   m_chart->setAccessibleDescription(text);
-  QAccessibleEvent event(m_chart, QAccessible::DescriptionChanged);
-  QAccessible::updateAccessibility(&event);
   emit described(text);
 }
 
