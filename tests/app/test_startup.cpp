@@ -25,7 +25,8 @@
 
 namespace {
 
-// The language file the server link reads: beside this test program, named after it.
+// The language file the server link reads: beside this test program, named after it. CTest
+// runs a copy of the program from a temporary folder, so the files written there go with it.
 QString languageFile() { return QCoreApplication::applicationFilePath() + QStringLiteral(".itl"); }
 
 void writeLanguage(const QString &records) {
