@@ -1,6 +1,7 @@
 // The program without a mouse: tab order, scroll-bar keys, the memo's Tab, the About box's
 // links, and where the main window opens.
 #include <QApplication>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "AboutBox.h"
+#include "ChartMenu.h"
 #include "Nuvra_urllab.h"
 #include "TMemo.h"
 #include "mainfrm.h"
@@ -71,7 +73,7 @@ TEST_F(Keyboard, ScrollBarKeysMoveByTheirStepsAndRecomputeOnce) {
 }
 
 // The style draws no focus on scroll bars: the program's own frame, one pixel inside the edge,
-// is the only difference focus makes.
+// is the only difference focus makes, and only focus.
 TEST_F(Keyboard, FocusedScrollBarShowsAFrameInsideItsEdge) {
   for (QScrollBar *bar : {form.SBarL, form.SBarPhaseDiff}) {
     // Styles frame only focus that keys moved, so Tab walks there; one more Tab leaves.
@@ -89,6 +91,25 @@ TEST_F(Keyboard, FocusedScrollBarShowsAFrameInsideItsEdge) {
         if (plain.pixel(x, y) != focused.pixel(x, y))
           changed |= QRect(x, y, 1, 1);
     EXPECT_EQ(changed, bar->rect().adjusted(1, 1, -1, -1)) << bar->objectName().toStdString();
+    // Without focus it is drawn as any scroll bar is.
+    QScrollBar stock(Qt::Horizontal, &form);
+    stock.setRange(bar->minimum(), bar->maximum());
+    stock.setPageStep(bar->pageStep());
+    stock.setValue(bar->value());
+    stock.setGeometry(bar->geometry());
+    EXPECT_EQ(stock.grab().toImage(), plain) << bar->objectName().toStdString();
+  }
+}
+
+// Shift+F10 opens the chart's menu only from the chart, leaving other controls' keys alone.
+TEST_F(Keyboard, ShiftF10OpensTheChartMenuFromTheChartOnly) {
+  QMenu *menu = chartmenu::install(form);
+  for (QWidget *focus :
+       {static_cast<QWidget *>(form.PCRicht), static_cast<QWidget *>(form.SBarL)}) {
+    focus->setFocus();
+    QTest::keyClick(focus, Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_EQ(menu->isVisible(), focus == form.PCRicht) << focus->objectName().toStdString();
+    menu->hide();
   }
 }
 
