@@ -106,10 +106,13 @@ TEST_F(Keyboard, ShiftF10OpensTheChartMenuFromTheChartOnly) {
   QMenu *menu = chartmenu::install(form);
   for (QWidget *focus :
        {static_cast<QWidget *>(form.PCRicht), static_cast<QWidget *>(form.SBarL)}) {
+    activate(form);
     focus->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return focus->hasFocus(); }, 2000));
     QTest::keyClick(focus, Qt::Key_F10, Qt::ShiftModifier);
     EXPECT_EQ(menu->isVisible(), focus == form.PCRicht) << focus->objectName().toStdString();
     menu->hide();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !menu->isVisible(); }, 2000));
   }
 }
 
