@@ -108,6 +108,13 @@ DEFAULTS = {
     "app/mainfrm_menu.cpp": APP_VIEWS,
     "app/mainfrm_handlers.cpp": APP_WINDOW,
     "app/mainfrm_startup.cpp": APP_WINDOW,
+    "platform/Registry.cpp": (["platform_services_test"], "^platform_services_test$"),
+    "platform/LocalTime.cpp": (["platform_services_test", "serverlink_stream_tests"],
+                               "^platform_services_test$|^serverlink_stream_tests$"),
+    "serverlink/language_lookup.cpp": (["serverlink_demon_tests"], "^serverlink_demon_tests$"),
+    "app/TMemo.cpp": (["test_app_pattern", "test_app_pattern_views", "test_app_startup"],
+                      "^test_app_pattern$|^test_app_pattern_views$|^test_app_startup$"),
+    "app/DipolixApplication.cpp": (["test_app_error_handler"], "^test_app_error_handler$"),
 }
 
 SWAPS = {

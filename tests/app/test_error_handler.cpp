@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 #include "DipolixApplication.h"
 #include "Nuvra_urllab.h"
@@ -44,6 +45,19 @@ TEST(ErrorHandler, HyperlinkErrorIsShownAndTheProgramGoesOn) {
   QTest::mouseClick(link, Qt::LeftButton);
   EXPECT_TRUE(clicked);
   shell::setExecuteHook({});
+}
+
+// Any other exception thrown in a handler is shown with its text; the event counts as not
+// handled.
+TEST(ErrorHandler, OtherExceptionsAreShownToo) {
+  QStringList shown;
+  g_app->showError = [&](const QString &message) { shown << message; };
+  struct Thrower : QObject {
+    bool event(QEvent *) override { throw std::runtime_error("disk full"); }
+  } thrower;
+  QEvent event(QEvent::User);
+  EXPECT_FALSE(QCoreApplication::sendEvent(&thrower, &event));
+  EXPECT_EQ(shown, QStringList{QStringLiteral("disk full")});
 }
 
 } // namespace

@@ -244,6 +244,14 @@ QByteArray languageFile(const char *name) {
   return f.readAll();
 }
 
+TEST(Memo, LineBreaksOfAnyKindInsideALineBecomeLines) {
+  TMemo memo(nullptr);
+  memo.SetLines({QStringLiteral("a\r\nb"), QStringLiteral("c\rd"), QString()});
+  EXPECT_EQ(memo.Lines(), (QStringList{"a", "b", "c", "d", ""}));
+  memo.SetLines({});
+  EXPECT_TRUE(memo.Lines().isEmpty());
+}
+
 TEST_F(Window, MemoTextFitsInBothLanguages) {
   for (const char *name : {"english.itl", "german.itl"}) {
     QByteArray bytes = languageFile(name);

@@ -70,7 +70,11 @@ TEST(LocalTime, StampsCountMillisecondsAndDaysFromYearOne) {
   const LocalTimeStamp s = toLocalTimeStamp(t);
   EXPECT_EQ(s.time, 86399999);
   EXPECT_EQ(fromLocalTimeStamp(s), t);
+  // Day 1 and both ends of a day are stamps; day 0, a negative time and a full day are not.
+  EXPECT_EQ(fromLocalTimeStamp({0, 1}), QDateTime(QDate(1, 1, 1), QTime(0, 0)));
+  EXPECT_EQ(fromLocalTimeStamp({86399999, 1}).time(), QTime(23, 59, 59, 999));
   EXPECT_FALSE(fromLocalTimeStamp({86400000, 5}).isValid());
+  EXPECT_FALSE(fromLocalTimeStamp({-1, 5}).isValid());
   EXPECT_FALSE(fromLocalTimeStamp({0, 0}).isValid());
   const LocalTimeStamp now = localTimeStampNow();
   EXPECT_EQ(now.date, toLocalTimeStamp(localNow()).date);

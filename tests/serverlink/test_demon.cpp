@@ -593,4 +593,9 @@ TEST(LanguageLookup, BesideTheProgramFirstThenTheInstalledTreeByLocale) {
                            QStringLiteral("/opt/dx/bin/../share/dipolix/") + c.file}))
         << c.lang.toStdString();
   }
+  // A program in the root folder, and one named without any folder.
+  EXPECT_EQ(language::candidates("/dipolix", "/dipolix.itl", "").at(1),
+            QStringLiteral("/../share/dipolix/english.itl"));
+  EXPECT_EQ(language::candidates("dipolix", "dipolix.itl", "").at(1),
+            QStringLiteral("./../share/dipolix/english.itl"));
 }
