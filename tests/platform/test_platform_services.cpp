@@ -59,6 +59,11 @@ TEST(Registry, ReadsAndWritesTheSystemScopeIniFile) {
   file.close();
   EXPECT_EQ(readSystemString("demon", "ViewerHandle"), "00000000");
   EXPECT_THROW(readSystemString("demon", "List"), ERegistryError);
+
+  // A store that cannot be written (its folder would be below a file) says so.
+  qputenv("XDG_CONFIG_DIRS", path.toLocal8Bit());
+  EXPECT_FALSE(writeSystemString("demon", "ViewerHandle", "12AB"));
+  EXPECT_EQ(readSystemString("demon", "ViewerHandle"), QString());
 }
 
 TEST(LocalTime, StampsCountMillisecondsAndDaysFromYearOne) {
