@@ -180,8 +180,16 @@ TEST_F(Window, FactsWindowFollowsTheScrollBarsAndIsAccessible) {
   EXPECT_FALSE(form.decibelAction()->isChecked());
 }
 
+// The room a label's text takes, unwrapped.
+QSize textSize(const QLabel *label) {
+  return label->fontMetrics().boundingRect(QRect(0, 0, 10000, 10000), 0, label->text()).size();
+}
+
 TEST(FactsWindow, ShowsTheFactsOfEveryPositionPairInRowsOfFixedSize) {
-  FactsWindow facts([](const QString &key) { return QStringLiteral("<%1>").arg(key); });
+  const chartview::Translate bracketed = [](const QString &k) {
+    return QStringLiteral("<%1>").arg(k);
+  };
+  FactsWindow facts(bracketed);
   facts.show();
   EXPECT_EQ(facts.windowTitle(), QStringLiteral("<Pattern facts>"));
   // Each position on its own changes what is shown, and going back shows the old facts again.
@@ -189,14 +197,12 @@ TEST(FactsWindow, ShowsTheFactsOfEveryPositionPairInRowsOfFixedSize) {
       {1000, 0}, {3000, 0}, {3000, 3141}, {1000, 3141}, {pattern::kDistanceMax, 0}, {1000, 0}};
   for (const auto &[p, q] : positions) {
     facts.setPattern(p, q);
-    const QStringList expected = factTexts(
-        pattern::analyse(p, q), [](const QString &k) { return QStringLiteral("<%1>").arg(k); });
+    const QStringList expected = factTexts(pattern::analyse(p, q), bracketed);
     for (int row = 0; row < 6; ++row) {
       QLabel *value = facts.ValueLabel(row);
       EXPECT_EQ(value->text(), expected[row]) << p << ' ' << q << " row " << row;
-      const QRect needed =
-          value->fontMetrics().boundingRect(QRect(0, 0, 10000, 10000), 0, value->text());
-      EXPECT_LE(needed.width(), value->contentsRect().width()) << "row " << row << " clipped";
+      EXPECT_LE(textSize(value).width(), value->contentsRect().width())
+          << "row " << row << " clipped";
     }
   }
   // Rows named for scripts and tools, laid out top to bottom. The lists
@@ -214,10 +220,9 @@ TEST(FactsWindow, ShowsTheFactsOfEveryPositionPairInRowsOfFixedSize) {
   }
   facts.setPattern(pattern::kDistanceMax, 0); // the most lobes there are
   QLabel *lobes = facts.ValueLabel(0);
-  const QRect needed =
-      lobes->fontMetrics().boundingRect(QRect(0, 0, 10000, 10000), 0, lobes->text());
-  EXPECT_LE(needed.height(), lobes->contentsRect().height());
-  EXPECT_LT(lobes->contentsRect().height(), needed.height() + lobes->fontMetrics().lineSpacing());
+  const int needed = textSize(lobes).height();
+  EXPECT_LE(needed, lobes->contentsRect().height());
+  EXPECT_LT(lobes->contentsRect().height(), needed + lobes->fontMetrics().lineSpacing());
 }
 
 TEST(FactsWindow, TextsShowTheirDigits) {

@@ -246,8 +246,7 @@ TEST(StartUpOrder, AboutBoxComesFirstWithThePatternAlreadyComputed) {
   form.BButInfo->click();
   EXPECT_TRUE(shownAgain);
   EXPECT_EQ(recomputed.count(), 1);
-  // The program keeps to one instance and writes no list of missing texts; a headless
-  // rendering runs beside it.
+  // The program keeps to one instance and writes no list of missing texts.
   EXPECT_EQ(linkRules(form), std::pair(false, false));
 }
 

@@ -107,9 +107,9 @@ TEST(Entity, RecordHasTheDocumentedBytesAndRoundTrips) {
   back.MutexHandle = 7;
   TEntity copy(nullptr);
   copy.Assign(&back);
-  for (const TEntity *t : {&copy, &back}) {
-    const_cast<TEntity *>(t)->Assign(nullptr);
-    const_cast<TEntity *>(t)->Assign(t);
+  for (TEntity *t : {&copy, &back}) {
+    t->Assign(nullptr);
+    t->Assign(t);
     EXPECT_EQ(t->WindowHandle, 68140u);
     EXPECT_EQ(t->MutexHandle, 7u);
     EXPECT_EQ(t->FileName, back.FileName);
