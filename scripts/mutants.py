@@ -115,6 +115,17 @@ DEFAULTS = {
     "app/TMemo.cpp": (["test_app_pattern", "test_app_pattern_views", "test_app_startup"],
                       "^test_app_pattern$|^test_app_pattern_views$|^test_app_startup$"),
     "app/DipolixApplication.cpp": (["test_app_error_handler"], "^test_app_error_handler$"),
+    "app/mainfrm_layout.cpp": (APP_WINDOW[0] + ["test_app_pattern_views"],
+                               APP_WINDOW[1] + "|^test_app_pattern_views$"),
+    "app/Resources.cpp": (["test_app_startup", "test_aboutbox", "dipolix", "test_app_figures"],
+                          "^test_app_startup$|^test_aboutbox$|^test_app_figures$"),
+    "app/main.cpp": (["dipolix", "test_app_headless", "test_app_figures",
+                      "test_app_single_instance"],
+                     "^test_app_headless$|^test_app_figures$|^test_app_single_instance$"),
+    "platform/LastError.cpp": (["platform_services_test", "platform_window_test",
+                                "platform_safe_writer_test"],
+                               "^platform_services_test$|^platform_safe_writer_test$"),
+    "tools/quillon-server/main.cpp": SERVER,
 }
 
 SWAPS = {

@@ -286,8 +286,15 @@ TEST(LastError, SystemTextForErrorNumbers) {
   EXPECT_NE(noFile, errorText(EACCES));
   EXPECT_NE(noFile, errorText(EEXIST));
   EXPECT_FALSE(errorText(EEXIST).isEmpty());
+  EXPECT_FALSE(errorText(EPERM).isEmpty()); // 1, the smallest number with a text
   EXPECT_TRUE(errorText(0).isEmpty());
   EXPECT_TRUE(errorText(99999).isEmpty());
+  // Each thread has its own last error, and a new one starts without any.
+  setLastError(EEXIST);
+  int seenInThread = -1;
+  std::thread([&] { seenInThread = lastError(); }).join();
+  EXPECT_EQ(seenInThread, 0);
+  EXPECT_EQ(lastError(), EEXIST);
   setLastError(0);
 }
 
