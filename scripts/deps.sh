@@ -5,7 +5,7 @@ pkgs=(cmake ninja-build g++ ccache qt6-base-dev qt6-base-dev-tools qt6-svg-dev l
       libgtest-dev libgmock-dev libbenchmark-dev
       xvfb xauth fonts-liberation2 fonts-dejavu-core clang clang-format libclang-rt-14-dev
       poppler-utils dpkg-dev file appstream desktop-file-utils
-      xdotool at-spi2-core python3-pyatspi dbus-daemon)
+      xdotool x11-utils at-spi2-core python3-pyatspi dbus-daemon)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -121,7 +121,8 @@ DEFAULTS = {
                           "^test_app_startup$|^test_aboutbox$|^test_app_figures$"),
     "app/main.cpp": (["dipolix", "test_app_headless", "test_app_figures",
                       "test_app_single_instance"],
-                     "^test_app_headless$|^test_app_figures$|^test_app_single_instance$"),
+                     "^test_app_headless$|^test_app_figures$|^test_app_single_instance$|"
+                     "^test_a11y_atspi$"),
     "platform/LastError.cpp": (["platform_services_test", "platform_window_test",
                                 "platform_safe_writer_test"],
                                "^platform_services_test$|^platform_safe_writer_test$"),

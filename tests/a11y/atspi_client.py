@@ -1,7 +1,9 @@
 """Reads the running program through the accessibility bus, as a screen reader does.
 
-Argument: the program's process id. Exit status 0 when everything a listener needs is there.
+Arguments: the program's process id, the program itself and a folder of the test's own for a
+second start. Exit status 0 when everything a listener needs is there.
 """
+import os
 import subprocess
 import sys
 import time
@@ -10,6 +12,8 @@ import pyatspi
 from gi.repository import GLib
 
 PID = int(sys.argv[1])
+EXE = sys.argv[2]
+TMP = sys.argv[3]
 failures = []
 
 
@@ -41,10 +45,10 @@ def walk(node, depth=0):
         yield from walk(node.getChildAtIndex(i), depth + 1)
 
 
-def application():
+def application(pid=PID):
     desktop = pyatspi.Registry.getDesktop(0)
     for app in desktop:
-        if app is not None and app.get_process_id() == PID:
+        if app is not None and app.get_process_id() == pid:
             return app
     return None
 
@@ -72,6 +76,7 @@ def xdo(*args):
 app = wait_for(application, "the program on the accessibility bus")
 if app is None:
     sys.exit(1)
+check(app.name == "Dipolix", "the application named: %r" % app.name)
 
 # The About box comes first; OK is pressed through its action, as a screen reader would.
 ok_button = wait_for(lambda: find(app, pyatspi.ROLE_PUSH_BUTTON, "OK"), "the About box")
@@ -187,5 +192,39 @@ if window:
                 "Radiation pattern", "Phase Difference"]
     check(order == expected, "Tab order %s" % order)
 
+
+
+def failed_start():
+    """A start that cannot set up its runtime folder says why in a message box that carries the
+    program's icon, and ends with 1 once the box is closed."""
+    run = os.path.join(TMP, "unusable-run")
+    os.mkdir(run, 0o700)
+    open(os.path.join(run, "dipolix"), "w").close()  # a file where the program's folder goes
+    p = subprocess.Popen([EXE], env=dict(os.environ, XDG_RUNTIME_DIR=run),
+                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+    try:
+        other = wait_for(lambda: application(p.pid), "the second start on the accessibility bus")
+        alerts = wait_for(lambda: other and find(other, pyatspi.ROLE_ALERT), "its message box")
+        check(bool(alerts), "a message box for the failed start")
+        if not alerts:
+            return
+        said = " ".join(n.name for n in walk(alerts[0]))
+        check("is not private" in said, "the message box says why: %r" % said)
+        windows = xdo("search", "--onlyvisible", "--pid", str(p.pid)).split()
+        icon = subprocess.run(["xprop", "-id", windows[0], "_NET_WM_ICON"], capture_output=True,
+                              text=True, timeout=5).stdout if windows else ""
+        check(icon.startswith("_NET_WM_ICON(CARDINAL) = "), "the message box has the program's icon")
+        find(alerts[0], pyatspi.ROLE_PUSH_BUTTON, "OK")[0].queryAction().doAction(0)
+        code = p.wait(10)
+        error = p.stderr.read()
+        check(code == 1 and error.startswith("dipolix: The runtime folder"),
+              "the failed start ends with 1 and says why: %d %r" % (code, error))
+    finally:
+        if p.poll() is None:
+            p.kill()
+            p.wait()
+
+
+failed_start()
 print("%d failure(s)" % len(failures))
 sys.exit(1 if failures else 0)

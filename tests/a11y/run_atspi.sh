@@ -13,8 +13,8 @@ for p in /usr/bin/python3 python3; do
   if command -v "$p" >/dev/null && "$p" -c 'import pyatspi' 2>/dev/null; then python=$p; break; fi
 done
 [ -n "$python" ] || skip "python3 with pyatspi (Debian: python3-pyatspi) not found"
-for tool in Xvfb xdotool dbus-daemon; do
-  command -v "$tool" >/dev/null || skip "$tool not found (Debian: xvfb, xdotool, dbus)"
+for tool in Xvfb xdotool xprop dbus-daemon; do
+  command -v "$tool" >/dev/null || skip "$tool not found (Debian: xvfb, xdotool, x11-utils, dbus)"
 done
 [ -x /usr/libexec/at-spi-bus-launcher ] || skip "the accessibility bus (Debian: at-spi2-core) not found"
 
@@ -68,7 +68,7 @@ export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 QT_QPA_PLATFORM=xcb
 app=$!
 pids+=($app)
 
-timeout 40 "$python" "$here/atspi_client.py" "$app"
+timeout 50 "$python" "$here/atspi_client.py" "$app" "$exe" "$tmp"
 rc=$?
 # What the session bus started (the accessibility bus launcher, its bus and registry).
 descendants() { for c in $(ps -o pid= --ppid "$1"); do echo "$c"; descendants "$c"; done; }
