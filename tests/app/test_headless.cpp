@@ -259,14 +259,14 @@ TEST(HeadlessReport, JsonShape) {
 
 struct Program : ::testing::Test {
   QTemporaryDir dir;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   int run(const QStringList &args, QByteArray *err = nullptr, const QString &runtimeDir = QString(),
           QByteArray *out = nullptr) {
     QProcess p;
-    if (!runtimeDir.isEmpty()) {
-      QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-      env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
-      p.setProcessEnvironment(env);
-    }
+    QProcessEnvironment e = env;
+    if (!runtimeDir.isEmpty())
+      e.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
+    p.setProcessEnvironment(e);
     p.start(QStringLiteral(DIPOLIX_EXE), args);
     EXPECT_TRUE(p.waitForFinished(30000));
     if (err)
@@ -280,6 +280,9 @@ struct Program : ::testing::Test {
 TEST_F(Program, WritesScreenshotAndCsv) {
   const QString png = dir.filePath("w.png");
   const QString csv = dir.filePath("p.csv");
+  // Ratios the environment sets for a desktop do not reach the figures.
+  env.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("3"));
+  env.insert(QStringLiteral("QT_SCREEN_SCALE_FACTORS"), QStringLiteral("2"));
   ASSERT_EQ(run({"--screenshot", png, "--export-csv", csv, "--distance", "2", "--phase", "1"}), 0);
   QImage image(png);
   EXPECT_EQ(image.size(), QSize(752, 460));
