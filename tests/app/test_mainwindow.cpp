@@ -1,4 +1,5 @@
 // The main window as a user meets it: layout, presets, read-outs and one repaint per change.
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QLabel>
 #include <QPushButton>
@@ -26,6 +27,8 @@ TEST_F(Window, LayoutMatchesTheDialog) {
   EXPECT_EQ(form.NLabdphi->geometry(), QRect(552, 16, 201, 20));
   EXPECT_EQ(form.NumLabL->geometry(), QRect(482, 112, 273, 20));
   EXPECT_EQ(form.SBarL->geometry(), QRect(488, 136, 257, 16));
+  EXPECT_EQ(form.Label1->geometry(), QRect(488, 60, 75, 16));
+  EXPECT_EQ(form.Label2->geometry(), QRect(664, 60, 83, 16));
   EXPECT_EQ(form.SB2Lamda->geometry(), QRect(696, 160, 49, 22));
   EXPECT_EQ(form.MMInfo->geometry(), QRect(488, 216, 257, 193));
   EXPECT_EQ(form.BButExit->geometry(), QRect(618, 420, 126, 29));
@@ -50,6 +53,22 @@ TEST_F(Window, LayoutMatchesTheDialog) {
   };
   EXPECT_EQ(QFontInfo(form.font()).family(), resolved({"MS Sans Serif", "Liberation Sans"}));
   EXPECT_EQ(QFontInfo(form.SBLamda4->font()).family(), resolved({"Symbol", "DejaVu Sans"}));
+  QStringList installed;
+  for (const QString &family : QFontDatabase::families())
+    installed << family.section(QStringLiteral(" ["), 0, 0);
+  for (const QFont &font : {form.font(), form.SBLamda4->font()}) {
+    ASSERT_FALSE(font.families().isEmpty());
+    for (const QString &family : font.families())
+      EXPECT_TRUE(installed.contains(family, Qt::CaseInsensitive)) << family.toStdString();
+  }
+}
+
+// The read-outs repaint on every property set unless hidden, also in a window not yet shown:
+// the layout and the translation would paint them a dozen times for nothing.
+TEST(WindowBuild, ReadoutsAreFirstPaintedWhenShown) {
+  TFrmRadPattern form(/*headless=*/true);
+  for (TNumLab *lab : {form.NLabdphi, form.NumLabL})
+    EXPECT_TRUE(lab->screenImage().isNull()) << lab->objectName().toStdString();
 }
 
 TEST_F(Window, StartUpShowsTheFirstPattern) {
