@@ -6,11 +6,13 @@
 
 #include "Glossan2000.h"
 #include "QuillonServer.h"
+#include "Registry.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QPointer>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTextStream>
 
 #include <csignal>
@@ -268,16 +270,23 @@ TEST_F(ProcessTest, SignalEndsTheServerWhileARequesterNeverTakesItsReply) {
 
 TEST(ServerProgram, RefusesWhatCannotWork) {
   QTemporaryDir d;
+  QFile file(d.filePath(QStringLiteral("file")));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.close();
   const struct {
     QStringList args;
     QByteArray sudoUid;
     const char *says;
+    int code;
   } cases[] = {
       // Fault injection belongs to the tests' build only.
-      {{QStringLiteral("--test-die-on"), QStringLiteral("4106")}, {}, "test-die-on"},
-      {{QStringLiteral("--test-quit-during"), QStringLiteral("4106")}, {}, "test-quit-during"},
+      {{QStringLiteral("--test-die-on"), QStringLiteral("4106")}, {}, "test-die-on", 1},
+      {{QStringLiteral("--test-quit-during"), QStringLiteral("4106")}, {}, "test-quit-during", 1},
       // A root server's window is out of reach of the user who ran sudo.
-      {{QStringLiteral("--publish")}, "1000", "sudo"},
+      {{QStringLiteral("--publish")}, "1000", "sudo", 2},
+      {{QStringLiteral("--files"), file.fileName()}, {}, "not a folder", 2},
+      {{QStringLiteral("--param"), QStringLiteral("=blue")}, {}, "NAME=VALUE", 2},
+      {{QStringLiteral("--param"), QStringLiteral("Colour")}, {}, "NAME=VALUE", 2},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString());
@@ -290,15 +299,39 @@ TEST(ServerProgram, RefusesWhatCannotWork) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("SUDO_UID"), QString::fromLatin1(c.sudoUid));
     p.setProcessEnvironment(env);
+    // The row's own options come last: of an option given twice the last one counts.
     p.start(QStringLiteral(QUILLON_SERVER_INSTALLED_PATH),
-            c.args + QStringList{QStringLiteral("--handle"), QStringLiteral("refused"),
-                                 QStringLiteral("--files"), d.path()});
+            QStringList{QStringLiteral("--handle"), QStringLiteral("refused"),
+                        QStringLiteral("--files"), d.path()} +
+                c.args);
     const bool ended = p.waitForFinished(5000);
     EXPECT_TRUE(ended) << "started instead of refusing";
     if (!ended)
       p.kill();
-    EXPECT_NE(p.exitCode(), 0);
+    EXPECT_EQ(p.exitCode(), c.code);
     EXPECT_TRUE(p.readAllStandardError().contains(c.says));
+  }
+}
+
+// A published server announces its handle in the system settings and takes it back when it
+// ends, unless another server has announced its own meanwhile.
+TEST_F(ProcessTest, PublishedHandleIsWithdrawnAtTheEndUnlessReplaced) {
+  const QString group = QString::fromLatin1(platform::kRegistryDemonGroup);
+  const QString key = QString::fromLatin1(platform::kRegistryViewerHandleKey);
+  // The other tests find their servers by handle text, not through this announcement.
+  const auto cleanUp = qScopeGuard([&] { platform::writeSystemString(group, key, QString()); });
+  for (const bool replaced : {false, true}) {
+    SCOPED_TRACE(replaced ? "replaced meanwhile" : "still its own");
+    ServerProcess server(QStringLiteral("pub"), dir.path(), {QStringLiteral("--publish")});
+    ASSERT_TRUE(server.Ready);
+    EXPECT_EQ(platform::readSystemString(group, key), QStringLiteral("pub"));
+    if (replaced) {
+      ASSERT_TRUE(platform::writeSystemString(group, key, QStringLiteral("other")));
+    }
+    ::kill(static_cast<pid_t>(server.m_process.processId()), SIGTERM);
+    ASSERT_TRUE(server.m_process.waitForFinished(8000));
+    EXPECT_EQ(platform::readSystemString(group, key),
+              replaced ? QStringLiteral("other") : QString());
   }
 }
 
