@@ -18,6 +18,7 @@
 #include <QUrl>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -59,6 +60,20 @@ TEST(Registry, ReadsAndWritesTheSystemScopeIniFile) {
   file.close();
   EXPECT_EQ(readSystemString("demon", "ViewerHandle"), "00000000");
   EXPECT_THROW(readSystemString("demon", "List"), ERegistryError);
+
+  // A write that fails after the store was found writable says so too: here no byte may be
+  // written, in a child process, whose file size limit this process does not share.
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const rlimit nothing{0, 0};
+    ::setrlimit(RLIMIT_FSIZE, &nothing);
+    ::signal(SIGXFSZ, SIG_IGN);
+    ::_exit(writeSystemString("demon", "ViewerHandle", "12AB") ? 1 : 0);
+  }
+  int status = -1;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(readSystemString("demon", "ViewerHandle"), "00000000");
 
   // A store that cannot be written (its folder would be below a file) says so.
   qputenv("XDG_CONFIG_DIRS", path.toLocal8Bit());
