@@ -4,7 +4,6 @@
 #include <QAccessible>
 #include <QAction>
 #include <QBuffer>
-#include <QDir>
 #include <QFile>
 #include <QHelpEvent>
 #include <QLabel>
@@ -18,6 +17,7 @@
 #include "Pattern.h"
 #include "PatternAnalysis.h"
 #include "TMemo.h"
+#include "language_files.h"
 #include "mainfrm.h"
 
 namespace {
@@ -239,16 +239,6 @@ TEST(FactsWindow, TextsShowTheirDigits) {
                    QStringLiteral("3.14 dBi"), QStringLiteral("12.35 dB")}));
 }
 
-// DIPOLIX_TEST_DATA names the tests folder or one below it; app/lang lies beside the tests.
-QByteArray languageFile(const char *name) {
-  QDir dir(qEnvironmentVariable("DIPOLIX_TEST_DATA"));
-  while (!dir.exists(QStringLiteral("../app/lang")) && dir.cdUp()) {
-  }
-  QFile f(dir.filePath(QStringLiteral("../app/lang/")) + QLatin1String(name));
-  EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << f.fileName().toStdString();
-  return f.readAll();
-}
-
 TEST(Memo, LineBreaksOfAnyKindInsideALineBecomeLines) {
   TMemo memo(nullptr);
   memo.SetLines({QStringLiteral("a\r\nb"), QStringLiteral("c\rd"), QString()});
@@ -259,7 +249,7 @@ TEST(Memo, LineBreaksOfAnyKindInsideALineBecomeLines) {
 
 TEST_F(Window, MemoTextFitsInBothLanguages) {
   for (const char *name : {"english.itl", "german.itl"}) {
-    QByteArray bytes = languageFile(name);
+    QByteArray bytes = sourceLanguageFile(name);
     QBuffer buffer(&bytes);
     TGlossan2000 g(QString{});
     g.LoadFromStream(buffer);

@@ -4,28 +4,13 @@
 #include "AsciiCase.h"
 
 #include <QBuffer>
-#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
 
+#include "language_files.h"
+
 namespace {
-
-// DIPOLIX_TEST_DATA names the tests folder or one of its subfolders; app/lang lies beside
-// the tests folder.
-QString LangDir() {
-  QDir dir(qEnvironmentVariable("DIPOLIX_TEST_DATA"));
-  for (int up = 0; up < 3; ++up, dir.cdUp())
-    if (dir.exists(QStringLiteral("../app/lang")))
-      return dir.filePath(QStringLiteral("../app/lang/"));
-  return QString();
-}
-
-QByteArray ReadLang(const char *name) {
-  QFile f(LangDir() + QLatin1String(name));
-  EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << f.fileName().toStdString();
-  return f.readAll();
-}
 
 const QStringList kNeeded = {"AppIconName",
                              "HomePageURL",
@@ -58,7 +43,7 @@ const QStringList kNeeded = {"AppIconName",
 
 void CheckFile(const char *name, const char *language) {
   SCOPED_TRACE(name);
-  QByteArray bytes = ReadLang(name);
+  QByteArray bytes = sourceLanguageFile(name);
   // One record per line, CR LF, nothing before or after.
   const QList<QByteArray> lines = bytes.split('\n');
   EXPECT_TRUE(lines.last().isEmpty());
@@ -91,7 +76,7 @@ TEST(LanguageFiles, EnglishHasEveryKey) { CheckFile("english.itl", "lgenglish");
 
 TEST(LanguageFiles, GermanHasEveryKeyAndItsUmlauts) {
   CheckFile("german.itl", "lggerman");
-  QByteArray bytes = ReadLang("german.itl");
+  QByteArray bytes = sourceLanguageFile("german.itl");
   TGlossan2000 g(QString{});
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::ReadOnly);
