@@ -33,6 +33,8 @@ public:
   void prepare(double angleOffset, double angleFactor, std::size_t count);
   // The entry of item `index` (below the prepared count) for its angle, computed when needed.
   const Entry &entry(std::size_t index, double phi);
+  // How many entries the table holds memory for.
+  std::size_t held() const { return m_entries.capacity(); }
 
 private:
   double m_angleOffset = 0;

@@ -14,6 +14,7 @@
 
 #include "chart_test_util.h"
 #include "event_counter.h"
+#include "polchart_p.h"
 
 using C = TCustomPolChart;
 using P = std::vector<QPoint>;
@@ -378,6 +379,18 @@ TEST(PolChartPaint, AngleTableFollowsAnglesAndSettings) {
     fresh->CreateWnd();
     ASSERT_EQ(reused->screenImage(), fresh->screenImage()) << what;
   }
+}
+
+// A much shorter list (another resolution) lets go of the longer one's memory; a slightly
+// shorter one keeps it for the next longer list.
+TEST(PolChartPaint, AngleTableLetsGoOfAMuchLongerList) {
+  AngleTable table;
+  table.prepare(0, 1, 50000);
+  table.prepare(0, 1, 40000);
+  EXPECT_GE(table.held(), 50000u);
+  table.prepare(0, 1, 720);
+  EXPECT_GE(table.held(), 720u);
+  EXPECT_LT(table.held(), 50000u);
 }
 
 // A picture the program asks for reaches the screen: one paint event follows, and that
