@@ -81,6 +81,7 @@ TEST(PolChartLabels, DegreesAndRadians) {
   EXPECT_EQ(labels(C::almSymmDeg, 7.5).last(), "-7.5");
   EXPECT_EQ(labels(C::almDegrees, 360), split("0"));
   EXPECT_EQ(labels(C::almRadians, 360), split("0.00"));
+  EXPECT_EQ(labels(C::almRadians, 360, 0), split("0"));
   EXPECT_EQ(labels(C::almSymmRad, 360, 0), split("0"));
   EXPECT_EQ(labels(C::almRadians, 90, 3), split("0.000 1.571 3.142 4.712"));
   EXPECT_EQ(labels(C::almSymmRad, 90, 2), split("0.00 1.57 3.14 -1.57"));
@@ -188,6 +189,27 @@ TEST(PolChartGrid, VerticalScaleReadsTopToBottom) {
   EXPECT_EQ(find("1.00", 1).y(), 200 - th - 1);
   EXPECT_EQ(p.hooked.back().y, 200);
   EXPECT_EQ(p.hooked.back().x, 100);
+
+  // Heights are rounded, not cut off: on a smaller radius the rings lie a fraction of a pixel
+  // off the pixel grid.
+  PaintedChart small([](TPolChart &c) {
+    c.SetRangeLow(-1);
+    c.SetMagFactor(0.97);
+  });
+  const int side = std::min(small.t->width(), small.t->height()) - small.t->ShadowWidth();
+  const double radius = roundToInt(side * 0.97 / 2);
+  const int cy = small.t->property("CenterY").toInt();
+  const auto smallTexts = small.on(CanvasOp::TextOut);
+  const std::pair<int, const char *> rings[] = {{4, "0.60"},  {3, "0.20"},   {2, "-0.20"},
+                                                {1, "-0.60"}, {-1, "-0.60"}, {-2, "-0.20"},
+                                                {-3, "0.20"}, {-4, "0.60"}};
+  for (const auto &[j, text] : rings) {
+    const int y = roundToInt(cy - j * radius / 5.0 - th / 2.0);
+    EXPECT_TRUE(std::any_of(
+        smallTexts.begin(), smallTexts.end(),
+        [&](const CanvasCall &c) { return c.text == QLatin1String(text) && c.points[0].y() == y; }))
+        << "ring " << j << " label " << text << " at y " << y;
+  }
 }
 
 TEST(PolChartGrid, SideScaleAxisAndRimLabels) {
