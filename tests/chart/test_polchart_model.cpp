@@ -106,8 +106,10 @@ TEST(PolChartModel, ClampsAndIgnoredValues) {
 
   c.SetAngleOffset(200);
   EXPECT_EQ(c.AngleOffset(), 180);
+  EXPECT_EQ(c.mapping().angleOffset, 180) << "the published mapping follows at once";
   c.SetUseDegrees(false);
   EXPECT_FALSE(c.UseDegrees());
+  EXPECT_EQ(c.mapping().angleFactor, 1.0);
   c.SetAngleOffset(200);
   EXPECT_EQ(c.AngleOffset(), C::kPi);
   c.SetAngleOffset(-4);
@@ -149,6 +151,10 @@ TEST(PolChartModel, CenterSettersClampOrRecentre) {
   c.SetCenterY(-1000);
   EXPECT_EQ(c.CenterY(), -100);
   EXPECT_EQ(c.mapping().offsetX, 400);
+  c.SetCenterY(1000);
+  EXPECT_EQ(c.CenterY(), 200);
+  c.SetCenterY(150); // within twice the height
+  EXPECT_EQ(c.CenterY(), 150);
 
   c.SetAutoCenter(true); // becoming true re-centres at once
   EXPECT_EQ(c.CenterX(), 100);
