@@ -220,11 +220,17 @@ TEST(PolChartMouse, ZoomWindowUpAndRightClampedCancelledAndDiscarded) {
   press(c, 100, 200);
   move(c, 160, 150);
   EXPECT_EQ(rubber(rec).back().points, (P{{100, 200}, {160, 140}}));
+  // The band is on the control's image, not on the composed frame.
+  const auto bandShown = [&](int x, int y) {
+    return c->screenImage().pixel(x, y) != c->frameBitmap().pixel(x, y);
+  };
+  EXPECT_TRUE(bandShown(100, 170));
   // Right button: erased, view unchanged, window closed.
   rec.clear();
   release(c, 160, 150, Qt::RightButton);
   EXPECT_EQ(rubber(rec).size(), 1u);
   EXPECT_EQ(rubber(rec)[0].points, (P{{100, 200}, {160, 140}}));
+  EXPECT_FALSE(bandShown(100, 170));
   release(c, 160, 150);
   EXPECT_EQ(n.zoomPan, 0);
   EXPECT_EQ(c->CenterX(), cx);
@@ -238,6 +244,20 @@ TEST(PolChartMouse, ZoomWindowUpAndRightClampedCancelledAndDiscarded) {
   move(c, 350, 260);
   EXPECT_EQ(rubber(rec).back().points, (P{{300, 250}, {350, 300}})) << "still active";
   release(c, 350, 260, Qt::RightButton);
+
+  // Left of the area: the corner stops at its edge, the height follows the width.
+  press(c, 100, 200);
+  move(c, -50, 260);
+  EXPECT_EQ(rubber(rec).back().points, (P{{100, 200}, {0, 300}}));
+  EXPECT_TRUE(bandShown(50, 200));
+  // The program switches to another action meanwhile: the next move discards the window.
+  c->SetMouseAction(Nuvra::maPan);
+  move(c, 50, 260);
+  EXPECT_FALSE(bandShown(50, 200));
+  release(c, 50, 260);
+  c->SetMouseAction(Nuvra::maZoomWindPos);
+  EXPECT_EQ(n.zoomPan, 0);
+  EXPECT_EQ(c->MagFactor(), mag);
 
   // A press outside the area starts nothing; a window without size is discarded.
   rec.clear();
@@ -347,12 +367,13 @@ TEST(PolChartMouse, LabelDragAndModeChangeDuringADrag) {
   c->SetMouseAction(Nuvra::maDragLabel);
   Counts n;
   n.attach(c);
-  TpcTextLabel *pix = c->TextLabel(3);
+  // The first and the last label: both ends of the numbering can be dragged.
+  TpcTextLabel *pix = c->TextLabel(1);
   pix->SetAttachToData(false);
   pix->SetPosRad(40);
   pix->SetPosPhi(40);
   pix->SetMode(TpcTextLabel::tlBox);
-  TpcTextLabel *data = c->TextLabel(5);
+  TpcTextLabel *data = c->TextLabel(C::kTextLabelCount);
   data->SetPosRad(0.5); // (175, 100)
   data->SetMode(TpcTextLabel::tlsimple);
 

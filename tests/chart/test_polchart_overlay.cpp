@@ -367,6 +367,24 @@ TEST(PolChartCrossHairs, PolarRayAndCircle) {
   }
 }
 
+// On a control taller than the painter's range a ray may end below it: pulled back along
+// its own direction to y = 30000, not cut off there.
+TEST(PolChartCrossHairs, RayBelowThePaintersRangeIsPulledBackAlongItself) {
+  TestChart t(60, 40000); // centre (30, 20000), 15 pixels per unit
+  TPolChart &c = *t.chart;
+  c.SetRangeLow(-1);
+  TpcCrossHair *ch = c.CrossHair1();
+  ch->SetMode(TpcCrossHair::chPolar);
+  ch->SetPosRad(-1 + 15000.0 / 15); // 15000 pixels from the centre
+  ch->SetPosPhi(80);
+  CanvasRecorder rec;
+  c.Paint();
+  const auto lines = rec.of(CanvasOp::LineTo, "overlay");
+  ASSERT_EQ(lines.size(), 1u);
+  const double dx = 15000 * std::cos(80 * C::kDegToRad), dy = 15000 * std::sin(80 * C::kDegToRad);
+  EXPECT_EQ(lines[0].points[1], QPoint(static_cast<int>(std::lround(30 + 10000 / dy * dx)), 30000));
+}
+
 // With a shadow the chart area is the control less the shadow: 220 x 180 here, centre
 // (110, 90), 45 pixels per unit. Lines and circles are tested against that area's edges.
 TEST(PolChartCrossHairs, EdgesOfTheAreaLessTheShadow) {

@@ -23,6 +23,7 @@ template <class Control> void expectClickRules(Control *w) {
                         {"left in, up out", 0, 0, 1, 1},
                         {"right in, up in", 0, 0, 1, 1},
                         {"double click", 1, 1, 2, 2},
+                        {"right double click", 0, 0, 2, 2}, // only the left button's counts
                         {"middle", 0, 0, 1, 1},
                         {"left in, up in, up in", 1, 0, 1, 2}}; // a release alone: no click
   for (const Case &c : cases) {
@@ -31,10 +32,10 @@ template <class Control> void expectClickRules(Control *w) {
     const Qt::MouseButton b = g.starts_with("right")    ? Qt::RightButton
                               : g.starts_with("middle") ? Qt::MiddleButton
                                                         : Qt::LeftButton;
-    if (g == "double click") {
-      QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, in);
-      QTest::mouseDClick(w, Qt::LeftButton, Qt::NoModifier, in); // the second press
-      QTest::mouseRelease(w, Qt::LeftButton, Qt::NoModifier, in);
+    if (g.ends_with("double click")) {
+      QTest::mouseClick(w, b, Qt::NoModifier, in);
+      QTest::mouseDClick(w, b, Qt::NoModifier, in); // the second press
+      QTest::mouseRelease(w, b, Qt::NoModifier, in);
     } else {
       QTest::mousePress(w, b, Qt::NoModifier, in);
       QTest::mouseRelease(w, b, Qt::NoModifier, g.ends_with("out") ? out : in);
