@@ -205,8 +205,8 @@ void PolChartPrivate::renderChart(TCanvas &cv) {
     cv.SetPenColor(clBlack);
     cv.SetPenStyle(Nuvra::psSolid);
     cv.SetPenWidth(1);
-    const int e = w == 1 ? 1 : w; // how far in from the control's right and bottom edge
-    const QPoint frame[] = {{0, H - e}, {0, 0}, {W - e, 0}, {W - e, H - e}, {0, H - e}};
+    // The shadow's width in from the control's right and bottom edge.
+    const QPoint frame[] = {{0, H - w}, {0, 0}, {W - w, 0}, {W - w, H - w}, {0, H - w}};
     cv.Polyline(frame);
   }
 }
