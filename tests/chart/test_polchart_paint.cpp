@@ -191,6 +191,40 @@ TEST(PolChartPaint, DataRenderedHookBeforeFrameLine) {
   EXPECT_GT(frameIndex, callsBefore);
 }
 
+// The replay starts from its own pen whatever was drawn before: at the origin and solid, so an
+// empty list leaves a program's handler that, and a data line in the default style is solid.
+TEST(PolChartPaint, ReplayStartsFromItsOwnPen) {
+  TestChart t(200, 200);
+  TPolChart &c = *t.chart;
+  c.SetAutoRedraw(false);
+  c.SetGridStyleRadial(C::gsRadBothDots);
+  c.SetGridStyleAngular(C::gsAngDots);
+  QPoint pos(-1, -1);
+  Nuvra::TPenStyle style = Nuvra::psClear;
+  c.OnDataRendered = [&](QObject *, TCanvas *&canvas, int, int) {
+    pos = canvas->PenPos();
+    style = canvas->PenStyle();
+  };
+  c.Paint();
+  EXPECT_EQ(pos, QPoint(0, 0));
+  EXPECT_EQ(style, Nuvra::psSolid);
+
+  // With the grid layer cached no grid is drawn before the replay: the pen is whatever the
+  // last replay ended with, here a dashed line.
+  c.SetCacheStaticLayer(true);
+  c.MoveTo(0.5, 0);
+  c.DrawTo(0.5, 90);
+  c.SetPenStyle(Nuvra::psDash);
+  c.DrawTo(0.5, 180);
+  c.Paint();
+  CanvasRecorder rec;
+  c.Paint();
+  const auto runs = rec.of(CanvasOp::Polyline, "chart");
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[0].penStyle, Nuvra::psSolid);
+  EXPECT_EQ(runs[1].penStyle, Nuvra::psDash);
+}
+
 // Real pixels: a red dotted reference circle below a black curve.
 TEST(PolChartPixels, CircleBelowCurve) {
   BareChart b;
