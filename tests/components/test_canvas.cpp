@@ -1,6 +1,7 @@
 // The canvas adapter's drawing conventions, checked on real pixels: the controls' coordinates
 // are only right if these hold.
 #include <QGuiApplication>
+#include <QPainter>
 #include <QPalette>
 #include <gtest/gtest.h>
 
@@ -160,6 +161,33 @@ TEST(Canvas, ThinLinesSetDirectlyMatchThePaintersPoints) {
   }
 }
 
+// The dashed one-pixel pens have the on and off runs of Qt's own cosmetic pens.
+TEST(Canvas, DashedThinLinesHaveTheRunsOfQtsPens) {
+  const std::pair<Nuvra::TPenStyle, Qt::PenStyle> styles[] = {
+      {Nuvra::psDash, Qt::DashLine},
+      {Nuvra::psDot, Qt::DotLine},
+      {Nuvra::psDashDot, Qt::DashDotLine},
+      {Nuvra::psDashDotDot, Qt::DashDotDotLine}};
+  for (const auto &[ours, qts] : styles) {
+    QImage canvasLine(40, 3, QImage::Format_RGB32), qtLine(40, 3, QImage::Format_RGB32);
+    canvasLine.fill(kWhite);
+    qtLine.fill(kWhite);
+    {
+      TCanvas c;
+      c.setTarget(&canvasLine);
+      c.SetPenColor(clBlack);
+      c.SetPenStyle(ours);
+      c.MoveTo(0, 1);
+      c.LineTo(40, 1); // the end point, left out, lies beside the image
+    }
+    QPainter p(&qtLine);
+    p.setPen(QPen(Qt::black, 0, qts));
+    p.drawLine(0, 1, 39, 1);
+    p.end();
+    EXPECT_EQ(canvasLine, qtLine) << ours;
+  }
+}
+
 // A line with an end beside the image draws the part that lies on it: the same pixels as the
 // line drawn wholly on a larger image, seen through a window of the smaller one's size.
 TEST(Canvas, LinesReachingBeyondTheImageKeepTheirPartOnIt) {
@@ -244,6 +272,17 @@ TEST(Canvas, TextBackgroundFollowsTheBrush) {
   clear.canvas.SetBrushStyle(Nuvra::bsClear);
   clear.canvas.TextOut(0, 0, QStringLiteral("."));
   EXPECT_EQ(clear.at(0, 0), kWhite);
+  // The letters themselves, in the font colour.
+  Surface letters;
+  letters.canvas.SetFont(makeFont(QStringLiteral("Liberation Sans"), 13));
+  letters.canvas.SetBrushStyle(Nuvra::bsClear);
+  letters.canvas.SetFontColor(clRed);
+  letters.canvas.TextOut(2, 2, QStringLiteral("W"));
+  int red = 0;
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 20; ++x)
+      red += qRed(letters.at(x, y)) > 200 && qGreen(letters.at(x, y)) < 60;
+  EXPECT_GT(red, 10);
   EXPECT_GT(s.canvas.TextWidth(QStringLiteral("WW")), s.canvas.TextWidth(QStringLiteral("W")));
   EXPECT_GT(s.canvas.TextHeight(QStringLiteral("W")), 10);
   // Text in a clip rectangle: a solid brush fills the whole rectangle, a clear one nothing.
