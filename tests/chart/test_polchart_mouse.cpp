@@ -274,6 +274,12 @@ TEST(PolChartMouse, ZoomWindowUpAndRightClampedCancelledAndDiscarded) {
   EXPECT_EQ(c->MagFactor(), mag);
 }
 
+// An area without width (a control no wider than its shadow) keeps the corner at x = 0.
+TEST(PolChartMouse, ZoomWindowCornerInAnAreaWithoutWidth) {
+  EXPECT_EQ(C::zoomWindowCorner({0, 5}, 8, 9, 0, 20).x(), 0);
+  EXPECT_EQ(C::zoomWindowCorner({0, 5}, 8, 9, -4, 20).x(), 0);
+}
+
 TEST(PolChartMouse, ZoomWindowBoundsAndPainting) {
   TestChart t(300, 400); // higher than wide
   TPolChart *c = t.chart;
