@@ -1,5 +1,6 @@
 // The read-out control: properties and setter rules, layout and frames as the canvas sees
 // them, the disabled and transparent looks, copying between labels.
+#include <QAccessible>
 #include <QApplication>
 #include <QFontMetrics>
 #include <QMetaProperty>
@@ -125,6 +126,14 @@ TEST_F(NumLab, SetterRulesClampIgnoreAndRepaintOnlyOnChange) {
   EXPECT_EQ(screenTransfers([&] { lab->SetLeftText(QStringLiteral("left")); }), 1u);
   EXPECT_EQ(screenTransfers([&] { lab->SetPrecision(15); }), 0u);
   EXPECT_EQ(screenTransfers([&] { lab->SetPrecision(-5); }), 0u);
+  EXPECT_EQ(screenTransfers([&] { lab->SetPrecision(3); }), 1u);
+  EXPECT_EQ(screenTransfers([&] { lab->SetColorLabBakG(clCream); }), 1u);
+  EXPECT_EQ(screenTransfers([&] { lab->SetColorLabBakG(clCream); }), 0u);
+  EXPECT_EQ(screenTransfers([&] { lab->SetDTFormat(QStringLiteral("hh:nn")); }), 1u);
+  EXPECT_EQ(screenTransfers([&] { lab->SetDTFormat(QStringLiteral("hh:nn")); }), 0u);
+  EXPECT_EQ(screenTransfers([&] { lab->setFont(makeFont(QStringLiteral("Liberation Sans"), 14)); }),
+            1u);
+  EXPECT_EQ(screenTransfers([&] { lab->setPalette(QPalette(Qt::darkCyan)); }), 1u);
   EXPECT_EQ(screenTransfers([&] { lab->SetFrameStyle(Nuvra::fsLowered); }), 0u);
   EXPECT_EQ(screenTransfers([&] { lab->SetComma(true); }), 1u);
   EXPECT_EQ(screenTransfers([&] { lab->SetDisplayType(lab->DisplayType()); }), 0u);
@@ -152,6 +161,19 @@ TEST_F(NumLab, SetterRulesClampIgnoreAndRepaintOnlyOnChange) {
   const QImage shown = lab->grab().toImage();
   lab->Paint();
   EXPECT_EQ(shown, lab->grab().toImage()); // showing painted it at its new size
+}
+
+// A screen reader meets a read-out as text named by its left text, with the shown value.
+TEST_F(NumLab, ScreenReadersHearItsNameAndValue) {
+  lab->SetLeftText(QStringLiteral("Distance:"));
+  QAccessibleInterface *a = QAccessible::queryAccessibleInterface(lab);
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(a->role(), QAccessible::StaticText);
+  EXPECT_EQ(a->text(QAccessible::Name), QStringLiteral("Distance"));
+  QAccessibleTextInterface *text = a->textInterface();
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(text->text(0, text->characterCount()), a->text(QAccessible::Value));
+  EXPECT_FALSE(a->text(QAccessible::Value).isEmpty());
 }
 
 TEST_F(NumLab, SizeHintsHoldTheBoxOneRowAndTheRightText) {
@@ -390,6 +412,17 @@ TEST_F(NumLab, TransparentLabelAndsOntoTheParentsPicture) {
   parent.setPalette(pal);
   lab->SetColorLabBakG(clCream);
   lab->SetLeftText(QString());
+  // The dark pixels inside the box: the value's letters and the frame's dark lines.
+  const auto darkInBox = [](const QImage &img) {
+    std::vector<QPoint> dark;
+    for (int y = 2; y < 18; ++y)
+      for (int x = 42; x < 90; ++x)
+        if (qGray(img.pixel(x, y)) < 80)
+          dark.emplace_back(x, y);
+    return dark;
+  };
+  const std::vector<QPoint> opaqueDark = darkInBox(lab->screenImage());
+  ASSERT_GT(opaqueDark.size(), 10u);
   CanvasRecorder rec;
   lab->SetTransparent(true);
   const auto fills = rec.of(CanvasOp::Rectangle, QStringLiteral("numlab"));
@@ -406,6 +439,7 @@ TEST_F(NumLab, TransparentLabelAndsOntoTheParentsPicture) {
   const QImage &img = lab->screenImage();
   EXPECT_EQ(pixel(img, 5, 3), 0xE08020u); // the parent shows through outside the box
   EXPECT_EQ(pixel(img, 44, 4) & 0xFFFFFFu, clCream & 0xFFFFFFu);
+  EXPECT_EQ(darkInBox(img), opaqueDark) << "the letters land where the opaque label has them";
 
   rec.clear();
   lab->SetColorLabText(clRed); // coloured text needs a white box under the AND

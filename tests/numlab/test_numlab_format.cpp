@@ -178,6 +178,9 @@ TEST(NumLabFormat, DateTimePatterns) {
   EXPECT_EQ(dt(jan14 + 0.75, "dddd d.m.yy hh:nn:ss"), "Wednesday 14.1.04 18:00:00");
   EXPECT_EQ(dt(jan14 + 0.75, "ddd DD/MM/YYYY h:mm am/pm"), "Wed 14/01/2004 6:00 pm");
   EXPECT_EQ(dt(jan14 + 0.25, "mmmm d h:nn AM/PM a/p"), "January 14 6:00 AM a");
+  EXPECT_EQ(dt(jan14 + 0.75, "h:nn A/P"), "6:00 P");
+  // The last millisecond of a minute still belongs to it.
+  EXPECT_EQ(dt(jan14 + 59.999 / 86400, "hh:nn:ss.zzz"), "00:00:59.999");
   EXPECT_EQ(dt(jan14 + 0.75, "h:nn ampm"), "6:00 PM");
   EXPECT_EQ(dt(jan14 + 0.25, "h:nn ampm"), "6:00 AM");
   EXPECT_EQ(dt(jan14 + 0.5 + 1.5 / 86400.0, "hh:nn:ss.zzz"), "12:00:01.500");
