@@ -376,3 +376,28 @@ TEST_F(HoverFixture, RunTimeFontShowsUntilTheFirstLeave) {
   leave();
   EXPECT_EQ(lab.font().pixelSize(), 13) << "the loaded font comes back";
 }
+
+// A link with the keyboard focus keeps the active look when the pointer leaves: it shows the
+// keyboard user where Enter goes. And a shown link repaints at once when its address changes.
+TEST_F(HoverFixture, FocusedLinkKeepsTheActiveLookAndRepaintsAtOnce) {
+  lab.setFocusPolicy(Qt::TabFocus);
+  lab.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&lab));
+  lab.setFocus();
+  ASSERT_TRUE(lab.hasFocus());
+  enter();
+  leave();
+  EXPECT_TRUE(lab.font().underline());
+  lab.clearFocus();
+  EXPECT_FALSE(lab.font().underline()) << "losing the focus away from the pointer";
+  // Losing the focus under the pointer keeps it.
+  lab.setFocus();
+  lab.setAttribute(Qt::WA_UnderMouse); // what the window system's enter event sets
+  lab.clearFocus();
+  EXPECT_TRUE(lab.font().underline()) << "losing the focus under the pointer";
+
+  EventCounter paints(QEvent::Paint);
+  lab.installEventFilter(&paints);
+  lab.SetURL(QStringLiteral("https://example.org/"));
+  EXPECT_EQ(paints.count, 1);
+}
