@@ -115,6 +115,13 @@ TEST_F(Access, ComponentInterfacesSayWhatTheyShow) {
   EXPECT_EQ(clicks, 0);
   actions->doAction(QAccessibleActionInterface::pressAction());
   EXPECT_EQ(clicks, 1);
+  // Named by its caption, its value the address; nothing else takes the caption.
+  link.SetURL(QStringLiteral("https://example.org/"));
+  EXPECT_EQ(of(&link)->text(QAccessible::Name), QStringLiteral("Home page"));
+  EXPECT_EQ(of(&link)->text(QAccessible::Value), QStringLiteral("https://example.org/"));
+  EXPECT_EQ(of(&link)->text(QAccessible::Description), QString());
+  link.setAccessibleName(QStringLiteral("Our home page"));
+  EXPECT_EQ(of(&link)->text(QAccessible::Name), QStringLiteral("Our home page"));
 }
 
 TEST_F(Access, DescriptionFollowsTheDistanceOnceItSettles) {
