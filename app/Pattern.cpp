@@ -23,7 +23,8 @@ long double phaseDifference(int q) { return static_cast<long double>(q) / 2000.0
 // precision, and kept for the whole run (at most 11 tables of up to 3961 values).
 const std::vector<long double> &cosTheta(int b) {
   static std::array<std::vector<long double>, 12> tables;
-  std::vector<long double> &t = tables[static_cast<std::size_t>(b)];
+  // Checked: a resolution beyond the tables must fail loudly, not write past them.
+  std::vector<long double> &t = tables.at(static_cast<std::size_t>(b));
   if (t.empty()) {
     const int n = 360 * b;
     t.resize(static_cast<std::size_t>(n) + 1);

@@ -47,6 +47,20 @@ TEST(Pattern, ListHoldsCircleMoveAndOneTurnOfSegments) {
   EXPECT_EQ(chart.capacity(), 4000);
 }
 
+// ρ = ½(1 + r) in decibels: full power 0 dB, half power −3 dB, below the floor the floor.
+TEST(Pattern, DecibelsOfThePower) {
+  EXPECT_EQ(pattern::decibels(1.0), 0.0);
+  EXPECT_NEAR(pattern::decibels(0.0), -3.0103, 1e-4);
+  EXPECT_NEAR(pattern::decibels(0.5), 10 * std::log10(0.75), 1e-12);
+  EXPECT_EQ(pattern::decibels(-1.0), pattern::decibels(-0.9999999999));
+  // A new decibel plot replaces the last one.
+  TPolChart chart;
+  pattern::plotDecibels(chart, 1000, 0);
+  const int once = chart.Count();
+  pattern::plotDecibels(chart, 1000, 0);
+  EXPECT_EQ(chart.Count(), once);
+}
+
 TEST(Pattern, ReferenceCircleIsRedDottedHollow) {
   TPolChart chart;
   pattern::plot(chart, 1000, 0);
