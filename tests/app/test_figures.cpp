@@ -2,6 +2,7 @@
 // vector content read back by independent readers, no display needed where none should be.
 #include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSize>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -56,35 +57,57 @@ TEST(Figures, FormatFollowsTheName) {
   }
 }
 
-// The curve is one long polyline of the pattern's points, the labels are text.
-TEST(Figures, SvgChartIsVectorWithTheCurveAndTheLabels) {
-  QTemporaryDir dir;
-  const QString svg = dir.filePath("c.svg");
-  ASSERT_EQ(dipolix({"--chart", svg, "--size", "600x500", "--distance", "1"}).code, 0);
-  QXmlStreamReader xml(contents(svg));
-  qsizetype longest = 0, images = 0;
-  QStringList texts;
-  QSize size;
-  while (!xml.atEnd()) {
-    if (xml.readNext() != QXmlStreamReader::StartElement)
-      continue;
-    const auto name = xml.name();
-    if (name == QLatin1String("svg"))
-      size = QSize(xml.attributes().value("viewBox").split(' ')[2].toInt(),
-                   xml.attributes().value("viewBox").split(' ')[3].toInt());
-    else if (name == QLatin1String("polyline") || name == QLatin1String("path"))
-      longest = std::max(longest, xml.attributes().value("points").count(','));
-    else if (name == QLatin1String("image"))
-      ++images;
-    else if (name == QLatin1String("text"))
-      texts << xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed();
+// The curve is one long polyline of the pattern's points, the labels are text: in the chart's
+// figure and in the window's, which draws its chart the same way, not as the control's bitmap
+// (the window's only images are the style's small pieces of frames and buttons).
+TEST(Figures, SvgHoldsTheCurveAndTheLabelsAsVectors) {
+  const struct {
+    QStringList args;
+    QSize size;
+    int largestImage; // side, in pixels; 0: no image at all
+  } cases[] = {
+      {{"--chart", "f.svg", "--size", "600x500", "--distance", "1"}, {600, 500}, 0},
+      {{"--screenshot", "f.svg", "--distance", "1"}, {752, 460}, 280},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.args.join(' ').toStdString());
+    QTemporaryDir dir;
+    QStringList args = c.args;
+    args[1] = dir.filePath(args[1]);
+    ASSERT_EQ(dipolix(args).code, 0);
+    QXmlStreamReader xml(contents(args[1]));
+    qsizetype longest = 0;
+    int largest = 0;
+    QStringList texts;
+    QString title;
+    QSize size;
+    while (!xml.atEnd()) {
+      if (xml.readNext() != QXmlStreamReader::StartElement)
+        continue;
+      const auto name = xml.name();
+      const auto attribute = [&xml](const char *key) { return xml.attributes().value(key); };
+      if (name == QLatin1String("svg"))
+        size = QSize(attribute("viewBox").split(' ')[2].toInt(),
+                     attribute("viewBox").split(' ')[3].toInt());
+      else if (name == QLatin1String("polyline") || name == QLatin1String("path"))
+        longest = std::max(longest, attribute("points").count(','));
+      else if (name == QLatin1String("image"))
+        largest = std::max(
+            {largest, 1, std::min(attribute("width").toInt(), attribute("height").toInt())});
+      else if (name == QLatin1String("text"))
+        texts << xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed();
+      else if (name == QLatin1String("title"))
+        title = xml.readElementText();
+    }
+    ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    EXPECT_EQ(title, QStringLiteral("Dipolix"));
+    EXPECT_EQ(size, c.size);
+    EXPECT_GE(longest, 199); // a run of the curve, not a bitmap of it
+    EXPECT_LE(largest, c.largestImage);
+    for (const char *label : {"0°", "90°", "180°", "270°"})
+      EXPECT_TRUE(texts.contains(QString::fromUtf8(label)))
+          << label << texts.join('|').toStdString();
   }
-  ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
-  EXPECT_EQ(size, QSize(600, 500));
-  EXPECT_GE(longest, 199); // a run of the curve, not a bitmap of it
-  EXPECT_EQ(images, 0);
-  for (const char *label : {"0°", "90°", "180°", "270°"})
-    EXPECT_TRUE(texts.contains(QString::fromUtf8(label))) << label << texts.join('|').toStdString();
 }
 
 TEST(Figures, PdfTextHoldsTheAngleLabels) {
@@ -100,6 +123,15 @@ TEST(Figures, PdfTextHoldsTheAngleLabels) {
   const QString text = QString::fromUtf8(p.readAllStandardOutput());
   EXPECT_TRUE(text.contains(QStringLiteral("270°"))) << text.toStdString();
   EXPECT_TRUE(text.contains(QStringLiteral("Exit"))) << text.toStdString();
+  // The file names its maker, and its page ends where the window does.
+  p.start(QStandardPaths::findExecutable(QStringLiteral("pdfinfo")), {pdf});
+  ASSERT_TRUE(p.waitForFinished(30000));
+  const QString info = QString::fromUtf8(p.readAllStandardOutput());
+  EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("\\nCreator: +Dipolix\\n"))))
+      << info.toStdString();
+  // 752 x 460 pixels at 96 dpi.
+  EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("\\nPage size: +564 x 345 pts"))))
+      << info.toStdString();
 }
 
 // Every picture the program reads is PNG, read as such: asking Qt to guess the format loads

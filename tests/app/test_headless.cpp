@@ -125,9 +125,22 @@ TEST(HeadlessCsv, OneRowPerLinePointWithFullPrecision) {
   EXPECT_TRUE(rows[1].endsWith(",0,")) << rows[1].toStdString(); // 0°: a null, no decibels
   const QList<QByteArray> at30 = rows[1 + 60].split(',');
   EXPECT_NEAR(at30[3].toDouble(), 10 * std::log10(at30[2].toDouble()), 1e-12);
-  // 17 significant digits: a value read back is the same double.
-  const QList<QByteArray> r1 = rows[2].split(',');
-  EXPECT_EQ(r1[1].toDouble(), chart.item(3).R);
+  // 17 significant digits: every value read back is the same double (16 lose some). Thirds
+  // of a degree, as at three points per degree, need all 17.
+  pattern::plot(chart, 2000, 0);
+  const QList<QByteArray> thirds = headless::csv(chart).trimmed().split('\n');
+  qsizetype row = 1;
+  for (int i = 0; i < chart.Count(); ++i) {
+    const TpcDrawItem &item = chart.item(i);
+    if (item.Kind != ikDrawTo)
+      continue;
+    ASSERT_LT(row, thirds.size());
+    const QList<QByteArray> cells = thirds[row++].split(',');
+    EXPECT_EQ(cells[0].toDouble(), item.Phi) << row;
+    EXPECT_EQ(cells[1].toDouble(), item.R) << row;
+    EXPECT_EQ(cells[2].toDouble(), (item.R + 1.0) / 2.0) << row;
+  }
+  EXPECT_EQ(row, thirds.size());
 }
 
 // The report's fields, their types and nulls, and numbers that read back as the same double.
@@ -339,7 +352,8 @@ TEST_F(Program, ScaledScreenshotIsDrawnAtDeviceResolution) {
 // reads): either way the run fails.
 TEST_F(Program, UnwritableFileIsReported) {
   ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("fifo.png")).constData(), 0600), 0);
-  for (const char *option : {"--export-csv", "--report", "--screenshot-about"}) {
+  for (const char *option :
+       {"--export-csv", "--report", "--screenshot-about", "--screenshot", "--chart"}) {
     for (const QString &path : {dir.filePath("no/such/dir/x.png"), dir.filePath("fifo.png")}) {
       SCOPED_TRACE(testing::Message() << option << " " << path.toStdString());
       QByteArray err;
