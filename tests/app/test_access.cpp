@@ -154,6 +154,8 @@ TEST(ChartSpeaker, DescribesAtOnceFirstAndAgainInANewLanguage) {
   EXPECT_EQ(chart.accessibleDescription(), texts.even);
   speaker.patternChanged(1000, 0);
   EXPECT_EQ(chart.accessibleDescription(), texts.even) << "not while it may still move";
+  QTest::qWait(speech::ChartSpeaker::kSettleMs / 2);
+  EXPECT_EQ(chart.accessibleDescription(), texts.even) << "nor before it has settled";
   EXPECT_TRUE(QTest::qWaitFor([&] { return announced.size() == 3; }, 3000));
   EXPECT_TRUE(chart.accessibleDescription().startsWith(QStringLiteral("Main lobes toward 90")));
 }

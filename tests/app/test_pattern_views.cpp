@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QHelpEvent>
 #include <QLabel>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QToolTip>
 #include <gtest/gtest.h>
@@ -178,6 +179,11 @@ TEST_F(Window, FactsWindowFollowsTheScrollBarsAndIsAccessible) {
   EXPECT_TRUE(form.decibelAction()->isChecked());
   form.setDecibelView(false);
   EXPECT_FALSE(form.decibelAction()->isChecked());
+  // Its button closes it.
+  auto *close = facts->findChild<QPushButton *>(QStringLiteral("BButClose"));
+  ASSERT_TRUE(close);
+  close->click();
+  EXPECT_FALSE(facts->isVisible());
 }
 
 // The room a label's text takes, unwrapped.

@@ -95,10 +95,10 @@ TEST(AboutBox, HomePageLinkOnlyWhenItsCaptionWasTranslated) {
     box.UrlLabHomepage->setText(QString::fromUtf8(c.caption));
     box.FormShow();
     EXPECT_EQ(box.UrlLabHomepage->isHidden(), !c.shown) << c.caption;
-    EXPECT_EQ(linkTop(box.UrlLabNuvraSuite), c.shown ? 8 : 16);
-    EXPECT_EQ(linkTop(box.UrlLabSimulations), c.shown ? 24 : 32);
+    EXPECT_EQ(box.UrlLabNuvraSuite->pos(), QPoint(152, c.shown ? 8 : 16));
+    EXPECT_EQ(box.UrlLabSimulations->pos(), QPoint(152, c.shown ? 24 : 32));
     if (c.shown) {
-      EXPECT_EQ(linkTop(box.UrlLabHomepage), 40);
+      EXPECT_EQ(box.UrlLabHomepage->pos(), QPoint(152, 40));
     }
   }
 }
