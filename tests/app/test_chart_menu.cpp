@@ -5,9 +5,11 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPrinter>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -104,6 +106,23 @@ TEST_F(ChartMenu, PrintFillsThePage) {
   printer.setOutputFileName(dir.filePath("print.pdf"));
   chartmenu::print(*window.PCRicht, printer);
   EXPECT_TRUE(contents("print.pdf").startsWith("%PDF-"));
+  const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+  if (pdftotext.isEmpty())
+    GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+  QProcess p;
+  p.start(pdftotext, {QStringLiteral("-bbox"), dir.filePath("print.pdf"), QStringLiteral("-")});
+  ASSERT_TRUE(p.waitForFinished(30000));
+  const QString words = QString::fromUtf8(p.readAllStandardOutput());
+  // The angle labels are text on the page, 180° at its left edge and 0° at its right.
+  const auto find = [&words](const char *pattern) {
+    return QRegularExpression(QString::fromUtf8(pattern)).match(words);
+  };
+  const auto page = find("<page width=\"([0-9.]+)\"");
+  const auto left = find("xMin=\"([0-9.]+)\"[^>]*>180°<");
+  const auto right = find("xMax=\"([0-9.]+)\"[^>]*>0°<");
+  ASSERT_TRUE(page.hasMatch() && left.hasMatch() && right.hasMatch()) << words.toStdString();
+  EXPECT_GT(right.captured(1).toDouble() - left.captured(1).toDouble(),
+            0.85 * page.captured(1).toDouble());
 }
 
 } // namespace

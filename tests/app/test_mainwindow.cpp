@@ -146,11 +146,27 @@ TEST_F(Window, AngleLabelsCarryTheDegreeSign) {
   EXPECT_EQ(labels, expected); // and no radial labels
 }
 
-TEST_F(Window, DegreeHandlerAppendsWhateverTheScale) {
-  QString label = QStringLiteral("1.00");
-  TCanvas *canvas = nullptr;
-  form.PCRichtBeforeDrawScaleLabel(form.PCRicht, canvas, TCustomPolChart::skRadial, label, 0, 0);
-  EXPECT_EQ(label, QStringLiteral("1.00°"));
+// Linear view: a degree sign on every label. Decibel view: radial labels become levels in dB
+// (every ten, the others left blank), angle labels keep their degree sign.
+TEST_F(Window, ScaleLabelHandlerByViewAndKind) {
+  const auto radial = TCustomPolChart::skRadial;
+  const auto angle = TCustomPolChart::skAngular;
+  const struct {
+    bool decibels;
+    TCustomPolChart::TpcScaleKind kind;
+    const char *label, *shown;
+  } cases[] = {
+      {false, radial, "1.00", "1.00°"}, {false, angle, "30", "30°"},
+      {true, radial, "-20", "-20 dB"},  {true, radial, "-15", ""},
+      {true, angle, "30", "30°"},       {true, angle, "40", "40°"},
+  };
+  for (const auto &c : cases) {
+    form.setDecibelView(c.decibels);
+    QString label = QString::fromUtf8(c.label);
+    TCanvas *canvas = nullptr;
+    form.PCRichtBeforeDrawScaleLabel(form.PCRicht, canvas, c.kind, label, 0, 0);
+    EXPECT_EQ(label, QString::fromUtf8(c.shown)) << c.decibels << " " << c.label;
+  }
 }
 
 TEST_F(Window, PhaseBarAtItsEndReadsOnePi) {
