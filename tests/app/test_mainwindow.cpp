@@ -175,6 +175,17 @@ TEST_F(Window, PhaseBarAtItsEndReadsOnePi) {
   EXPECT_EQ(form.NLabdphi->property("RightText").toString(), QStringLiteral("Pi"));
 }
 
+// Not connected by the window itself; a program that connects it has the window come to the
+// front with the focus when the server's parameters change.
+TEST_F(Window, ParamsChangeHandlerBringsTheWindowToTheFront) {
+  QWidget other;
+  other.show();
+  other.activateWindow();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return other.isActiveWindow(); }, 2000));
+  form.cliDemonParamsChange(nullptr);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return form.isActiveWindow(); }, 2000));
+}
+
 TEST_F(Window, ExitClosesTheWindow) {
   form.BButExit->click();
   EXPECT_FALSE(form.isVisible());

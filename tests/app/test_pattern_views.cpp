@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTest>
 #include <QToolTip>
 #include <gtest/gtest.h>
 
@@ -179,6 +180,11 @@ TEST_F(Window, FactsWindowFollowsTheScrollBarsAndIsAccessible) {
   EXPECT_TRUE(form.decibelAction()->isChecked());
   form.setDecibelView(false);
   EXPECT_FALSE(form.decibelAction()->isChecked());
+  // Asked for again from the main window, the open window comes to the front with the focus.
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.isActiveWindow(); }, 2000));
+  form.factsAction()->trigger();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return facts->isActiveWindow(); }, 2000));
   // Its button closes it.
   auto *close = facts->findChild<QPushButton *>(QStringLiteral("BButClose"));
   ASSERT_TRUE(close);

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -132,6 +133,22 @@ TEST_F(StartUp, HomePageTranslatedToNothingIsHidden) {
   start();
   EXPECT_EQ(visibleLinkTops(), (std::vector<int>{16, 32}));
   EXPECT_EQ(about->LblDescription->text(), TFrmAbout::descriptionEnglish());
+}
+
+// A server that ends the program before its window is shown takes the link with it: the
+// window still shows its chart centred, with the pattern of its scroll bars, and its icon.
+TEST_F(StartUp, WithoutItsServerLinkTheWindowStillShowsItsPattern) {
+  start();
+  const QPoint centre(form->PCRicht->CenterX(), form->PCRicht->CenterY());
+  const int count = form->PCRicht->Count();
+  form.reset(); // one window of the program at a time
+  form = std::make_unique<TFrmRadPattern>(/*headless=*/true);
+  delete form->cliDemon.data();
+  form->show();
+  EXPECT_EQ(QPoint(form->PCRicht->CenterX(), form->PCRicht->CenterY()), centre);
+  EXPECT_TRUE(form->PCRicht->isVisible());
+  EXPECT_EQ(form->PCRicht->Count(), count);
+  EXPECT_FALSE(form->windowIcon().isNull());
 }
 
 TEST_F(StartUp, IconFromTheWorkAreaWhenTheTableNamesOne) {
