@@ -326,6 +326,8 @@ TEST(PolChartModel, NoPaintWhileSuppressedLoadingOrInvisible) {
   loader.finish(); // Loaded: CalcScaling, then Paint
   EXPECT_EQ(paints(rec), 2u);
   EXPECT_EQ(c.mapping().scaleX, 200 * 0.5 / 2 / 2);
+  loader.finish(); // a loader finishes its components once
+  EXPECT_EQ(paints(rec), 2u);
 
   c.hide();
   c.ShowGraf();
