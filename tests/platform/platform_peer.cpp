@@ -1,8 +1,9 @@
-// A second process for the platform tests: it owns a message window or a named mutex and
-// does what the test asks of it (see the modes below). It runs no Qt event loop; messages
-// are dispatched by pumpMessages.
+// A second process for the platform tests: it owns a message window or a named mutex, or
+// writes a file, and does what the test asks of it (see the modes below). It runs no Qt event loop;
+// messages are dispatched by pumpMessages.
 #include "MessageWindow.h"
 #include "NamedMutex.h"
+#include "SafeWriter.h"
 
 #include <QByteArray>
 #include <QString>
@@ -192,6 +193,11 @@ int main(int argc, char **argv) {
     return mutex(arg(2));
   if (mode == "mutex-spawn")
     return mutexSpawn(arg(2), argv[0]);
+  if (mode == "write") { // write PATH TEXT: through the safe writer, prints its error if any
+    const QString error = SafeWriter::write(QByteArray(argc > 2 ? argv[2] : ""), arg(3).toUtf8());
+    std::fputs(qPrintable(error), stderr);
+    return error.isEmpty() ? 0 : 1;
+  }
   if (mode == "sleep") {
     std::this_thread::sleep_for(std::chrono::seconds(30));
     return 0;

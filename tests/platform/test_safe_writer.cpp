@@ -3,10 +3,16 @@
 #include "SafeWriter.h"
 
 #include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
+#include <set>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
@@ -62,6 +68,10 @@ const Case kCases[] = {
      [](auto &d) {
        EXPECT_EQ(readAll(d + "/a.png"), kNew);
        EXPECT_EQ(entries(d), 1); // no temporary file left
+       // As any new file: readable by others unless the user's mask says otherwise.
+       const mode_t mask = ::umask(0);
+       ::umask(mask);
+       EXPECT_EQ(modeOf(d + "/a.png") & 07777, 0666u & ~mask);
      }},
     {"private regular file keeps its bits",
      [](auto &d) {
@@ -228,23 +238,95 @@ TEST(SafeWriter, DashIsStandardOutput) {
   EXPECT_EQ(QByteArray(buf), kNew);
 }
 
+// Where the writer stands when a write goes over the file size limit: the signal stops it in
+// the middle of its temporary file, and the handler notes that file's name and mode.
+int gFolder = -1;
+char gTemporary[256];
+mode_t gTemporaryMode = 0;
+
+void noteTemporary(int) {
+  gTemporary[0] = '\0';
+  gTemporaryMode = 0;
+  alignas(dirent64) char buf[4096];
+  ::lseek(gFolder, 0, SEEK_SET);
+  for (ssize_t n; (n = ::getdents64(gFolder, buf, sizeof buf)) > 0;)
+    for (ssize_t at = 0; at < n;) {
+      const auto *entry = reinterpret_cast<const dirent64 *>(buf + at);
+      struct stat st {};
+      if (std::strncmp(entry->d_name, ".a.csv.", 7) == 0 &&
+          ::fstatat(gFolder, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        std::memcpy(gTemporary, entry->d_name,
+                    std::min(std::strlen(entry->d_name) + 1, sizeof gTemporary));
+        gTemporaryMode = st.st_mode;
+      }
+      at += entry->d_reclen;
+    }
+}
+
+// A write that fails part way, as on a full disk, keeps the old file and leaves nothing else.
+// Until then the new contents went to a hidden file beside it, named with ten random letters
+// (new ones each time) and private, though the old file is not.
 TEST(SafeWriter, AFailedWriteKeepsTheOldFile) {
   QTemporaryDir tmp;
-  const QByteArray path = QFile::encodeName(tmp.filePath("a.csv"));
+  const QByteArray dir = QFile::encodeName(tmp.path());
+  const QByteArray path = dir + "/a.csv";
   put(path, "old", 0644);
-  // A file size limit makes the write fail part way, as a full disk would.
+  gFolder = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(gFolder, 0);
   struct rlimit old {};
   ::getrlimit(RLIMIT_FSIZE, &old);
-  ::signal(SIGXFSZ, SIG_IGN);
+  ::signal(SIGXFSZ, noteTemporary);
   struct rlimit small = old;
   small.rlim_cur = 4;
-  ::setrlimit(RLIMIT_FSIZE, &small);
-  const QString written = SafeWriter::write(path, kNew);
-  ::setrlimit(RLIMIT_FSIZE, &old);
+  const QRegularExpression pattern(QStringLiteral("^\\.a\\.csv\\.[A-Za-z0-9]{10}\\.tmp$"));
+  std::set<QByteArray> names;
+  for (int i = 0; i < 20; ++i) {
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    const QString written = SafeWriter::write(path, kNew);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_TRUE(written.startsWith(QLatin1String("cannot write"))) << written.toStdString();
+    const QByteArray name(gTemporary);
+    EXPECT_TRUE(pattern.match(QString::fromLatin1(name)).hasMatch()) << name.toStdString();
+    EXPECT_EQ(gTemporaryMode & 07777, 0600u) << name.toStdString();
+    names.insert(name);
+  }
   ::signal(SIGXFSZ, SIG_DFL);
-  EXPECT_TRUE(written.startsWith(QLatin1String("cannot write"))) << written.toStdString();
+  ::close(gFolder);
+  EXPECT_EQ(names.size(), 20u);
   EXPECT_EQ(readAll(path), "old");
-  EXPECT_EQ(entries(QFile::encodeName(tmp.path())), 1);
+  EXPECT_EQ(entries(dir), 1);
+}
+
+// Root's programs keep the owner of a file they replace; any other user's program replaces a
+// file it may write (here a third user's, in a shared folder) as its own: it cannot give the
+// file away, and must not fail trying.
+TEST(SafeWriter, AnotherUsersWritableFileIsReplacedAsTheWritersOwn) {
+  if (::geteuid() != 0)
+    GTEST_SKIP() << "needs root to run the writer as user nobody";
+  QTemporaryDir tmp;
+  const QByteArray dir = QFile::encodeName(tmp.path());
+  ::chmod(dir.constData(), 0755);
+  ASSERT_EQ(::mkdir((dir + "/shared").constData(), 0777), 0);
+  ::chmod((dir + "/shared").constData(), 0777);
+  const QByteArray path = dir + "/shared/x.csv";
+  put(path, "old", 0666);
+  ASSERT_EQ(::chown(path.constData(), 4242, 4242), 0);
+  QProcess peer;
+  peer.start(QStringLiteral("setpriv"),
+             {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+              QStringLiteral("--clear-groups"), QStringLiteral("--"), QStringLiteral(PLATFORM_PEER),
+              QStringLiteral("write"), QFile::decodeName(path), QStringLiteral("new")});
+  ASSERT_TRUE(peer.waitForFinished(30000));
+  if (peer.exitCode() != 0 && readAll(path) == "old" &&
+      !peer.readAllStandardError().contains("cannot"))
+    GTEST_SKIP() << "this machine does not allow switching to user nobody";
+  EXPECT_EQ(peer.exitCode(), 0) << peer.readAllStandardError().toStdString();
+  EXPECT_EQ(readAll(path), "new");
+  struct stat st {};
+  ASSERT_EQ(::stat(path.constData(), &st), 0);
+  EXPECT_EQ(st.st_uid, 65534u);
+  EXPECT_EQ(st.st_mode & 07777, 0666u);
+  EXPECT_EQ(entries(dir + "/shared"), 1);
 }
 
 // A program started with standard input closed gets descriptor 0 for the first file it opens.
