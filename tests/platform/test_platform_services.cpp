@@ -195,10 +195,25 @@ TEST(Shell, StartsProgramsWithoutAShellAndMapsFailures) {
   const auto threads = [] {
     return QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
   };
+  // This process's children, ended ones (zombies) included.
+  const auto children = [] {
+    int n = 0;
+    for (const QString &pid : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+      QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+      if (!stat.open(QIODevice::ReadOnly))
+        continue;
+      const QByteArray line = stat.readAll(); // "pid (name) state ppid ..."
+      const QList<QByteArray> rest = line.mid(line.lastIndexOf(')') + 2).split(' ');
+      n += rest.size() > 1 && rest[1].toLongLong() == ::getpid();
+    }
+    return n;
+  };
   const qsizetype before = threads();
   EXPECT_GT(shell::execute("", "true", ""), 32);
   static_cast<void>(QTest::qWaitFor([&] { return threads() <= before; }, 5000));
   EXPECT_EQ(threads(), before);
+  // And once it has ended nothing of it is left, not even a zombie.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return children() == 0; }, 5000));
 
   const QString text = dir.path() + "/text";
   QFile t(text);
