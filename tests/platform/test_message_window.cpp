@@ -543,7 +543,9 @@ TEST(MessageWindow, UnusableRuntimeFolderGivesAClearError) {
   const QByteArray dir = QFile::encodeName(runtimeDirectory());
   ASSERT_EQ(dir, QFile::encodeName(RuntimeEnvironment::runtimePath()));
   ASSERT_EQ(::chmod(dir.constData(), 0755), 0);
+  setLastError(0);
   EXPECT_THROW(createWindow(OwnWindow::kClass, QStringLiteral("open")), ERuntimeDirError);
+  EXPECT_EQ(lastError(), EACCES); // as a refused access, for callers that ask
   ASSERT_EQ(::chmod(dir.constData(), 0700), 0);
   EXPECT_NE(createWindow(OwnWindow::kClass, QStringLiteral("private")), 0u);
 }
