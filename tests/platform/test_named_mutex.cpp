@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <thread>
@@ -131,6 +132,7 @@ TEST(NamedMutex, DifferentNamesNeverShareALock) {
   const std::pair<const char *, const char *> pairs[] = {
       {"QL_x*", "QL_x:"},     // escaped bytes differing only in their high half's top bit
       {"QL_x Z", "QL_x%20Z"}, // an escape and the text it would be written as
+      {"QL_x Z", "QL_x20Z"},  // an escape and its digits without the escape mark
       {"QL_a\xc3\xa9", "QL_a\xc3\xa8"},
   };
   for (const auto &[a, b] : pairs) {
@@ -150,6 +152,15 @@ TEST(NamedMutex, DifferentNamesNeverShareALock) {
             0);
   EXPECT_EQ(info.st_mode & 07777, 0600u);
   closeMutex(m);
+  // A program started with standard input closed gets descriptor 0 for the mutex's file.
+  const int saved = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 3);
+  ASSERT_GE(saved, 0);
+  ::close(STDIN_FILENO);
+  const MutexHandle onZero = createMutex(QStringLiteral("QL_stdin"));
+  ::dup2(saved, STDIN_FILENO);
+  ::close(saved);
+  EXPECT_NE(onZero, 0u);
+  closeMutex(onZero);
   // A name that cannot be a file there (a folder stands in its place) fails with the reason.
   ASSERT_TRUE(QDir(RuntimeEnvironment::runtimePath()).mkpath(QStringLiteral("m-QL_folder")));
   EXPECT_EQ(createMutex(QStringLiteral("QL_folder")), 0u);
