@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -63,6 +64,15 @@ TEST(WindowFiles, ProbeReadsWholeRecordsOnly) {
     EXPECT_EQ(::access(identityPath(dir, 7).constData(), F_OK), 0); // a locked file stays
     ::close(holder);
   }
+  // A FIFO in a record's place, locked as a record would be: it cannot be read, and the probe
+  // says so at once instead of trying again for ever.
+  QTemporaryDir tmp;
+  const QByteArray fifo = identityPath(QFile::encodeName(tmp.path()), 7);
+  ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+  const int holder = ::open(fifo.constData(), O_RDWR | O_CLOEXEC);
+  ASSERT_TRUE(tryLockExclusive(holder));
+  EXPECT_EQ(probe(QFile::encodeName(tmp.path()), 7, nullptr, nullptr, true), Liveness::Dead);
+  ::close(holder);
 }
 
 TEST(WindowFiles, ProbeRemovesOnlyUnlockedEntriesWhenAsked) {
