@@ -143,6 +143,9 @@ TEST(MessageWindow, FindSendAndReplyDuringTheRequestAcrossProcesses) {
   // A zero-length block travels too.
   ASSERT_TRUE(sendCopyData(ph, 0, 1, QByteArray(), &result));
   EXPECT_EQ(result, 1000);
+  // And a send with a time limit, answered well within it.
+  ASSERT_TRUE(sendCopyData(ph, 0, 1, QByteArray("ab"), &result, 10000));
+  EXPECT_EQ(result, 1002);
 
   // The peer answers by sending back to our window while our send is still waiting.
   OwnWindow own;
@@ -512,6 +515,11 @@ TEST(MessageWindow, ClassesRegisterOncePerProcess) {
   EXPECT_EQ(createWindow(QStringLiteral("NeverRegistered"), {}), 0u);
   const WindowHandle w = createWindow(QStringLiteral("OnceClass"), QStringLiteral("n"));
   ASSERT_NE(w, 0u);
+  EXPECT_TRUE(isWindow(w));
+  // A handler goes only to a window of this process.
+  EXPECT_TRUE(setWindowHandler(w, {}));
+  EXPECT_FALSE(setWindowHandler(0x7654321, {}));
+  EXPECT_EQ(lastError(), ENOENT);
   EXPECT_FALSE(unregisterWindowClass(QStringLiteral("OnceClass")));
   EXPECT_EQ(lastError(), EBUSY);
   EXPECT_TRUE(destroyWindow(w));
