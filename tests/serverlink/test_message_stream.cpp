@@ -209,6 +209,13 @@ TEST(Requests, EveryCodeParsesItsLayoutAndRefusesCutBodies) {
   s.WriteInteger(3);
   const QByteArray run = s.Memory();
   s.Clear();
+  // Lengths of more than one byte, little-endian on the wire.
+  s.WriteString(QString(300, QLatin1Char('p')));
+  s.WriteString(QString(70000, QLatin1Char('a')));
+  s.WriteBoolean(false);
+  s.WriteInteger(1);
+  const QByteArray runLong = s.Memory();
+  s.Clear();
   s.WriteString(QStringLiteral("name"));
   const QByteArray str = s.Memory();
   const std::vector<Case> cases = {
@@ -218,6 +225,7 @@ TEST(Requests, EveryCodeParsesItsLayoutAndRefusesCutBodies) {
                                "2a000000")},
       {mcQueryEntity, hexBytes("02") + str},
       {mcRunProgram, run},
+      {mcRunProgram, runLong},
       {mcGetFile, str},
       {mcMapFileName, str},
       {mcQueryString, str},
