@@ -321,6 +321,25 @@ TEST(ServerProgram, RefusesWhatCannotWork) {
   }
 }
 
+// One server per handle text: a second start with the same one says so and ends with 1,
+// leaving the first serving.
+TEST_F(ProcessTest, SecondServerWithTheSameHandleIsRefused) {
+  ServerProcess first(QStringLiteral("twice"), dir.path());
+  ASSERT_TRUE(first.Ready);
+  QProcess second;
+  second.setProcessChannelMode(QProcess::MergedChannels);
+  second.start(
+      QStringLiteral(QUILLON_SERVER_PATH),
+      {QStringLiteral("--handle"), QStringLiteral("twice"), QStringLiteral("--files"), dir.path()});
+  const bool ended = second.waitForFinished(8000);
+  EXPECT_TRUE(ended) << "a second server started";
+  if (!ended)
+    second.kill();
+  EXPECT_EQ(second.exitCode(), 1);
+  EXPECT_TRUE(second.readAll().contains("is running already"));
+  EXPECT_EQ(first.m_process.state(), QProcess::Running);
+}
+
 // A published server announces its handle in the system settings and takes it back when it
 // ends, unless another server has announced its own meanwhile.
 TEST_F(ProcessTest, PublishedHandleIsWithdrawnAtTheEndUnlessReplaced) {
