@@ -167,8 +167,13 @@ TEST_F(ProcessTest, ALogOnWithoutAWindowTakesTheSendersWindow) {
   EXPECT_TRUE(PumpUntil([&] { return found != nullptr; }));
   ASSERT_TRUE(found);
   EXPECT_EQ(found->WindowHandle, mine);
+  // Gone without logging off: the server no longer names it.
   platform::destroyWindow(mine);
   platform::unregisterWindowClass(cls);
+  std::unique_ptr<TkdbDemonClient> other(Connect(QStringLiteral("nameless")));
+  other->Loaded();
+  EXPECT_TRUE(other->QueryEntityByTitle(QStringLiteral("Lab Program"))) << "the asker itself";
+  EXPECT_FALSE(other->QueryEntityByTitle(nameless.Title));
 }
 
 TEST_F(ProcessTest, ServerKilledInTheMiddleOfARequestMakesItFailAndTheProgramGoesOn) {
