@@ -78,8 +78,10 @@ TEST(DecibelScale, KeepsOnlyWholeTensWithTheUnit) {
 TEST_F(Window, DecibelViewAndBack) {
   EXPECT_FALSE(form.decibelView()); // the layout's linear view by default
   EXPECT_TRUE(labels(TCustomPolChart::skRadial).isEmpty());
-  for (int i = 1; i <= 3; ++i) // a program may have used the labels at pixel positions
+  for (int i = 1; i <= 3; ++i) { // a program may have used the labels otherwise
     form.PCRicht->TextLabel(i)->SetAttachToData(false);
+    form.PCRicht->TextLabel(i)->SetTransparent(true);
+  }
   form.decibelAction()->trigger();
   ASSERT_TRUE(form.decibelView());
   EXPECT_EQ(form.PCRicht->RangeLow(), -30.0);
@@ -99,6 +101,7 @@ TEST_F(Window, DecibelViewAndBack) {
     EXPECT_EQ(label->PosRad(), places[i - 1].r) << i;
     EXPECT_EQ(label->PosPhi(), places[i - 1].phi) << i;
     EXPECT_TRUE(label->AttachToData()) << i;
+    EXPECT_FALSE(label->Transparent()) << i; // on the chart colour, over the grid
   }
   // At 90° for half a wavelength in phase: full power on the rim; at 0° a null at the centre.
   EXPECT_EQ(form.PCRicht->item(4 + 2 * 90).R, 0.0);
