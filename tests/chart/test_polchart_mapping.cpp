@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <tuple>
 
 #include "chart_test_util.h"
 
@@ -193,20 +194,26 @@ TEST(PolChartMapping, CenterChartLeavesRoomForASideScale) {
     EXPECT_EQ(c.CenterY(), 95);
     EXPECT_EQ(c.mapping().offsetX, 145);
   }
-  c.SetLabelModeRadial(C::rlmVertLeft);
-  c.CenterChart();
-  const int left = c.CenterX() - 145;
-  c.SetLabelModeRadial(C::rlmVertRight);
-  c.CenterChart();
-  const int right = c.CenterX() - 145;
   // The shift is half of what a fifth of the area leaves beside the widest scale label,
-  // measured in the default font.
+  // measured in the default font: labels as wide as "-1.00", or one digit wide.
   const QFontMetrics fm{QFont()};
-  const int w =
-      std::max(fm.horizontalAdvance(C::FormatScaleValue(1, c.DecPlaceRad(), c.RangeLow())),
-               fm.horizontalAdvance(C::FormatScaleValue(1, c.DecPlaceRad(), c.RangeHigh())));
-  EXPECT_EQ(left, (290 / 5 - w) / 2) << "a left scale moves the circle right";
-  EXPECT_EQ(right, -(290 / 5 - w) / 2) << "and a right scale as far left";
+  int left = 0;
+  for (const auto &[low, high, decimals, label] :
+       {std::tuple(-1.0, 1.0, 2, "-1.00"), std::tuple(0.0, 5.0, 0, "5")}) {
+    SCOPED_TRACE(label);
+    c.SetRangeLow(low);
+    c.SetRangeHigh(high);
+    c.SetDecPlaceRad(decimals);
+    c.SetLabelModeRadial(C::rlmVertLeft);
+    c.CenterChart();
+    left = c.CenterX() - 145;
+    c.SetLabelModeRadial(C::rlmVertRight);
+    c.CenterChart();
+    const int right = c.CenterX() - 145;
+    const int w = fm.horizontalAdvance(QString::fromLatin1(label));
+    EXPECT_EQ(left, (290 / 5 - w) / 2) << "a left scale moves the circle right";
+    EXPECT_EQ(right, -(290 / 5 - w) / 2) << "and a right scale as far left";
+  }
 
   // Only the widget's default font measures; the chart's Font never does.
   QFont big = c.font();
@@ -218,15 +225,20 @@ TEST(PolChartMapping, CenterChartLeavesRoomForASideScale) {
 }
 
 TEST(PolChartMapping, ClampScreenPoint) {
-  int x = -40000, y = 40000;
-  C::ClampScreenPoint(x, y);
-  EXPECT_EQ(x, -30000);
-  EXPECT_EQ(y, 30000);
-  x = 12;
-  y = -29999;
-  C::ClampScreenPoint(x, y);
-  EXPECT_EQ(x, 12);
-  EXPECT_EQ(y, -29999);
+  const struct {
+    int x, y, clampedX, clampedY;
+  } cases[] = {
+      {-40000, 40000, -30000, 30000},
+      {40000, -40000, 30000, -30000},
+      {12, -29999, 12, -29999},
+      {30000, -30000, 30000, -30000},
+  };
+  for (const auto &c : cases) {
+    int x = c.x, y = c.y;
+    C::ClampScreenPoint(x, y);
+    EXPECT_EQ(x, c.clampedX) << c.x;
+    EXPECT_EQ(y, c.clampedY) << c.y;
+  }
 }
 
 TEST(PolChartMapping, FormatScaleValue) {
